@@ -1,0 +1,65 @@
+#pragma once
+// The update package: its header, the loaded package's process-wide state,
+// and the loading sequence of the welcome page.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+inline constexpr uint32_t kMaxPackageFileLength = 0x7F00000u;
+inline constexpr uint32_t kKeyBlockSize = 1024;
+inline constexpr uint32_t kPackageHeaderSize = 128;
+inline constexpr uint32_t kMapRandomBlockSize = 256;
+inline constexpr uint32_t kAreaAbsent = 0xFFFFFFFFu;
+inline constexpr char kPackageMagic[] = "KT7USBZL";
+inline constexpr char kGenericPackageName[] = "KT7_Down.dat";
+
+// The payload's first 128 bytes. Text fields are 8-bit (GBK) without
+// terminator: read up to the first zero byte or the field's end.
+struct PackageHeader {
+    char magic[8] = {};
+    uint32_t mapScrambleLength = 0;
+    char updateTime[10] = {};
+    uint32_t mainOffset = 0;
+    uint32_t mainSize = 0;
+    uint32_t mainAddress = 0;
+    char firmwareVersion[4] = {};
+    uint32_t voiceOffset = 0;
+    uint32_t voiceSize = 0;
+    uint32_t voiceAddress = 0;
+    char voiceVersion[4] = {};
+    uint32_t mapOffset = 0;
+    uint32_t mapSize = 0;
+    uint32_t mapAddress = 0;
+    char dataVersion[4] = {};
+    uint8_t mainCheck = 0;
+    uint8_t voiceCheck = 0;
+    uint8_t mapCheck = 0;
+};
+
+// Decodes a header from the first `available` bytes of a payload; bytes past
+// them read as 0.
+PackageHeader ParsePackageHeader(const uint8_t* payload, size_t available);
+
+// The loaded package. Filled once by LoadPackage on the user-interface thread,
+// read by the update's worker, released exactly once (ReleasePackageBuffers).
+extern std::unique_ptr<uint8_t[]> g_packageData;  // descrambled payload
+extern uint32_t g_packageLength;                  // payload bytes
+extern uint32_t g_packageCursor;
+extern PackageHeader g_packageHeader;
+extern std::unique_ptr<uint8_t[]> g_mapImage;     // null without map data
+extern uint32_t g_mapImageCapacity;               // bytes allocated for g_mapImage
+
+// Frees whichever package buffer is still held; the pointers are null after.
+void ReleasePackageBuffers();
+// Puts every variable of the loaded package back to its start value.
+void ResetPackageState();
+
+// The release-number probe the loader asks for the first device's release
+// text (4 hex digits + zero byte); nonzero selects the device-specific name.
+using ReleaseProbeFunction = int (*)(char releaseText[5]);
+
+// The whole loading sequence in GetProgramDirectory(). On failure it has shown
+// its message and returns false; the caller ends the program with exit code 1.
+bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction probe);
