@@ -41,6 +41,8 @@ struct PackageHeader {
 // Decodes a header from the first `available` bytes of a payload; bytes past
 // them read as 0.
 PackageHeader ParsePackageHeader(const uint8_t* payload, size_t available);
+// The inverse: the header's 128 bytes, reserved bytes 0.
+void StorePackageHeader(const PackageHeader& header, uint8_t out[kPackageHeaderSize]);
 
 // The loaded package. Filled once by LoadPackage on the user-interface thread,
 // read by the update's worker, released exactly once (ReleasePackageBuffers).

@@ -1,0 +1,22 @@
+#pragma once
+// The check bytes of a package's areas, computed the way the update verifies
+// them before it programs anything. The package writer stores them; the
+// update compares them.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "package/Package.h"
+
+struct PackageCheckBytes {
+    uint8_t main = 0;
+    uint8_t voice = 0;
+    uint8_t map = 0;
+};
+
+// For each present area in the order main, voice, map: the XOR of every byte
+// of (size / 1024) & 0xFFFF consecutive 1024-byte blocks of the payload. One
+// running offset starts at `mainOffset` and runs on from area to area; it is
+// not taken from the voice or map offsets. Bytes past `length` read as 0xFF,
+// the erased-flash value. An absent area gets 0 and does not move the offset.
+PackageCheckBytes ComputeCheckBytes(const uint8_t* payload, size_t length, const PackageHeader& header);
