@@ -1,0 +1,57 @@
+#pragma once
+// What the simulated devices look like and how they misbehave, as given by the
+// KT7_SIMULATE environment variable: ';'-separated key=value items.
+//
+//   devices=N        matching devices, 0..64 (default 1)
+//   release=H[,H..]  USB release numbers in hex, one per device; when the list
+//                    is shorter than the device count its last value repeats
+//                    (default 5512)
+//   others=N         non-matching HID devices (vendor 0x1234), 0..64, listed
+//                    before ours (default 0)
+//   version=TEXT     the boot loader's version answer, at most 64 bytes (default B)
+//   timing=instant|usb   usb: 1 ms per report, 34 ms per erased sector
+//   reattach=MS      delay before a reset device attaches again (default 1500)
+//   flash=DIR        device i's flash image is DIR/device<i>.bin
+//   trace=FILE       every report to or from a simulated device, one per line
+//   unplug=I@K       device I is gone after its K-th report
+//   stall=I@K        device I stops answering after its K-th report
+//   noreattach=I     device I does not come back after a reset
+// The fault keys may be given more than once, or as comma lists
+// (unplug=0@10,1@20). Reports are counted per device, both directions together.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class SimTiming { Instant, Usb };
+
+struct SimReportFault {
+    int device = 0;
+    uint64_t afterReports = 0;  // K: takes effect once this many reports were exchanged
+};
+
+struct SimConfig {
+    static constexpr int kMaxDevices = 64;
+    static constexpr int kMaxOthers = 64;
+    static constexpr size_t kMaxVersionText = 64;
+
+    int devices = 1;
+    std::vector<uint16_t> releases{0x5512};
+    int others = 0;
+    std::string versionText = "B";
+    SimTiming timing = SimTiming::Instant;
+    uint32_t reattachMs = 1500;
+    std::string flashDir;   // empty: flash lives in memory only
+    std::string traceFile;  // empty: no trace
+    std::vector<SimReportFault> unplug;
+    std::vector<SimReportFault> stall;
+    std::vector<int> noReattach;
+
+    // The release number of device i (the last listed value repeats).
+    uint16_t ReleaseOf(int device) const;
+};
+
+// Parses KT7_SIMULATE text into *config, starting from the defaults. Empty
+// items are ignored. An unknown key or a bad value returns false with an
+// error that names the key; *config is then left unchanged.
+bool ParseSimConfig(const std::string& text, SimConfig* config, std::string* error);
