@@ -3,6 +3,7 @@
 // command on device 0, 1, ... in turn, stops at the first device that fails,
 // and closes them again. Results as stated per operation.
 
+#include <cstddef>
 #include <cstdint>
 
 // Bound of every single report transfer: a device that stays attached but
@@ -44,6 +45,11 @@ inline constexpr int kBootloaderVerdictCurrent = 1;
 inline constexpr int kBootloaderVerdictTooOld = 2;
 inline constexpr int kBootloaderVersionAnswerSize = 64;
 inline constexpr long kMinimumBootloaderVersion = 108;
+
+// The verdict after one version answer: `A` and a number below 108 (white
+// space and a sign may precede the digits) -> 2, `A` otherwise or `B` -> 1,
+// anything else keeps `verdict`.
+int ClassifyBootloaderAnswer(const uint8_t* answer, size_t length, int verdict);
 
 // Asks every device for its boot-loader version. *verdict is that of the last
 // device whose answer could be classified (0 when none). Returns 64 once a

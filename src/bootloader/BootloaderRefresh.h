@@ -1,0 +1,26 @@
+#pragma once
+// The boot-loader check that precedes every update, and the rewrite of a boot
+// loader that is too old from the image file beside the program.
+
+#include <cstdint>
+
+inline constexpr char kBootloaderImageName[] = "Smpl_HIDTransfer.bin";
+
+// The boot loader lives in sectors 0 to 7; page 128 (sector 8) holds the
+// program descriptor block, which a longer image would overwrite.
+inline constexpr uint64_t kMaxBootloaderImageLength = 0x8000;
+
+// The probe that every device must answer before the version check.
+inline constexpr uint32_t kProbePauseMs = 300;
+inline constexpr uint32_t kProbeReadTimeoutMs = 1500;
+
+// 1 when the update may go on (the boot loader is recent, or has just been
+// rewritten), 0 when it may not: no device, a device that did not answer,
+// no recognised version answer, or a rewrite that failed.
+int UpdateBootloader();
+
+// Erases the first sectors of every device and writes the image file from
+// page 0. Returns the byte count written (pages x 256); 0 when the file
+// can't be opened or read; -1 when the image is too long, the buffer can't be
+// allocated, or the erase or the write fails.
+int WriteBootloaderImage();
