@@ -23,4 +23,6 @@ struct PackageLayout {
     AreaLayout main;
 };
 
+// Meaningful for a header that passed CheckPackage (addresses inside the
+// window, sizes within bounds).
 PackageLayout LayoutOf(const PackageHeader& header);

@@ -1,0 +1,119 @@
+#include "engine/AreaProgramming.h"
+
+#include <cstring>
+#include <string>
+
+#include "engine/AreaLayout.h"
+#include "engine/EngineTexts.h"
+#include "engine/PackageCheck.h"
+#include "engine/PageWriter.h"
+#include "engine/ProgressPage.h"
+#include "engine/ProgressState.h"
+#include "hid/HidCommands.h"
+#include "hid/Presence.h"
+#include "package/Package.h"
+#include "platform/FlashGeometry.h"
+#include "platform/Services.h"
+
+namespace {
+
+constexpr uint32_t kStepBytes = 1024;
+constexpr uint32_t kFixedEstimateSteps = 125;
+constexpr uint32_t kWriteMsPerStep = 32;
+constexpr uint32_t kEraseMsPerSector = 34;
+constexpr uint16_t kAbsentSector = 0xFFFF;
+
+int Fail(const std::string& message)
+{
+    GetPrompter().ShowMessage(message);
+    return -1;
+}
+
+uint32_t DeviceCount()
+{
+    return g_deviceCount > 0 ? static_cast<uint32_t>(g_deviceCount) : 0;
+}
+
+uint16_t StartSector(const AreaLayout& area)
+{
+    return area.present ? static_cast<uint16_t>(area.firstSector) : kAbsentSector;
+}
+
+uint8_t BasePercent(const PackageLayout& layout)
+{
+    const int present = 1 + (layout.voice.present ? 1 : 0) + (layout.map.present ? 1 : 0);
+    return static_cast<uint8_t>(40 - 10 * present);
+}
+
+// The map image's bytes past the random block and the map data are sent with
+// its last page; make them erased flash so the page and its sum never depend
+// on leftover memory.
+bool PrepareMapImage(const AreaLayout& map)
+{
+    const uint64_t pagesBytes = uint64_t(map.pageCount) * kPageSize;
+    if (!g_mapImage || g_mapImageCapacity < pagesBytes)
+        return false;
+    const uint64_t meaningful = uint64_t(g_packageHeader.mapSize) + kMapRandomBlockSize;
+    std::memset(g_mapImage.get() + meaningful, 0xFF, pagesBytes - meaningful);
+    return true;
+}
+
+int ProgramArea(ProgressPage& page, const AreaLayout& area, const uint8_t* data)
+{
+    page.m_nPos = ProgressPercent();
+    page.SetAreaText(AreaLabel(g_deviceCount, area.number));
+    page.SetStatusText(std::string(kStatusPrefix) + EraseEstimateText(page.m_nRemainMs));
+    page.PostProgressUpdate();
+
+    if (EraseSectors(area.firstSector, area.sectorCount) == 0)
+        return Fail(AreaEraseFailedMessage(area.number));
+
+    const uint64_t eraseMs = uint64_t(area.sectorCount) * DeviceCount() * kEraseMsPerSector;
+    page.m_nRemainMs = page.m_nRemainMs < eraseMs ? 0 : static_cast<uint32_t>(page.m_nRemainMs - eraseMs);
+
+    if (WritePagesWithProgress(page, data, area.firstPage, area.pageCount) == 0)
+        return Fail(AreaWriteFailedMessage(area.number));
+    return 0;
+}
+
+}  // namespace
+
+int ProgramAreas(ProgressPage& page, uint32_t areaLengths[3], uint32_t areaSums[3])
+{
+    g_progressCount = 0;
+    g_progressTotal = 0;
+
+    const std::string failure = CheckLoadedPackage();
+    if (!failure.empty())
+        return Fail(failure);
+
+    const PackageHeader& header = g_packageHeader;
+    const PackageLayout layout = LayoutOf(header);
+    if (layout.map.present && !PrepareMapImage(layout.map))
+        return Fail(kMsgMapSizeBad);
+
+    const uint32_t dataSteps = (g_packageLength - kPackageHeaderSize) / kStepBytes;
+    g_progressTotal = dataSteps * DeviceCount();
+    const uint32_t n = g_progressTotal;
+    page.m_nRemainMs = (n + kFixedEstimateSteps) * kWriteMsPerStep + (n / 4) * kEraseMsPerSector;
+
+    ComputeAreaValues(g_packageData.get(), g_packageLength, header, g_mapImage.get(), g_mapImageCapacity,
+                      areaLengths, areaSums);
+
+    // The map image is 256 bytes longer than the map data it carries.
+    if (layout.map.present)
+        g_progressTotal = (g_packageLength - kPackageHeaderSize + kMapRandomBlockSize) / kStepBytes * DeviceCount();
+
+    if (WriteAreaInfo(StartSector(layout.main), StartSector(layout.voice), StartSector(layout.map)) != 0)
+        return -1;
+
+    g_basePercent = BasePercent(layout);
+
+    if (layout.map.present && ProgramArea(page, layout.map, g_mapImage.get()) != 0)
+        return -1;
+    if (layout.voice.present && ProgramArea(page, layout.voice, g_packageData.get() + header.voiceOffset) != 0)
+        return -1;
+    if (ProgramArea(page, layout.main, g_packageData.get() + header.mainOffset) != 0)
+        return -1;
+    return 0;
+}

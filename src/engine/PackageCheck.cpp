@@ -1,0 +1,193 @@
+#include "engine/PackageCheck.h"
+
+#include "engine/EngineTexts.h"
+#include "hid/Protocol.h"
+#include "platform/FlashGeometry.h"
+
+namespace {
+
+constexpr uint32_t kMaxAreaSize = 0x7F00000u;
+constexpr uint32_t kCheckBlockSize = 1024;
+constexpr uint8_t kErased = 0xFF;
+
+bool Present(uint32_t size)
+{
+    return size != kAreaAbsent;
+}
+
+struct Extent {
+    bool present;
+    uint64_t address;
+    uint64_t length;   // bytes the area occupies in flash
+    uint64_t offset;   // where its data starts in the payload
+    uint64_t dataLength;  // bytes read from the payload
+};
+
+// Refuses areas that reach past the flash window or past the payload, and
+// areas whose sectors overlap: each area's erase would wipe the other's data.
+bool ExtentsAreSound(const PackageHeader& h, uint32_t payloadLength)
+{
+    const Extent areas[] = {
+        {Present(h.mainSize), h.mainAddress, h.mainSize, h.mainOffset, h.mainSize},
+        {Present(h.voiceSize), h.voiceAddress, h.voiceSize, h.voiceOffset, h.voiceSize},
+        {Present(h.mapSize), h.mapAddress, uint64_t(h.mapSize) + kMapRandomBlockSize, h.mapOffset, h.mapSize},
+    };
+    uint64_t previousEnd = 0;  // sector-rounded end of the last present area
+    for (const Extent& area : areas) {
+        if (!area.present)
+            continue;
+        const uint64_t end = area.address + area.length;
+        if (end > kFlashEnd)
+            return false;
+        if (area.offset + area.dataLength > payloadLength)
+            return false;
+        const uint64_t firstSectorStart = area.address / kSectorSize * kSectorSize;
+        if (firstSectorStart < previousEnd)
+            return false;
+        previousEnd = (end + kSectorSize - 1) / kSectorSize * kSectorSize;
+    }
+    return true;
+}
+
+// XOR of `blocks` 1024-byte blocks from *offset on, advancing *offset. False
+// when a block would reach past the payload.
+bool XorBlocks(const uint8_t* payload, uint32_t payloadLength, uint64_t* offset, uint32_t blocks, uint8_t* result)
+{
+    uint8_t x = 0;
+    for (uint32_t b = 0; b < blocks; ++b) {
+        if (*offset + kCheckBlockSize > payloadLength)
+            return false;
+        const uint8_t* block = payload + *offset;
+        for (uint32_t i = 0; i < kCheckBlockSize; ++i)
+            x ^= block[i];
+        *offset += kCheckBlockSize;
+    }
+    *result = x;
+    return true;
+}
+
+// One running offset from mainOffset through all present areas, in the order
+// main, voice, map: that is how the packages store their check bytes.
+std::string CheckAreaBytes(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& h)
+{
+    struct Area {
+        uint32_t size;
+        uint8_t check;
+        const char* message;
+    };
+    const Area areas[] = {
+        {h.mainSize, h.mainCheck, kMsgMainCheckFailed},
+        {h.voiceSize, h.voiceCheck, kMsgVoiceCheckFailed},
+        {h.mapSize, h.mapCheck, kMsgMapCheckFailed},
+    };
+    uint64_t offset = h.mainOffset;
+    for (const Area& area : areas) {
+        if (!Present(area.size))
+            continue;
+        const uint32_t blocks = (area.size / kCheckBlockSize) & 0xFFFFu;
+        uint8_t result = 0;
+        if (!XorBlocks(payload, payloadLength, &offset, blocks, &result) || result != area.check)
+            return area.message;
+    }
+    return {};
+}
+
+uint8_t ByteOr0xFF(const uint8_t* bytes, uint64_t length, uint64_t index)
+{
+    return index < length ? bytes[index] : kErased;
+}
+
+// Sum of the chunk checksums over `length` bytes from `start`, in 256-byte
+// chunks (the last one completed); bytes at or past `limit` count as 0xFF.
+uint32_t ChunkSums(const uint8_t* bytes, uint64_t limit, uint64_t start, uint64_t length)
+{
+    uint32_t total = 0;
+    uint8_t chunk[kPageSize];
+    for (uint64_t at = 0; at < length; at += kPageSize) {
+        for (uint32_t i = 0; i < kPageSize; ++i)
+            chunk[i] = ByteOr0xFF(bytes, limit, start + at + i);
+        total += HidChecksum(chunk, kPageSize);
+    }
+    return total;
+}
+
+uint32_t NegatedWordSum(const uint8_t* payload, uint32_t payloadLength, uint64_t start, uint32_t size)
+{
+    uint32_t sum = 0;
+    for (uint64_t at = 0; at + 4 <= size; at += 4) {
+        uint8_t word[4];
+        for (uint32_t i = 0; i < 4; ++i)
+            word[i] = ByteOr0xFF(payload, payloadLength, start + at + i);
+        sum += LoadLe32(word);
+    }
+    return 0u - sum;
+}
+
+}  // namespace
+
+std::string CheckPackage(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& h)
+{
+    const uint32_t length = payload ? payloadLength : 0;
+    if (length > kMaxAreaSize)
+        return kMsgPayloadTooLarge;
+    if (length <= kPackageHeaderSize)
+        return kMsgPayloadTooSmall;
+    if ((length - kPackageHeaderSize) % kPageSize != 0)
+        return kMsgPayloadNotAligned;
+
+    if (Present(h.mainSize) && h.mainSize > kMaxAreaSize)
+        return kMsgMainSizeBad;
+    if (Present(h.voiceSize) && h.voiceSize > kMaxAreaSize)
+        return kMsgVoiceSizeBad;
+    if (Present(h.mapSize) && h.mapSize > kMaxAreaSize)
+        return kMsgMapSizeBad;
+
+    // The order and range of the addresses count whether or not the areas are
+    // present; the extents only for present ones.
+    if (!(h.mainAddress < h.voiceAddress && h.voiceAddress < h.mapAddress && h.mainAddress >= kAreaWindowStart &&
+          h.mapAddress < kFlashEnd))
+        return kMsgAddressBad;
+    if (!ExtentsAreSound(h, length))
+        return kMsgAddressBad;
+
+    if (!Present(h.mainSize))
+        return kMsgMainMissing;
+
+    return CheckAreaBytes(payload, length, h);
+}
+
+std::string CheckLoadedPackage()
+{
+    return CheckPackage(g_packageData.get(), g_packageLength, g_packageHeader);
+}
+
+void ComputeAreaValues(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& h,
+                       const uint8_t* mapImage, uint32_t mapImageCapacity, uint32_t areaLengths[3],
+                       uint32_t areaSums[3])
+{
+    const uint32_t length = payload ? payloadLength : 0;
+    areaLengths[0] = h.mainSize;
+    areaSums[0] = Present(h.mainSize) ? NegatedWordSum(payload, length, h.mainOffset, h.mainSize) : kAreaAbsent;
+
+    if (Present(h.voiceSize)) {
+        areaLengths[1] = h.voiceSize;
+        areaSums[1] = ChunkSums(payload, length, h.voiceOffset, h.voiceSize);
+    } else {
+        areaLengths[1] = kAreaAbsent;
+        areaSums[1] = kAreaAbsent;
+    }
+
+    if (Present(h.mapSize)) {
+        const uint64_t imageLength = uint64_t(h.mapSize) + kMapRandomBlockSize;
+        // Only the random block and the map data are meaningful; whatever
+        // follows them up to the page end is sent as erased flash.
+        uint64_t limit = mapImage ? imageLength : 0;
+        if (limit > mapImageCapacity)
+            limit = mapImageCapacity;
+        areaLengths[2] = static_cast<uint32_t>(imageLength);
+        areaSums[2] = ChunkSums(mapImage, limit, 0, imageLength);
+    } else {
+        areaLengths[2] = kAreaAbsent;
+        areaSums[2] = kAreaAbsent;
+    }
+}

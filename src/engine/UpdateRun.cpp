@@ -1,0 +1,113 @@
+#include "engine/UpdateRun.h"
+
+#include "engine/AreaProgramming.h"
+#include "engine/ControlBlocks.h"
+#include "engine/EngineTexts.h"
+#include "engine/PageWriter.h"
+#include "engine/ProgressPage.h"
+#include "engine/ProgressState.h"
+#include "hid/HidCommands.h"
+#include "hid/Presence.h"
+#include "package/Package.h"
+#include "platform/FlashGeometry.h"
+#include "platform/Random.h"
+#include "platform/Services.h"
+
+namespace {
+
+constexpr uint32_t kSettleMs = 1000;
+constexpr int kReattachAttempts = 15;
+
+int Fail(const char* message)
+{
+    GetPrompter().ShowMessage(message);
+    return 0;
+}
+
+// The devices leave the bus after the reset; all of them must be back.
+bool WaitForDevicesBack(int rememberedCount)
+{
+    Clock& clock = GetClock();
+    clock.Sleep(kSettleMs);
+    bool back = false;
+    for (int attempt = 0; attempt < kReattachAttempts && !back; ++attempt) {
+        back = IsDevicePresent() && g_deviceCount == rememberedCount;
+        clock.Sleep(kSettleMs);
+    }
+    clock.Sleep(kSettleMs);
+    return back;
+}
+
+// Builds a block with a generator seeded from the clock, erases its sector
+// and writes it as one page.
+template <typename Build>
+int WriteBlock(ProgressPage& page, Build build, uint32_t sector, uint32_t pageIndex, const char* eraseMessage,
+               const char* writeMessage)
+{
+    uint8_t block[kPageSize];
+    Random random(GetClock().TickCount());
+    build(random, block);
+    if (EraseSectors(sector, 1) == 0)
+        return Fail(eraseMessage);
+    if (WritePagesWithProgress(page, block, pageIndex, 1) == 0)
+        return Fail(writeMessage);
+    return 1;
+}
+
+int RunSteps(ProgressPage& page)
+{
+    if (!IsDevicePresent())
+        return Fail(kMsgCannotOpenDevice);
+    const int rememberedCount = g_deviceCount;
+
+    if (SendReset() != 0)
+        return Fail(kMsgResetNotSent);
+    if (!WaitForDevicesBack(rememberedCount))
+        return Fail(kMsgDevicesNotBack);
+
+    uint32_t areaLengths[3] = {kAreaAbsent, kAreaAbsent, kAreaAbsent};
+    uint32_t areaSums[3] = {kAreaAbsent, kAreaAbsent, kAreaAbsent};
+    if (ProgramAreas(page, areaLengths, areaSums) != 0) {
+        page.SetStatusText(kUpdateFailedText);
+        return 0;
+    }
+
+    auto checkCode = [&](Random& random, uint8_t* block) { BuildCheckCodeBlock(areaLengths, areaSums, random, block); };
+    if (!WriteBlock(page, checkCode, kCheckCodeSector, kCheckCodePage, kMsgCheckCodeEraseFailed,
+                    kMsgCheckCodeWriteFailed))
+        return 0;
+
+    const PackageHeader header = g_packageHeader;
+    auto descriptor = [&](Random& random, uint8_t* block) {
+        BuildProgramDescriptorBlock(areaLengths, areaSums, header, random, block);
+    };
+    if (!WriteBlock(page, descriptor, kDescriptorSector, kDescriptorPage, kMsgDescriptorEraseFailed,
+                    kMsgDescriptorWriteFailed))
+        return 0;
+
+    if (SendEnd() != 0)
+        return Fail(kMsgEndNotSent);
+    return 1;
+}
+
+}  // namespace
+
+int RunUpdate(ProgressPage& page)
+{
+    const int result = RunSteps(page);
+    ReleasePackageBuffers();
+    return result;
+}
+
+int UpdateThreadProc(ProgressPage* page)
+{
+    g_progressCount = 0;
+    g_progressTotal = 0;
+    const uint32_t t0 = GetClock().TickCount();
+    const int result = RunUpdate(*page);
+    // Unsigned difference: survives the tick counter wrapping once.
+    const uint32_t elapsed = GetClock().TickCount() - t0;
+    page->SetStatusText(result == 1 ? ElapsedText(elapsed) : std::string(kUpdateFailedText));
+    page->m_bDone = 1;
+    return 1;
+}
