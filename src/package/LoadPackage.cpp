@@ -1,0 +1,57 @@
+#include <cstring>
+
+#include "package/MapImage.h"
+#include "package/Package.h"
+#include "package/PackageReader.h"
+#include "platform/ProgramDirectory.h"
+#include "platform/Services.h"
+
+namespace {
+
+// "KT7_Down.dat" becomes "KT7_Down0123.dat" for release text "0123".
+std::string PackagePath(const char releaseText[5], bool deviceSpecific)
+{
+    std::string path = GetProgramDirectory() + kGenericPackageName;
+    if (deviceSpecific)
+        path.insert(path.size() - 4, releaseText, strnlen(releaseText, 4));
+    return path;
+}
+
+} // namespace
+
+bool ReadPackageFile(const std::string& path)
+{
+    LoadedPackage package;
+    package.data = std::move(g_packageData);
+    package.capacity = g_packageCapacity;
+    g_packageLength = g_packageCursor = 0;
+    uint64_t expected = package.capacity >= 512 ? package.capacity - 512 : 0;
+    const char* failure = ReadPackageInto(path, expected, &package);
+    g_packageData = std::move(package.data);
+    if (failure) {
+        GetPrompter().ShowMessage(failure);
+        return false;
+    }
+    g_packageLength = g_packageCursor = package.length;
+    return true;
+}
+
+bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction probe)
+{
+    ResetPackageState();
+    char releaseText[5] = {};
+    bool specific = probe && probe(releaseText) != 0;
+    if (deviceSpecific)
+        *deviceSpecific = specific ? 1 : 0;
+
+    LoadedPackage package;
+    MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
+    if (const char* failure = LoadPackageFromFile(PackagePath(releaseText, specific), random, &package)) {
+        GetPrompter().ShowMessage(failure);
+        return false;
+    }
+    if (summary)
+        *summary = package.summary;
+    InstallLoadedPackage(std::move(package));
+    return true;
+}
