@@ -73,7 +73,7 @@ public:
     // Used by the handles.
     int HandleWrite(int device, uint64_t generation, const uint8_t* report, size_t length, uint32_t timeoutMs);
     int HandleRead(int device, uint64_t generation, uint8_t* payload, size_t capacity, uint32_t timeoutMs);
-    void HandleClosed(int device);
+    void HandleClosed(int device, uint64_t generation);
 
 private:
     struct Device;
@@ -84,6 +84,7 @@ private:
     void CountReport(Device& device);
     void DetachLocked(Device& device, bool reattach);
     void TraceReport(char direction, int device, const uint8_t* report65);
+    bool PayTime(std::unique_lock<std::mutex>& lock, Device& device, uint64_t generation, uint32_t ms);
     void Wait(std::unique_lock<std::mutex>& lock, uint32_t ms);
 
     SimConfig m_config;

@@ -1,0 +1,359 @@
+#include "sim/SimFirmware.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "hid/Protocol.h"
+
+namespace {
+
+bool AllErased(const uint8_t* bytes, size_t length)
+{
+    for (size_t i = 0; i < length; ++i)
+        if (bytes[i] != 0xFF)
+            return false;
+    return true;
+}
+
+std::string Range(const char* unit, uint64_t first, uint64_t count)
+{
+    return std::string(unit) + " " + std::to_string(first) + "-" + std::to_string(first + count - 1);
+}
+
+}  // namespace
+
+SimFirmware::SimFirmware(uint16_t releaseNumber, std::string versionText)
+    : m_releaseNumber(releaseNumber),
+      m_codeOffset(releaseNumber == 0x0000 || releaseNumber == 0x5512 ? 0x00 : 0x40),
+      m_versionText(std::move(versionText)),
+      m_sectors(kSectorCount)
+{
+    if (m_versionText.size() > kPayloadSize)
+        m_versionText.resize(kPayloadSize);
+}
+
+SimFirmware::~SimFirmware() = default;
+
+void SimFirmware::OnHostReport(const uint8_t* report65)
+{
+    switch (m_inbound) {
+    case Inbound::WriteData:
+        OnWriteData(report65 + 1);
+        return;
+    case Inbound::AreaTable:
+        OnAreaTableData(report65 + 1);
+        return;
+    case Inbound::Command:
+        OnCommand(report65);
+        return;
+    }
+}
+
+bool SimFirmware::IsOwnCode(uint8_t code, uint8_t* baseCode) const
+{
+    if (code == HID_CMD_VERSION) {
+        *baseCode = code;
+        return true;
+    }
+    uint8_t base = static_cast<uint8_t>(code - m_codeOffset);
+    if (base < HID_CMD_ERASE || base > HID_CMD_AREA_INFO)
+        return false;
+    *baseCode = base;
+    return true;
+}
+
+void SimFirmware::OnCommand(const uint8_t* report65)
+{
+    CommandPacket packet;
+    uint8_t base = 0;
+    if (report65[0] != kReportId || !ParseCommandReport(report65, &packet) || !IsOwnCode(packet.code, &base)) {
+        ++m_ignoredReports;
+        return;
+    }
+    const bool fixedArguments = packet.arg1 == kEndResetArg1 && packet.arg2 == kEndResetArg2;
+    if ((base == HID_CMD_END || base == HID_CMD_RESET) && !fixedArguments) {
+        ++m_ignoredReports;
+        return;
+    }
+
+    DropReportsForHost();
+    switch (base) {
+    case HID_CMD_ERASE: {
+        ++m_eraseCommands;
+        uint64_t first = packet.arg1;
+        uint64_t end = first + packet.arg2;
+        for (uint64_t sector = first; sector < std::min<uint64_t>(end, kSectorCount); ++sector)
+            EraseSector(sector);
+        if (end > kSectorCount)
+            AddFault("erase outside flash: " + Range("sectors", first, packet.arg2));
+        break;
+    }
+    case HID_CMD_READ:
+        m_readOffset = uint64_t(packet.arg1) * kPageSize;
+        m_readBytesLeft = uint64_t(packet.arg2) * kPageSize;
+        if (packet.arg2 != 0 && uint64_t(packet.arg1) + packet.arg2 > kPageCount)
+            AddFault("read outside flash: " + Range("pages", packet.arg1, packet.arg2));
+        break;
+    case HID_CMD_WRITE:
+        ++m_writeCommands;
+        if (packet.arg2 == 0)
+            break;
+        if (uint64_t(packet.arg1) + packet.arg2 > kPageCount)
+            AddFault("write outside flash: " + Range("pages", packet.arg1, packet.arg2));
+        m_inbound = Inbound::WriteData;
+        m_writePage = packet.arg1;
+        m_writePagesLeft = packet.arg2;
+        m_pageFill = 0;
+        break;
+    case HID_CMD_END:
+        ++m_endCount;
+        break;
+    case HID_CMD_RESET:
+        m_resetRequested = true;
+        break;
+    case HID_CMD_AREA_INFO:
+        m_inbound = Inbound::AreaTable;
+        m_tableFill = 0;
+        break;
+    case HID_CMD_VERSION:
+        m_versionPending = true;
+        break;
+    }
+}
+
+void SimFirmware::OnWriteData(const uint8_t* payload)
+{
+    std::memcpy(m_pageBuffer.data() + m_pageFill, payload, kPayloadSize);
+    m_pageFill += kPayloadSize;
+    if (m_pageFill < kPageSize)
+        return;
+    ProgramPage(m_writePage, m_pageBuffer.data());
+    ++m_writePage;
+    m_pageFill = 0;
+    if (--m_writePagesLeft == 0)
+        m_inbound = Inbound::Command;
+}
+
+void SimFirmware::OnAreaTableData(const uint8_t* payload)
+{
+    std::memcpy(m_tableBuffer.data() + m_tableFill, payload, kPayloadSize);
+    m_tableFill += kPayloadSize;
+    if (m_tableFill < kTableSize)
+        return;
+    m_areaTable = m_tableBuffer;
+    m_hasAreaTable = true;
+    m_tableFill = 0;
+    m_inbound = Inbound::Command;
+}
+
+uint8_t* SimFirmware::SectorForWrite(uint32_t sector)
+{
+    std::unique_ptr<uint8_t[]>& storage = m_sectors[sector];
+    if (!storage) {
+        storage = std::make_unique<uint8_t[]>(kSectorSize);
+        std::memset(storage.get(), 0xFF, kSectorSize);
+    }
+    return storage.get();
+}
+
+void SimFirmware::ProgramPage(uint64_t page, const uint8_t* data)
+{
+    if (page >= kPageCount)
+        return;  // already recorded when the write was announced
+    const uint32_t sector = static_cast<uint32_t>(page / kPagesPerSector);
+    const size_t offset = (page % kPagesPerSector) * kPageSize;
+    if (m_sectors[sector] && !AllErased(m_sectors[sector].get() + offset, kPageSize)) {
+        AddFault("write into unerased flash at page " + std::to_string(page));
+        return;
+    }
+    std::memcpy(SectorForWrite(sector) + offset, data, kPageSize);
+    Changed();
+}
+
+void SimFirmware::EraseSector(uint64_t sector)
+{
+    m_sectors[sector].reset();
+    ++m_erasedSectors;
+    Changed();
+}
+
+bool SimFirmware::HasReportForHost() const
+{
+    return m_versionPending || m_readBytesLeft != 0;
+}
+
+bool SimFirmware::PopReportForHost(uint8_t* payload)
+{
+    if (m_versionPending) {
+        std::memset(payload, 0, kPayloadSize);
+        std::memcpy(payload, m_versionText.data(), m_versionText.size());
+        m_versionPending = false;
+        return true;
+    }
+    if (m_readBytesLeft == 0)
+        return false;
+    // Reads start on page boundaries and move in whole reports, so a report
+    // never straddles the window's end.
+    if (m_readOffset < kFlashSize)
+        ReadFlash(static_cast<uint32_t>(m_readOffset), payload, kPayloadSize);
+    else
+        std::memset(payload, 0xFF, kPayloadSize);
+    m_readOffset += kPayloadSize;
+    m_readBytesLeft -= kPayloadSize;
+    return true;
+}
+
+std::array<uint8_t, SimFirmware::kPayloadSize> SimFirmware::PopReportForHost()
+{
+    std::array<uint8_t, kPayloadSize> payload{};
+    PopReportForHost(payload.data());
+    return payload;
+}
+
+void SimFirmware::DropReportsForHost()
+{
+    m_versionPending = false;
+    m_readBytesLeft = 0;
+}
+
+void SimFirmware::Reboot()
+{
+    DropReportsForHost();
+    m_inbound = Inbound::Command;
+    m_pageFill = 0;
+    m_tableFill = 0;
+    m_writePagesLeft = 0;
+    m_resetRequested = false;
+    m_erasedSectors = 0;
+}
+
+uint32_t SimFirmware::TakeErasedSectors()
+{
+    uint32_t count = m_erasedSectors;
+    m_erasedSectors = 0;
+    return count;
+}
+
+void SimFirmware::AddFault(std::string text)
+{
+    m_faults.push_back(std::move(text));
+}
+
+uint8_t SimFirmware::FlashByte(uint32_t offset) const
+{
+    if (offset >= kFlashSize)
+        return 0xFF;
+    const std::unique_ptr<uint8_t[]>& storage = m_sectors[offset / kSectorSize];
+    return storage ? storage[offset % kSectorSize] : 0xFF;
+}
+
+void SimFirmware::ReadFlash(uint32_t offset, uint8_t* out, size_t length) const
+{
+    while (length > 0) {
+        if (offset >= kFlashSize) {
+            std::memset(out, 0xFF, length);
+            return;
+        }
+        const uint32_t inSector = offset % kSectorSize;
+        const size_t chunk = std::min<size_t>(length, kSectorSize - inSector);
+        const std::unique_ptr<uint8_t[]>& storage = m_sectors[offset / kSectorSize];
+        if (storage)
+            std::memcpy(out, storage.get() + inSector, chunk);
+        else
+            std::memset(out, 0xFF, chunk);
+        out += chunk;
+        offset += static_cast<uint32_t>(chunk);
+        length -= chunk;
+    }
+}
+
+void SimFirmware::PokeFlash(uint32_t offset, const uint8_t* data, size_t length)
+{
+    while (length > 0 && offset < kFlashSize) {
+        const uint32_t inSector = offset % kSectorSize;
+        const size_t chunk = std::min<size_t>(length, kSectorSize - inSector);
+        std::memcpy(SectorForWrite(offset / kSectorSize) + inSector, data, chunk);
+        data += chunk;
+        offset += static_cast<uint32_t>(chunk);
+        length -= chunk;
+    }
+    Changed();
+}
+
+const std::vector<uint8_t>& SimFirmware::Flash() const
+{
+    if (!m_flashCacheValid) {
+        m_flashCache.resize(kFlashSize);
+        ReadFlash(0, m_flashCache.data(), kFlashSize);
+        m_flashCacheValid = true;
+    }
+    return m_flashCache;
+}
+
+bool SimFirmware::LoadFlash(const std::string& path, std::string* error)
+{
+    std::string ignored;
+    if (!error)
+        error = &ignored;
+    std::error_code code;
+    const uintmax_t size = std::filesystem::file_size(path, code);
+    if (code) {
+        *error = "cannot read flash image " + path + ": " + code.message();
+        return false;
+    }
+    if (size != kFlashSize) {
+        *error = "flash image " + path + " has " + std::to_string(size) + " bytes; expected " +
+                 std::to_string(kFlashSize);
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::vector<std::unique_ptr<uint8_t[]>> sectors(kSectorCount);
+    std::vector<uint8_t> buffer(kSectorSize);
+    for (uint32_t sector = 0; sector < kSectorCount; ++sector) {
+        if (!file.read(reinterpret_cast<char*>(buffer.data()), kSectorSize)) {
+            *error = "cannot read flash image " + path;
+            return false;
+        }
+        if (AllErased(buffer.data(), kSectorSize))
+            continue;
+        sectors[sector] = std::make_unique<uint8_t[]>(kSectorSize);
+        std::memcpy(sectors[sector].get(), buffer.data(), kSectorSize);
+    }
+    m_sectors = std::move(sectors);
+    Changed();
+    return true;
+}
+
+bool SimFirmware::SaveFlash(const std::string& path, std::string* error) const
+{
+    // Written beside the target and renamed, so a failed save never leaves a
+    // truncated image where a good one was.
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        std::vector<uint8_t> erased(kSectorSize, 0xFF);
+        for (uint32_t sector = 0; sector < kSectorCount && file; ++sector) {
+            const uint8_t* bytes = m_sectors[sector] ? m_sectors[sector].get() : erased.data();
+            file.write(reinterpret_cast<const char*>(bytes), kSectorSize);
+        }
+        file.flush();
+        if (!file) {
+            if (error)
+                *error = "cannot write flash image " + temporary;
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    std::error_code code;
+    std::filesystem::rename(temporary, path, code);
+    if (code) {
+        if (error)
+            *error = "cannot write flash image " + path + ": " + code.message();
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}

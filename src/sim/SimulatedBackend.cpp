@@ -1,0 +1,426 @@
+#include "sim/SimulatedBackend.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+
+#include "hid/Protocol.h"
+#include "platform/FlashGeometry.h"
+
+namespace {
+
+constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max();
+constexpr const char* kOtherPrefix = "sim/0/other-";
+constexpr const char* kDevicePrefix = "sim/1/kt7-";
+constexpr size_t kTraceBufferSize = 1 << 20;
+
+std::string TwoDigits(int number)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", number);
+    return text;
+}
+
+// "<prefix>NN" -> NN, or -1.
+int IndexAfter(const std::string& path, const char* prefix, int count)
+{
+    const size_t length = std::strlen(prefix);
+    if (path.size() != length + 2 || path.compare(0, length, prefix) != 0)
+        return -1;
+    const char high = path[length];
+    const char low = path[length + 1];
+    if (high < '0' || high > '9' || low < '0' || low > '9')
+        return -1;
+    const int index = (high - '0') * 10 + (low - '0');
+    return index < count ? index : -1;
+}
+
+std::string FlashFileOf(const std::string& directory, int device)
+{
+    return (std::filesystem::path(directory) / ("device" + std::to_string(device) + ".bin")).string();
+}
+
+}  // namespace
+
+struct SimulatedBackend::Device {
+    std::unique_ptr<SimFirmware> firmware;
+    bool attached = true;
+    bool reattachPending = false;
+    uint64_t reattachAtMs = 0;
+    uint64_t generation = 0;  // bumped at every detach; older handles fail
+    int openHandles = 0;
+    uint64_t reports = 0;
+    uint64_t unplugAfter = kNever;
+    uint64_t stallAfter = kNever;
+    bool stalled = false;
+    bool noReattach = false;
+    bool keepFlashFile = false;  // its image could not be loaded: never overwrite it
+    uint64_t busyUntilMs = 0;
+};
+
+namespace {
+
+// A handle on one of our devices, or (device < 0) on a non-matching one,
+// which accepts writes and never answers.
+class SimulatedHandle final : public HidDeviceHandle {
+public:
+    SimulatedHandle(SimulatedBackend& backend, int device, uint64_t generation, Clock& clock)
+        : m_backend(backend), m_device(device), m_generation(generation), m_clock(clock)
+    {
+    }
+    ~SimulatedHandle() override
+    {
+        if (m_device >= 0)
+            m_backend.HandleClosed(m_device, m_generation);
+    }
+
+    int Write(const uint8_t* report, size_t length, uint32_t timeoutMs) override
+    {
+        if (m_device < 0)
+            return static_cast<int>(length);
+        return m_backend.HandleWrite(m_device, m_generation, report, length, timeoutMs);
+    }
+
+    int Read(uint8_t* payload, size_t capacity, uint32_t timeoutMs) override
+    {
+        if (m_device < 0) {
+            m_clock.Sleep(timeoutMs);
+            return 0;
+        }
+        return m_backend.HandleRead(m_device, m_generation, payload, capacity, timeoutMs);
+    }
+
+private:
+    SimulatedBackend& m_backend;
+    int m_device;
+    uint64_t m_generation;
+    Clock& m_clock;
+};
+
+}  // namespace
+
+SimulatedBackend::SimulatedBackend(const SimConfig& config, Clock& clock)
+    : m_config(config), m_clock(clock), m_lastTick(clock.TickCount())
+{
+    for (int i = 0; i < m_config.devices; ++i) {
+        auto device = std::make_unique<Device>();
+        device->firmware = std::make_unique<SimFirmware>(m_config.ReleaseOf(i), m_config.versionText);
+        for (const SimReportFault& fault : m_config.unplug)
+            if (fault.device == i)
+                device->unplugAfter = std::min(device->unplugAfter, fault.afterReports);
+        for (const SimReportFault& fault : m_config.stall)
+            if (fault.device == i)
+                device->stallAfter = std::min(device->stallAfter, fault.afterReports);
+        device->noReattach =
+            std::find(m_config.noReattach.begin(), m_config.noReattach.end(), i) != m_config.noReattach.end();
+        if (device->unplugAfter == 0) {
+            device->attached = false;
+            device->unplugAfter = kNever;
+        }
+        device->stalled = device->stallAfter == 0;
+
+        if (!m_config.flashDir.empty()) {
+            const std::string path = FlashFileOf(m_config.flashDir, i);
+            std::error_code code;
+            if (std::filesystem::exists(path, code)) {
+                std::string error;
+                if (!device->firmware->LoadFlash(path, &error)) {
+                    device->keepFlashFile = true;
+                    if (m_startError.empty())
+                        m_startError = "simulated device " + std::to_string(i) + ": " + error;
+                }
+            }
+        }
+        m_devices.push_back(std::move(device));
+    }
+
+    if (!m_config.traceFile.empty()) {
+        m_trace = std::fopen(m_config.traceFile.c_str(), "w");
+        if (m_trace) {
+            m_traceBuffer.resize(kTraceBufferSize);
+            std::setvbuf(m_trace, m_traceBuffer.data(), _IOFBF, m_traceBuffer.size());
+        } else if (m_startError.empty()) {
+            m_startError = "cannot open the simulator's trace file " + m_config.traceFile;
+        }
+    }
+}
+
+SimulatedBackend::~SimulatedBackend()
+{
+    SaveFlashFiles();
+    if (m_trace)
+        std::fclose(m_trace);
+}
+
+SimulatedBackend::Device& SimulatedBackend::At(int device)
+{
+    return *m_devices.at(static_cast<size_t>(device));
+}
+
+void SimulatedBackend::UpdateTime()
+{
+    const uint32_t tick = m_clock.TickCount();
+    m_nowMs += static_cast<uint32_t>(tick - m_lastTick);
+    m_lastTick = tick;
+}
+
+void SimulatedBackend::Settle(Device& device)
+{
+    if (!device.attached && device.reattachPending && m_nowMs >= device.reattachAtMs) {
+        device.attached = true;
+        device.reattachPending = false;
+        device.firmware->Reboot();
+    }
+}
+
+void SimulatedBackend::DetachLocked(Device& device, bool reattach)
+{
+    device.attached = false;
+    ++device.generation;
+    device.openHandles = 0;
+    device.busyUntilMs = 0;
+    device.firmware->Reboot();
+    device.reattachPending = reattach;
+    device.reattachAtMs = m_nowMs + m_config.reattachMs;
+}
+
+void SimulatedBackend::CountReport(Device& device)
+{
+    ++device.reports;
+    if (device.reports >= device.stallAfter) {
+        device.stalled = true;
+        device.stallAfter = kNever;
+    }
+    if (device.reports >= device.unplugAfter) {
+        device.unplugAfter = kNever;
+        DetachLocked(device, false);
+    }
+}
+
+void SimulatedBackend::Wait(std::unique_lock<std::mutex>& lock, uint32_t ms)
+{
+    if (ms == 0)
+        return;
+    lock.unlock();
+    m_clock.Sleep(ms);
+    lock.lock();
+    UpdateTime();
+}
+
+// Sleeps, then tells whether the handle's device is still there.
+bool SimulatedBackend::PayTime(std::unique_lock<std::mutex>& lock, Device& device, uint64_t generation, uint32_t ms)
+{
+    Wait(lock, ms);
+    return device.attached && device.generation == generation;
+}
+
+void SimulatedBackend::TraceReport(char direction, int device, const uint8_t* report65)
+{
+    if (!m_trace)
+        return;
+    static const char kHex[] = "0123456789abcdef";
+    char line[16 + 2 * kReportSize];
+    int length = std::snprintf(line, 16, "%c %d ", direction, device);
+    for (size_t i = 0; i < kReportSize; ++i) {
+        line[length++] = kHex[report65[i] >> 4];
+        line[length++] = kHex[report65[i] & 0x0F];
+    }
+    line[length++] = '\n';
+    std::fwrite(line, 1, static_cast<size_t>(length), m_trace);
+}
+
+int SimulatedBackend::HandleWrite(int index, uint64_t generation, const uint8_t* report, size_t length,
+                                  uint32_t timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    UpdateTime();
+    Device& device = At(index);
+    Settle(device);
+    if (!device.attached || device.generation != generation || length != kReportSize)
+        return -1;
+    if (device.stalled) {
+        Wait(lock, timeoutMs);
+        return -1;
+    }
+    if (m_config.timing == SimTiming::Usb && !PayTime(lock, device, generation, kSimReportMs))
+        return -1;
+
+    TraceReport('W', index, report);
+    SimFirmware& firmware = *device.firmware;
+    firmware.OnHostReport(report);
+    const uint32_t erased = firmware.TakeErasedSectors();
+    if (erased != 0 && m_config.timing == SimTiming::Usb)
+        device.busyUntilMs = std::max(device.busyUntilMs, m_nowMs) + uint64_t(erased) * kSimEraseMsPerSector;
+    if (firmware.ResetRequested())
+        DetachLocked(device, !device.noReattach);
+    CountReport(device);
+    return static_cast<int>(length);
+}
+
+int SimulatedBackend::HandleRead(int index, uint64_t generation, uint8_t* payload, size_t capacity,
+                                 uint32_t timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    UpdateTime();
+    Device& device = At(index);
+    Settle(device);
+    if (!device.attached || device.generation != generation)
+        return -1;
+    if (device.stalled) {
+        Wait(lock, timeoutMs);
+        return 0;
+    }
+    if (device.busyUntilMs > m_nowMs) {
+        const uint64_t busy = device.busyUntilMs - m_nowMs;
+        if (busy > timeoutMs) {
+            Wait(lock, timeoutMs);
+            return 0;
+        }
+        if (!PayTime(lock, device, generation, static_cast<uint32_t>(busy)))
+            return -1;
+    }
+    SimFirmware& firmware = *device.firmware;
+    if (!firmware.HasReportForHost()) {
+        Wait(lock, timeoutMs);
+        return 0;
+    }
+    if (m_config.timing == SimTiming::Usb && !PayTime(lock, device, generation, kSimReportMs))
+        return -1;
+
+    uint8_t report[kReportSize];
+    report[0] = kReportId;
+    firmware.PopReportForHost(report + 1);
+    TraceReport('R', index, report);
+    CountReport(device);
+    const size_t delivered = std::min(capacity, kReportPayloadSize);
+    std::memcpy(payload, report + 1, delivered);
+    return static_cast<int>(delivered);
+}
+
+void SimulatedBackend::HandleClosed(int index, uint64_t generation)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Device& device = At(index);
+    if (device.generation != generation || device.openHandles == 0)
+        return;
+    if (--device.openHandles == 0)
+        device.firmware->DropReportsForHost();
+}
+
+std::vector<HidDeviceInfo> SimulatedBackend::Enumerate()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    UpdateTime();
+    std::vector<HidDeviceInfo> list;
+    list.reserve(static_cast<size_t>(m_config.others) + m_devices.size());
+    for (int i = 0; i < m_config.others; ++i)
+        list.push_back({kOtherPrefix + TwoDigits(i), kSimOtherVendorId, kSimOtherProductId, 0x0100});
+    for (size_t i = 0; i < m_devices.size(); ++i) {
+        Device& device = *m_devices[i];
+        Settle(device);
+        if (device.attached)
+            list.push_back({kDevicePrefix + TwoDigits(static_cast<int>(i)), kDeviceVendorId, kDeviceProductId,
+                            device.firmware->ReleaseNumber()});
+    }
+    return list;
+}
+
+std::unique_ptr<HidDeviceHandle> SimulatedBackend::Open(const std::string& path)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    UpdateTime();
+    if (IndexAfter(path, kOtherPrefix, m_config.others) >= 0)
+        return std::make_unique<SimulatedHandle>(*this, -1, 0, m_clock);
+    const int index = IndexAfter(path, kDevicePrefix, DeviceCount());
+    if (index < 0)
+        return nullptr;
+    Device& device = At(index);
+    Settle(device);
+    if (!device.attached)
+        return nullptr;
+    ++device.openHandles;
+    return std::make_unique<SimulatedHandle>(*this, index, device.generation, m_clock);
+}
+
+SimFirmware& SimulatedBackend::Firmware(int index)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return *At(index).firmware;
+}
+
+bool SimulatedBackend::IsAttached(int index)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    UpdateTime();
+    Device& device = At(index);
+    Settle(device);
+    return device.attached;
+}
+
+bool SimulatedBackend::IsStalled(int index)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return At(index).stalled;
+}
+
+uint64_t SimulatedBackend::ReportCount(int index)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return At(index).reports;
+}
+
+void SimulatedBackend::Detach(int index)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    UpdateTime();
+    Device& device = At(index);
+    if (device.attached || device.reattachPending)
+        DetachLocked(device, false);
+}
+
+void SimulatedBackend::Attach(int index)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Device& device = At(index);
+    if (device.attached)
+        return;
+    device.attached = true;
+    device.reattachPending = false;
+    device.stalled = false;  // plugging in again restarts a hung device
+    device.firmware->Reboot();
+}
+
+std::string SimulatedBackend::PathOf(int index) const
+{
+    return kDevicePrefix + TwoDigits(index);
+}
+
+bool SimulatedBackend::SaveFlashFiles(std::string* error)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_config.flashDir.empty())
+        return true;
+    std::error_code code;
+    std::filesystem::create_directories(m_config.flashDir, code);
+    bool saved = true;
+    for (size_t i = 0; i < m_devices.size(); ++i) {
+        if (m_devices[i]->keepFlashFile)
+            continue;
+        std::string message;
+        if (!m_devices[i]->firmware->SaveFlash(FlashFileOf(m_config.flashDir, static_cast<int>(i)), &message) &&
+            saved) {
+            saved = false;
+            if (error)
+                *error = message;
+        }
+    }
+    return saved;
+}
+
+void SimulatedBackend::FlushTrace()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_trace)
+        std::fflush(m_trace);
+}
