@@ -1,0 +1,235 @@
+// The command operations against a scripted backend: the exact reports sent,
+// the bounds of every read, and where each operation stops.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "hid/CommandSet.h"
+#include "hid/HidCommands.h"
+#include "hid/Protocol.h"
+#include "platform/Clock.h"
+#include "platform/Diagnostics.h"
+#include "platform/FlashGeometry.h"
+#include "platform/Services.h"
+#include "support/FakeHidBackend.h"
+
+namespace {
+
+using Report = FakeHidBackend::Report;
+
+class OperationsTest : public ::testing::Test {
+protected:
+    OperationsTest() : m_services(Services{&backend, &clock, nullptr, &diagnostics}) { SelectCommandSet(0); }
+    ~OperationsTest() override { SelectCommandSet(0); }
+
+    // The command packet of a written report, checked for integrity.
+    static CommandPacket Command(const Report& report)
+    {
+        CommandPacket packet;
+        EXPECT_EQ(report.size(), kReportSize);
+        EXPECT_TRUE(ParseCommandReport(report.data(), &packet));
+        return packet;
+    }
+
+    static void ExpectCommand(const Report& report, uint8_t code, uint32_t arg1, uint32_t arg2)
+    {
+        CommandPacket packet = Command(report);
+        EXPECT_EQ(packet.code, code);
+        EXPECT_EQ(packet.arg1, arg1);
+        EXPECT_EQ(packet.arg2, arg2);
+    }
+
+    void QueuePage(const std::string& path)
+    {
+        for (int i = 0; i < 4; ++i)
+            backend.QueueRead(path, FakeHidBackend::Payload(kReportPayloadSize, 0x5A));
+    }
+
+    FakeHidBackend backend;
+    VirtualClock clock;
+    CapturingDiagnostics diagnostics;
+
+private:
+    ScopedServices m_services;
+};
+
+TEST_F(OperationsTest, NoDeviceResults)
+{
+    struct Case {
+        const char* name;
+        std::function<int()> run;
+        int result;
+        const char* printed;
+    };
+    static const uint8_t page[kPageSize] = {};
+    int verdict = -1;
+    const Case cases[] = {
+        {"WritePages", [] { return WritePages(page, 0, 1); }, 0, "Can't Open HID Device\n"},
+        {"EraseSectors", [] { return EraseSectors(8, 1); }, 0, ""},
+        {"WriteAreaInfo", [] { return WriteAreaInfo(0x10, 0xFFFF, 0x100); }, 0, ""},
+        {"SendReset", [] { return SendReset(); }, 0, ""},
+        {"SendEnd", [] { return SendEnd(); }, 0, ""},
+        {"CheckBootloaderVersion", [&verdict] { return CheckBootloaderVersion(&verdict); }, 0,
+         "Can't Open HID Device\n"},
+    };
+    backend.AddDevice("other", 0x1234, 0x5678, 0);  // a keyboard is not our device
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        diagnostics.Clear();
+        EXPECT_EQ(c.run(), c.result);
+        EXPECT_EQ(diagnostics.Text(), c.printed);
+    }
+    EXPECT_EQ(verdict, 0);
+    EXPECT_TRUE(backend.Written("other").empty());
+}
+
+TEST_F(OperationsTest, AreaTableWithoutVoice)
+{
+    std::string path = backend.AddMatchingDevice("dev0");
+    EXPECT_EQ(WriteAreaInfo(0x0010, 0xFFFF, 0x0100), 0);
+
+    std::vector<Report> written = backend.Written(path);
+    ASSERT_EQ(written.size(), 5u);
+    ExpectCommand(written[0], HID_CMD_AREA_INFO, 128, 1);
+    std::vector<uint8_t> table;
+    for (size_t i = 1; i < written.size(); ++i) {
+        ASSERT_EQ(written[i].size(), kReportSize);
+        EXPECT_EQ(written[i][0], 0);
+        table.insert(table.end(), written[i].begin() + 1, written[i].end());
+    }
+    std::vector<uint8_t> expected(kAreaTableSize, 0xFF);
+    const uint8_t head[] = {0x10, 0x00, 0xFF, 0xFF, 0x00, 0x01};
+    std::copy(std::begin(head), std::end(head), expected.begin());
+    EXPECT_EQ(table, expected);
+}
+
+TEST_F(OperationsTest, EraseWaitsForTheHandshakePageWithAnEraseLongBound)
+{
+    std::string path = backend.AddMatchingDevice("dev0");
+    QueuePage(path);
+    EXPECT_EQ(EraseSectors(8, 1), 1);
+
+    std::vector<Report> written = backend.Written(path);
+    ASSERT_EQ(written.size(), 2u);
+    ExpectCommand(written[0], HID_CMD_ERASE, 8, 1);
+    ExpectCommand(written[1], HID_CMD_READ, 128, 1);
+    // The first read waits for the erase itself; the rest are plain reads.
+    EXPECT_EQ(backend.ReadTimeouts(path), (std::vector<uint32_t>{5500, 5000, 5000, 5000}));
+}
+
+TEST_F(OperationsTest, EraseUsesTheShiftedCodes)
+{
+    std::string path = backend.AddMatchingDevice("dev0", 0x1234);
+    QueuePage(path);
+    SelectCommandSet(1);
+    EXPECT_EQ(EraseSectors(16, 32), 32);
+    std::vector<Report> written = backend.Written(path);
+    ASSERT_EQ(written.size(), 2u);
+    ExpectCommand(written[0], 0xE1, 16, 32);
+    ExpectCommand(written[1], 0xE2, 128, 1);
+    EXPECT_EQ(backend.ReadTimeouts(path).front(), 5000u + 32u * 500u);
+}
+
+TEST_F(OperationsTest, EraseFailsWhenTheHandshakeNeverComes)
+{
+    std::string first = backend.AddMatchingDevice("dev0");
+    std::string second = backend.AddMatchingDevice("dev1");
+    QueuePage(second);
+    backend.QueueRead(first, FakeHidBackend::Payload(kReportPayloadSize, 0));
+    // Only a quarter of the page arrives: the next read times out.
+    EXPECT_EQ(EraseSectors(0, 2), 0);
+    EXPECT_TRUE(backend.Written(second).empty());
+}
+
+TEST_F(OperationsTest, OperationsStopAtTheFirstFailingDevice)
+{
+    struct Case {
+        const char* name;
+        std::function<int()> run;
+        int failure;
+        const char* printed;
+    };
+    static uint8_t pages[2 * kPageSize] = {};
+    const Case cases[] = {
+        {"WritePages", [] { return WritePages(pages, 0, 2); }, 0,
+         "USB HID Device VID[0416] PID[b500] Open Success.\n>>> Write pages: 0 - 1\n"
+         "USB HID Device VID[0416] PID[b500] Open Success.\n>>> Write pages: 0 - 1\n"
+         "ERROR: Send read command error!\n"},
+        {"WriteAreaInfo", [] { return WriteAreaInfo(0x10, 0x20, 0x30); }, 1, ""},
+        {"SendReset", [] { return SendReset(); }, 1, ""},
+        {"SendEnd", [] { return SendEnd(); }, 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeHidBackend fresh;
+        ScopedServices use(Services{&fresh, nullptr, nullptr, nullptr});
+        std::string first = fresh.AddMatchingDevice("dev0");
+        std::string second = fresh.AddMatchingDevice("dev1");
+        std::string third = fresh.AddMatchingDevice("dev2");
+        fresh.SetWriteFails(second, true);
+        diagnostics.Clear();
+        EXPECT_EQ(c.run(), c.failure);
+        EXPECT_FALSE(fresh.Written(first).empty());
+        EXPECT_TRUE(fresh.Written(third).empty());
+        EXPECT_EQ(diagnostics.Text(), c.printed);
+        EXPECT_EQ(fresh.OpenHandles(), 0);
+    }
+}
+
+TEST_F(OperationsTest, WritePagesDataFailureAndBadRanges)
+{
+    std::string path = backend.AddMatchingDevice("dev0");
+    static uint8_t pages[2 * kPageSize] = {};
+    backend.UnplugAfterWrites(path, 3);  // the command and two data reports
+    EXPECT_EQ(WritePages(pages, 4, 2), 0);
+    EXPECT_EQ(diagnostics.Text(),
+              "USB HID Device VID[0416] PID[b500] Open Success.\n>>> Write pages: 4 - 5\nERROR: Write fail!\n");
+
+    // Pages past the flash window are refused before any device is addressed.
+    FakeHidBackend fresh;
+    ScopedServices use(Services{&fresh, nullptr, nullptr, nullptr});
+    std::string other = fresh.AddMatchingDevice("dev0");
+    EXPECT_EQ(WritePages(pages, 32767, 2), 0);
+    EXPECT_EQ(WritePages(pages, 0xFFFFFFFFu, 2), 0);
+    EXPECT_EQ(EraseSectors(2047, 2), 0);
+    EXPECT_TRUE(fresh.Written(other).empty());
+}
+
+TEST_F(OperationsTest, ResetAndEndCarryTheFixedArguments)
+{
+    std::string path = backend.AddMatchingDevice("dev0");
+    EXPECT_EQ(SendReset(), 0);
+    EXPECT_EQ(SendEnd(), 0);
+    std::vector<Report> written = backend.Written(path);
+    ASSERT_EQ(written.size(), 2u);
+    ExpectCommand(written[0], HID_CMD_RESET, 0x12345678, 0xABCDEF01);
+    ExpectCommand(written[1], HID_CMD_END, 0x12345678, 0xABCDEF01);
+    EXPECT_TRUE(backend.ReadTimeouts(path).empty());  // no answer is read
+}
+
+TEST_F(OperationsTest, VersionCheckKeepsTheFirstAnswerWhenTheSecondDeviceFails)
+{
+    std::string first = backend.AddMatchingDevice("dev0");
+    std::string second = backend.AddMatchingDevice("dev1");
+    FakeHidBackend::Payload answer(kReportPayloadSize, 0);
+    const char text[] = "A107";
+    std::copy(text, text + 4, answer.begin());
+    backend.QueueRead(first, answer);
+    // The second device takes the command but never answers.
+    int verdict = -1;
+    EXPECT_EQ(CheckBootloaderVersion(&verdict), 64);
+    EXPECT_EQ(verdict, 2);
+    ExpectCommand(backend.Written(second).at(0), HID_CMD_VERSION, 128, 1);
+    EXPECT_EQ(backend.ReadTimeouts(second), (std::vector<uint32_t>{5000}));
+
+    std::string printed = diagnostics.Text();
+    EXPECT_EQ(printed.rfind("USB HID Device VID[0416] PID[b500] Open Success.\nString code\npReadBuf[0]=A\n", 0), 0u);
+    EXPECT_NE(printed.find("pReadBuf[4]=" + std::string(1, '\0') + "\n"), std::string::npos);
+    EXPECT_NE(printed.find("Hex code\npReadBuf[0]=0x41\n"), std::string::npos);
+    EXPECT_NE(printed.find("pReadBuf[63]=0x0\nERROR: Read Version fail!\n"), std::string::npos);
+}
+
+} // namespace
