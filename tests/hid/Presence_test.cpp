@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "hid/CommandSet.h"
+#include "HidTestFixture.h"
+#include "hid/Presence.h"
+
+namespace {
+
+using PresenceTest = HidTest;
+
+TEST_F(PresenceTest, NoDeviceEverKeepsTheStartCount)
+{
+    backend.AddDevice("a-mouse", 0x046D, 0xC077, 0);
+    EXPECT_EQ(IsDevicePresent(), 0);
+    EXPECT_EQ(IsDevicePresent(), 0);
+    EXPECT_EQ(g_deviceCount, 1);
+}
+
+TEST_F(PresenceTest, RecordsTheCountOfTheLastCheckThatFoundDevices)
+{
+    backend.AddMatchingDevice("a-kt7");
+    backend.AddMatchingDevice("b-kt7");
+    backend.AddMatchingDevice("c-kt7");
+    backend.SetOpenFails("c-kt7", true);  // still attached, so still counted
+
+    EXPECT_EQ(IsDevicePresent(), 1);
+    EXPECT_EQ(g_deviceCount, 3);
+    EXPECT_EQ(backend.OpenHandles(), 0) << "counting leaves nothing open";
+    EXPECT_TRUE(backend.Written("a-kt7").empty()) << "counting sends no command";
+
+    backend.Unplug("a-kt7");
+    backend.Unplug("c-kt7");
+    EXPECT_EQ(IsDevicePresent(), 1);
+    EXPECT_EQ(g_deviceCount, 1);
+
+    backend.Unplug("b-kt7");
+    EXPECT_EQ(IsDevicePresent(), 0);
+    EXPECT_EQ(g_deviceCount, 1);
+}
+
+TEST_F(PresenceTest, UnpluggedAfterCheckKeepsEarlierCount)
+{
+    backend.AddMatchingDevice("a-kt7");
+    backend.AddMatchingDevice("b-kt7");
+    EXPECT_EQ(IsDevicePresent(), 1);
+    backend.Unplug("a-kt7");
+    backend.Unplug("b-kt7");
+    EXPECT_EQ(IsDevicePresent(), 0);
+    EXPECT_EQ(g_deviceCount, 2);
+}
+
+TEST_F(PresenceTest, ResetDeviceStatePutsStartValuesBack)
+{
+    g_deviceCount = 7;
+    SelectCommandSet(1);
+    ResetDeviceState();
+    EXPECT_EQ(g_deviceCount, 1);
+    EXPECT_EQ(g_cmdCodeOffset, 0x00);
+}
+
+} // namespace
