@@ -1,0 +1,114 @@
+#include "support/EngineHarness.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "engine/ProcessState.h"
+#include "hid/Protocol.h"
+#include "package/MapImage.h"
+#include "package/PackageParser.h"
+#include "platform/FlashGeometry.h"
+#include "sim/SimConfig.h"
+
+EngineHarness::EngineHarness(const std::string& simulate)
+{
+    ResetProcessState();
+    SimConfig config;
+    std::string error;
+    if (!ParseSimConfig(simulate, &config, &error))
+        throw std::invalid_argument("bad simulation text: " + error);
+    m_backend = std::make_unique<SimulatedBackend>(config, clock);
+    Services services;
+    services.hid = m_backend.get();
+    services.clock = &clock;
+    services.prompter = &prompter;
+    services.diagnostics = &diagnostics;
+    m_services = std::make_unique<ScopedServices>(services);
+}
+
+EngineHarness::~EngineHarness()
+{
+    ResetProcessState();
+    m_services.reset();
+}
+
+bool EngineHarness::Install(const PackageSpec& spec, uint32_t mapSeed, std::string* error)
+{
+    const std::vector<uint8_t> file = BuildPackageFile(spec);
+    LoadedPackage package;
+    const char* failure = ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(mapSeed), &package);
+    if (failure) {
+        if (error)
+            *error = failure;
+        return false;
+    }
+    InstallLoadedPackage(std::move(package));
+    return true;
+}
+
+void EngineHarness::InstallPayload(const std::vector<uint8_t>& payload, uint32_t mapSeed)
+{
+    LoadedPackage package;
+    package.length = static_cast<uint32_t>(payload.size());
+    package.capacity = package.length + 512;
+    package.data = std::make_unique<uint8_t[]>(package.capacity);
+    std::memset(package.data.get(), 0xFF, package.capacity);
+    std::memcpy(package.data.get(), payload.data(), payload.size());
+    package.header = ParsePackageHeader(payload.data(), payload.size());
+    const PackageHeader& h = package.header;
+    if (h.mapSize != kAreaAbsent && h.mapSize <= 0x7F00000u) {
+        const uint32_t capacity = h.mapSize + 1024;
+        auto image = std::make_unique<uint8_t[]>(capacity);
+        if (FillMapImage(image.get(), capacity, package.data.get(), package.length, package.header,
+                         MakeMapRandomBlock(mapSeed))) {
+            package.mapImage = std::move(image);
+            package.mapImageCapacity = capacity;
+        }
+    }
+    InstallLoadedPackage(std::move(package));
+}
+
+std::vector<uint8_t> PatternBytes(size_t length, uint32_t seed)
+{
+    std::vector<uint8_t> bytes(length);
+    uint32_t state = seed * 2654435761u + 1;
+    for (uint8_t& b : bytes) {
+        state = state * 1103515245u + 12345u;
+        b = static_cast<uint8_t>(state >> 16);
+    }
+    return bytes;
+}
+
+PackageSpec ThreeAreaSpec()
+{
+    PackageSpec spec;
+    spec.main = PackageArea{PatternBytes(0x2400, 1), 0x40010000u, "M101"};
+    spec.voice = PackageArea{PatternBytes(0x1800, 2), 0x40100000u, "V202"};
+    spec.map = PackageArea{PatternBytes(0x1F00, 3), 0x40200000u, "D303"};
+    spec.mapScrambleLength = 0x100;
+    spec.updateTime = "2026-12-10";
+    spec.keyBlock = MakeKeyBlock(42);
+    return spec;
+}
+
+PackageSpec MainOnlySpec()
+{
+    PackageSpec spec;
+    spec.main = PackageArea{PatternBytes(0x3000, 4), 0x40010000u, "M101"};
+    spec.updateTime = "2026-12-10";
+    spec.keyBlock = MakeKeyBlock(43);
+    return spec;
+}
+
+std::vector<uint8_t> FlashBytes(const SimFirmware& firmware, uint32_t address, size_t length)
+{
+    std::vector<uint8_t> bytes(length);
+    firmware.ReadFlash(address - kFlashBase, bytes.data(), length);
+    return bytes;
+}
+
+uint32_t FlashWord(const SimFirmware& firmware, uint32_t address)
+{
+    const std::vector<uint8_t> bytes = FlashBytes(firmware, address, 4);
+    return LoadLe32(bytes.data());
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Test bed for engine runs: a virtual clock, simulated devices configured
+// with KT7_SIMULATE-style text, recorded message boxes and diagnostics, and a
+// recording page. The process state is put back when it goes out of scope.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "package/PackageWriter.h"
+#include "platform/Clock.h"
+#include "platform/Diagnostics.h"
+#include "platform/Prompter.h"
+#include "platform/Services.h"
+#include "sim/SimulatedBackend.h"
+#include "support/RecordingPage.h"
+
+class EngineHarness {
+public:
+    explicit EngineHarness(const std::string& simulate = "");
+    ~EngineHarness();
+    EngineHarness(const EngineHarness&) = delete;
+    EngineHarness& operator=(const EngineHarness&) = delete;
+
+    // Loads the package file made from `spec` the way the welcome page does;
+    // the map's random block comes from `mapSeed`. False with *error when the
+    // loader refuses it.
+    bool Install(const PackageSpec& spec, uint32_t mapSeed = 1, std::string* error = nullptr);
+    // Puts a plain payload into the loaded-package variables without the
+    // loader's checks (for headers the loader would refuse); the map image is
+    // built when the map lies inside the payload.
+    void InstallPayload(const std::vector<uint8_t>& payload, uint32_t mapSeed = 1);
+
+    SimulatedBackend& Backend() { return *m_backend; }
+    SimFirmware& Firmware(int device) { return m_backend->Firmware(device); }
+    std::vector<std::string> Messages() const { return prompter.Messages(); }
+
+    VirtualClock clock{100000};
+    RecordingPrompter prompter;
+    CapturingDiagnostics diagnostics;
+    RecordingPage page;
+
+private:
+    std::unique_ptr<SimulatedBackend> m_backend;
+    std::unique_ptr<ScopedServices> m_services;
+};
+
+// Deterministic non-trivial bytes.
+std::vector<uint8_t> PatternBytes(size_t length, uint32_t seed);
+
+// A small package with all three areas at sector-aligned addresses.
+PackageSpec ThreeAreaSpec();
+// Only the main program.
+PackageSpec MainOnlySpec();
+
+// Bytes of a device's flash at a window address.
+std::vector<uint8_t> FlashBytes(const SimFirmware& firmware, uint32_t address, size_t length);
+uint32_t FlashWord(const SimFirmware& firmware, uint32_t address);

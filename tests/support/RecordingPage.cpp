@@ -1,0 +1,49 @@
+#include "support/RecordingPage.h"
+
+void RecordingPage::SetAreaText(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_areaTexts.push_back(text);
+}
+
+void RecordingPage::SetStatusText(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_statusTexts.push_back(text);
+}
+
+void RecordingPage::PostProgressUpdate()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_percents.push_back(m_nPos.load());
+}
+
+std::vector<std::string> RecordingPage::AreaTexts() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_areaTexts;
+}
+
+std::vector<std::string> RecordingPage::StatusTexts() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_statusTexts;
+}
+
+std::vector<int> RecordingPage::Percents() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_percents;
+}
+
+std::string RecordingPage::LastStatus() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_statusTexts.empty() ? std::string() : m_statusTexts.back();
+}
+
+std::string RecordingPage::LastArea() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_areaTexts.empty() ? std::string() : m_areaTexts.back();
+}

@@ -1,0 +1,28 @@
+#pragma once
+// A progress page that records what the engine did to it: every area and
+// status text, the percent at every bar update, and the done flag.
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/ProgressPage.h"
+
+class RecordingPage final : public ProgressPage {
+public:
+    void SetAreaText(const std::string& text) override;
+    void SetStatusText(const std::string& text) override;
+    void PostProgressUpdate() override;
+
+    std::vector<std::string> AreaTexts() const;
+    std::vector<std::string> StatusTexts() const;
+    std::vector<int> Percents() const;  // m_nPos at each PostProgressUpdate
+    std::string LastStatus() const;
+    std::string LastArea() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_areaTexts;
+    std::vector<std::string> m_statusTexts;
+    std::vector<int> m_percents;
+};
