@@ -1,0 +1,27 @@
+#include "backends/BackendSelection.h"
+
+#include <cstdlib>
+
+#include "backends/HidapiBackend.h"
+#include "sim/SimConfig.h"
+#include "sim/SimulatedBackend.h"
+
+std::unique_ptr<HidBackend> CreateHidBackend(Clock& clock, std::string* error)
+{
+    const char* simulate = std::getenv(kSimulateVariable);
+    if (!simulate)
+        return std::make_unique<HidapiBackend>();
+
+    SimConfig config;
+    if (!ParseSimConfig(simulate, &config, error))
+        return nullptr;
+    auto backend = std::make_unique<SimulatedBackend>(config, clock);
+    // A flash image that can't be used would silently start from an erased
+    // device; refuse instead, so nothing runs on the wrong assumption.
+    if (!backend->StartError().empty()) {
+        if (error)
+            *error = std::string(kSimulateVariable) + ": " + backend->StartError();
+        return nullptr;
+    }
+    return backend;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Telling the user why a device node could not be opened when the reason is
+// missing access rights, and which rule grants them.
+
+#include <string>
+
+// Installed by the package; gives the logged-in user access to the device.
+inline constexpr const char kUdevRulePath[] = "/usr/lib/udev/rules.d/70-kt7-updater.rules";
+
+// True when the node exists but this process may not read and write it.
+bool IsAccessDenied(const std::string& path);
+
+// The diagnostic line for a node we may not open.
+std::string AccessDeniedLine(const std::string& path);

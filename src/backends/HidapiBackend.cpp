@@ -1,0 +1,110 @@
+#include "backends/HidapiBackend.h"
+
+#include <algorithm>
+#include <climits>
+#include <mutex>
+#include <sys/stat.h>
+
+#include <hidapi.h>
+
+#include "backends/DevicePermission.h"
+#include "platform/Diagnostics.h"
+
+namespace {
+
+// A long read is split into slices so that a node that vanished while we
+// wait is noticed even if the read itself never reports it.
+constexpr uint32_t kReadSliceMs = 500;
+
+bool InitialiseOnce()
+{
+    static std::once_flag once;
+    static bool ok = false;
+    std::call_once(once, [] { ok = hid_init() == 0; });
+    return ok;
+}
+
+bool NodeExists(const std::string& path)
+{
+    struct stat status;
+    return stat(path.c_str(), &status) == 0;
+}
+
+class HidapiHandle final : public HidDeviceHandle {
+public:
+    HidapiHandle(hid_device* device, std::string path) : m_device(device), m_path(std::move(path)) {}
+    ~HidapiHandle() override { hid_close(m_device); }
+    HidapiHandle(const HidapiHandle&) = delete;
+    HidapiHandle& operator=(const HidapiHandle&) = delete;
+
+    int Write(const uint8_t* report, size_t length, uint32_t) override
+    {
+        // Report ID first; hidraw sends the rest as the output report.
+        int written = hid_write(m_device, report, length);
+        return written < 0 ? -1 : written;
+    }
+
+    int Read(uint8_t* payload, size_t capacity, uint32_t timeoutMs) override
+    {
+        uint32_t remaining = timeoutMs;
+        for (;;) {
+            uint32_t slice = std::min(remaining, kReadSliceMs);
+            int read = hid_read_timeout(m_device, payload, capacity, static_cast<int>(slice));
+            if (read < 0)
+                return -1;
+            if (read > 0)
+                return read;
+            if (!NodeExists(m_path))
+                return -1;
+            remaining -= slice;
+            if (remaining == 0)
+                return 0;
+        }
+    }
+
+private:
+    hid_device* m_device;
+    std::string m_path;
+};
+
+} // namespace
+
+HidapiBackend::HidapiBackend() : m_initialised(InitialiseOnce()) {}
+
+std::vector<HidDeviceInfo> HidapiBackend::Enumerate()
+{
+    std::vector<HidDeviceInfo> devices;
+    if (!m_initialised)
+        return devices;
+    hid_device_info* list = hid_enumerate(0, 0);
+    for (hid_device_info* info = list; info; info = info->next) {
+        if (!info->path)
+            continue;
+        devices.push_back(HidDeviceInfo{info->path, info->vendor_id, info->product_id, info->release_number});
+    }
+    hid_free_enumeration(list);
+
+    // One entry per node: a device with several top-level collections is
+    // listed once per collection, but it is still one device.
+    std::stable_sort(devices.begin(), devices.end(),
+                     [](const HidDeviceInfo& a, const HidDeviceInfo& b) { return a.path < b.path; });
+    devices.erase(std::unique(devices.begin(), devices.end(),
+                              [](const HidDeviceInfo& a, const HidDeviceInfo& b) { return a.path == b.path; }),
+                  devices.end());
+    return devices;
+}
+
+std::unique_ptr<HidDeviceHandle> HidapiBackend::Open(const std::string& path)
+{
+    if (!m_initialised)
+        return nullptr;
+    hid_device* device = hid_open_path(path.c_str());
+    if (device)
+        return std::make_unique<HidapiHandle>(device, path);
+    if (IsAccessDenied(path)) {
+        std::lock_guard lock(m_mutex);
+        if (m_deniedPaths.insert(path).second)
+            DiagPrintf("%s", AccessDeniedLine(path).c_str());
+    }
+    return nullptr;
+}

@@ -1,0 +1,132 @@
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "backends/BackendSelection.h"
+#include "backends/HidapiBackend.h"
+#include "platform/FlashGeometry.h"
+#include "sim/SimulatedBackend.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+// Sets or clears KT7_SIMULATE for one test and puts the old value back.
+class ScopedSimulate {
+public:
+    explicit ScopedSimulate(const char* value)
+    {
+        if (const char* old = std::getenv(kSimulateVariable))
+            m_saved = old;
+        if (value)
+            setenv(kSimulateVariable, value, 1);
+        else
+            unsetenv(kSimulateVariable);
+    }
+    ~ScopedSimulate()
+    {
+        if (m_saved)
+            setenv(kSimulateVariable, m_saved->c_str(), 1);
+        else
+            unsetenv(kSimulateVariable);
+    }
+
+private:
+    std::optional<std::string> m_saved;
+};
+
+TEST(BackendSelectionTest, UnsetMeansRealDevices)
+{
+    ScopedSimulate simulate(nullptr);
+    VirtualClock clock;
+    std::string error;
+    auto backend = CreateHidBackend(clock, &error);
+    ASSERT_NE(backend, nullptr);
+    EXPECT_NE(dynamic_cast<HidapiBackend*>(backend.get()), nullptr);
+    EXPECT_EQ(error, "");
+}
+
+TEST(BackendSelectionTest, SetMeansOnlySimulatedDevices)
+{
+    ScopedSimulate simulate("devices=2;release=0100;others=1");
+    VirtualClock clock;
+    std::string error;
+    auto backend = CreateHidBackend(clock, &error);
+    ASSERT_NE(backend, nullptr) << error;
+    ASSERT_NE(dynamic_cast<SimulatedBackend*>(backend.get()), nullptr);
+
+    int matching = 0;
+    for (const HidDeviceInfo& info : backend->Enumerate()) {
+        if (info.vendorId != kDeviceVendorId || info.productId != kDeviceProductId)
+            continue;
+        ++matching;
+        EXPECT_EQ(info.releaseNumber, 0x0100);
+    }
+    EXPECT_EQ(matching, 2);
+}
+
+TEST(BackendSelectionTest, EmptyValueSimulatesDefaults)
+{
+    ScopedSimulate simulate("");
+    VirtualClock clock;
+    auto backend = CreateHidBackend(clock, nullptr);
+    ASSERT_NE(dynamic_cast<SimulatedBackend*>(backend.get()), nullptr);
+}
+
+TEST(BackendSelectionTest, UnusableFlashImageIsRefusedAndKept)
+{
+    char dir[] = "/tmp/kt7-flash-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string image = std::string(dir) + "/device0.bin";
+    {
+        std::ofstream(image, std::ios::binary) << "short";
+    }
+    {
+        ScopedSimulate simulate(("flash=" + std::string(dir)).c_str());
+        VirtualClock clock;
+        std::string error;
+        EXPECT_EQ(CreateHidBackend(clock, &error), nullptr);
+        EXPECT_THAT(error, HasSubstr(kSimulateVariable));
+        EXPECT_THAT(error, HasSubstr(image));
+    }
+    std::ifstream in(image, std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "short");
+    std::remove(image.c_str());
+    rmdir(dir);
+}
+
+struct BadSetting {
+    const char* name;
+    const char* value;
+    const char* key;  // the key the error must name
+};
+
+class BackendSelectionErrorTest : public ::testing::TestWithParam<BadSetting> {};
+
+TEST_P(BackendSelectionErrorTest, BadSettingIsRefusedNamingTheKey)
+{
+    ScopedSimulate simulate(GetParam().value);
+    VirtualClock clock;
+    std::string error;
+    EXPECT_EQ(CreateHidBackend(clock, &error), nullptr);
+    EXPECT_THAT(error, HasSubstr(kSimulateVariable));
+    EXPECT_THAT(error, HasSubstr(GetParam().key));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BackendSelectionErrorTest,
+                         ::testing::Values(BadSetting{"UnknownKey", "devices=1;colour=red", "colour"},
+                                           BadSetting{"BadNumber", "devices=many", "devices"},
+                                           BadSetting{"TooManyDevices", "devices=65", "devices"},
+                                           BadSetting{"BadRelease", "release=XYZW", "release"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
