@@ -1,0 +1,212 @@
+// The boot-loader check before an update and the rewrite of an old boot
+// loader, against simulated devices on the virtual clock.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bootloader/BootloaderRefresh.h"
+#include "hid/CommandSet.h"
+#include "platform/Clock.h"
+#include "platform/Diagnostics.h"
+#include "platform/FlashGeometry.h"
+#include "platform/ProgramDirectory.h"
+#include "platform/Services.h"
+#include "sim/SimConfig.h"
+#include "sim/SimulatedBackend.h"
+#include "support/PackageTestFiles.h"
+
+namespace {
+
+const std::string kOpen = "USB HID Device VID[0416] PID[b500] Open Success.\n";
+const std::string kHeader = " >> NUC501  Update Bootloader <<\n\n\n";
+// CheckBootloaderVersion's part once the dump lines are taken out.
+const std::string kCheck = kOpen + "String code\nHex code\n";
+
+constexpr int kAbsent = -1;  // no image file at all
+
+class RefreshTest : public ::testing::Test {
+protected:
+    RefreshTest()
+    {
+        SelectCommandSet(0);
+        SetProgramDirectory(dir.Path());
+    }
+
+    void Start(const std::string& simulate, int imageLength)
+    {
+        if (imageLength != kAbsent) {
+            image = PatternBytes(size_t(imageLength), 0x3C);
+            WriteBytesToFile(dir.File(kBootloaderImageName), image);
+        }
+        SimConfig config;
+        std::string error;
+        ASSERT_TRUE(ParseSimConfig(simulate, &config, &error)) << error;
+        m_services.reset();
+        backend = std::make_unique<SimulatedBackend>(config, clock);
+        m_services = std::make_unique<ScopedServices>(Services{backend.get(), &clock, nullptr, &diagnostics});
+        // The old boot loader and the descriptor block that follows it.
+        for (int device = 0; device < backend->DeviceCount(); ++device) {
+            backend->Firmware(device).PokeFlash(0, oldFlash.data(), oldFlash.size());
+        }
+    }
+
+    // The diagnostics without the 128 lines of each version dump.
+    std::string Lines() const
+    {
+        std::istringstream in(diagnostics.Text());
+        std::string line, kept;
+        while (std::getline(in, line))
+            if (line.rfind("pReadBuf[", 0) != 0)
+                kept += line + "\n";
+        return kept;
+    }
+
+    std::vector<uint8_t> Flash(int device, uint32_t offset, uint32_t length) const
+    {
+        std::vector<uint8_t> bytes(length);
+        backend->Firmware(device).ReadFlash(offset, bytes.data(), length);
+        return bytes;
+    }
+
+    // The image as the device should hold it: padded with 0xFF to whole pages.
+    std::vector<uint8_t> PaddedImage() const
+    {
+        std::vector<uint8_t> padded = image;
+        padded.resize((image.size() + kPageSize - 1) / kPageSize * kPageSize, 0xFF);
+        return padded;
+    }
+
+    PackageTempDir dir;
+    VirtualClock clock;
+    CapturingDiagnostics diagnostics;
+    std::unique_ptr<SimulatedBackend> backend;
+    std::vector<uint8_t> image;
+    const std::vector<uint8_t> oldFlash = PatternBytes(0x10000, 0xA5);
+
+private:
+    std::unique_ptr<ScopedServices> m_services;
+};
+
+TEST_F(RefreshTest, OldBootLoaderIsRewrittenOnEveryDevice)
+{
+    Start("devices=2;version=A107", 10000);
+    EXPECT_EQ(UpdateBootloader(), 1);
+
+    const std::string write = kOpen + ">>> Write pages: 0 - 39\n";
+    EXPECT_EQ(Lines(), kOpen + kOpen + kHeader + kCheck + "String code\nHex code\n" + "Erase bootloader!\n" +
+                           "Write bootloader Data!\n" + write + write + "Update bootloader successful!\n");
+    std::vector<uint8_t> padded = PaddedImage();
+    ASSERT_EQ(padded.size(), 40u * kPageSize);
+    for (int device = 0; device < 2; ++device) {
+        SCOPED_TRACE(device);
+        EXPECT_EQ(Flash(device, 0, 40 * kPageSize), padded);
+        // Sectors 0-2 were erased: the rest of sector 2 is blank, sector 3 on is the old flash.
+        EXPECT_EQ(Flash(device, 40 * kPageSize, 3 * kSectorSize - 40 * kPageSize),
+                  std::vector<uint8_t>(3 * kSectorSize - 40 * kPageSize, 0xFF));
+        EXPECT_EQ(Flash(device, 3 * kSectorSize, 0x10000 - 3 * kSectorSize),
+                  std::vector<uint8_t>(oldFlash.begin() + 3 * kSectorSize, oldFlash.end()));
+        EXPECT_TRUE(backend->Firmware(device).Faults().empty());
+    }
+    // Each device is probed with a 300 ms pause; nothing else takes time.
+    EXPECT_EQ(clock.NowMs(), 2u * kProbePauseMs);
+}
+
+TEST_F(RefreshTest, ImageSizes)
+{
+    struct Case {
+        const char* name;
+        int length;
+        uint32_t pages;
+    };
+    const Case cases[] = {
+        {"whole pages are written as they come", 512, 2},
+        {"one byte more adds a page of 0xFF after it", 513, 3},
+        {"exactly two sectors", 8192, 32},
+        {"the largest image the boot loader may take", 0x8000, 128},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start("version=A107", c.length);
+        diagnostics.Clear();
+        EXPECT_EQ(UpdateBootloader(), 1);
+        EXPECT_NE(diagnostics.Text().find(">>> Write pages: 0 - " + std::to_string(c.pages - 1) + "\n"),
+                  std::string::npos);
+        EXPECT_EQ(Flash(0, 0, c.pages * kPageSize), PaddedImage());
+        // The descriptor block at page 128 is never touched.
+        EXPECT_EQ(Flash(0, kDescriptorPage * kPageSize, kPageSize),
+                  std::vector<uint8_t>(oldFlash.begin() + kDescriptorPage * kPageSize,
+                                       oldFlash.begin() + (kDescriptorPage + 1) * kPageSize));
+    }
+}
+
+TEST_F(RefreshTest, Outcomes)
+{
+    struct Case {
+        const char* name;
+        const char* simulate;
+        int imageLength;
+        int result;
+        std::string lines;  // diagnostics without the version dumps; "%s" = the image path
+    };
+    const std::string refresh = kOpen + kHeader + kCheck + "Erase bootloader!\n";
+    const Case cases[] = {
+        {"current boot loader, image never opened", "version=A108", kAbsent, 1, kOpen + kHeader + kCheck},
+        {"second kind of boot loader is current", "version=B", kAbsent, 1, kOpen + kHeader + kCheck},
+        {"unrecognised answer", "version=X", 1000, 0,
+         kOpen + kHeader + kCheck + "**ERROR:Could not update in bootloader **\n"},
+        {"no device", "devices=0", 1000, 0, "Can't Open HID Device\n"},
+        {"probe command not taken", "stall=0@0", 1000, 0, kOpen + "ERROR: Write HID_CMD_READ failed!\n"},
+        {"probe never answered", "stall=0@1", 1000, 0, kOpen + "ERROR: Read Buffer failed!\n"},
+        {"version never answered", "version=A107;stall=0@3", 1000, 0,
+         kOpen + kHeader + kOpen + "ERROR: Read Version fail!\n"},
+        {"image missing", "version=A107", kAbsent, 0, kOpen + kHeader + kCheck + "Can't open file %s\n"},
+        {"empty image erases nothing", "version=A107", 0, 0, refresh + "ERROR: Erase bootloader sectors fail!\n"},
+        {"image too long for the boot loader", "version=A107", 0x8001, 0,
+         kOpen + kHeader + kCheck +
+             "ERROR: Bootloader image %s is 32769 bytes, more than the 32768 the boot loader may take!\n"},
+        {"device lost during the erase", "version=A107;unplug=0@5", 1000, 0,
+         refresh + "ERROR: Erase bootloader sectors fail!\n"},
+        {"device lost during the write", "version=A107;unplug=0@12", 1000, 0,
+         refresh + "Write bootloader Data!\n" + kOpen + ">>> Write pages: 0 - 3\nERROR: Write fail!\n" +
+             "ERROR: Write bootloader pages fail!\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(dir.File(kBootloaderImageName).c_str());
+        Start(c.simulate, c.imageLength);
+        diagnostics.Clear();
+        EXPECT_EQ(UpdateBootloader(), c.result);
+
+        std::string expected = c.lines;
+        if (size_t at = expected.find("%s"); at != std::string::npos)
+            expected.replace(at, 2, dir.File(kBootloaderImageName));
+        EXPECT_EQ(Lines(), expected);
+        if (backend->DeviceCount() > 0 && c.result == 1) {
+            EXPECT_EQ(Flash(0, 0, 0x10000), oldFlash);  // left alone
+        }
+    }
+}
+
+TEST_F(RefreshTest, RefusedImageLeavesTheDevicesUntouched)
+{
+    Start("version=A107", 0x8001);
+    EXPECT_EQ(WriteBootloaderImage(), -1);
+    EXPECT_EQ(backend->Firmware(0).EraseCount(), 0);
+    EXPECT_EQ(Flash(0, 0, 0x10000), oldFlash);
+}
+
+TEST_F(RefreshTest, WriteResults)
+{
+    Start("version=A107", 10000);
+    EXPECT_EQ(WriteBootloaderImage(), 40 * int(kPageSize));
+
+    std::remove(dir.File(kBootloaderImageName).c_str());
+    EXPECT_EQ(WriteBootloaderImage(), 0);
+}
+
+} // namespace
