@@ -29,8 +29,12 @@ void PlaceArea(const PackageArea& area, bool padToPages, std::vector<uint8_t>& p
     address = area.address;
     SetText(version, area.version);
     payload.insert(payload.end(), area.data.begin(), area.data.end());
-    if (padToPages)
-        payload.resize((payload.size() + kPageSize - 1) / kPageSize * kPageSize, 0xFF);
+    // Pages are counted after the header: the update wants (length - 128) in
+    // whole pages.
+    if (padToPages) {
+        const size_t body = payload.size() - kPackageHeaderSize;
+        payload.resize(kPackageHeaderSize + (body + kPageSize - 1) / kPageSize * kPageSize, 0xFF);
+    }
 }
 
 // The update checks the address order even for absent areas, so an absent
