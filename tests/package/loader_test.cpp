@@ -1,0 +1,364 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "support/PackageTestFiles.h"
+#include "package/MapImage.h"
+#include "package/Package.h"
+#include "package/PackageBuffers.h"
+#include "package/PackageParser.h"
+#include "package/PackageReader.h"
+#include "package/PackageWriter.h"
+#include "platform/Clock.h"
+#include "platform/ProgramDirectory.h"
+#include "platform/Services.h"
+
+namespace {
+
+constexpr char kOpenFailed[] = "打开升级文件失败，请确认！";
+constexpr char kTooBig[] = "原始升级文件太大，请确认是否正确！";
+constexpr char kNoPayloadMemory[] = "原始文件无法得到足够的内存，请重试！";
+constexpr char kNotFound[] = "无法找到升级文件，请重新下载文件包！";
+constexpr char kReadError[] = "读取文件数据错误，请重试！";
+constexpr char kPackingInfo[] = "读取文件打包信息出错，请确认！";
+constexpr char kMapPastFlash[] = "检测到地图文件超出FLASH空间！";
+constexpr char kNoMapMemory[] = "升级文件无法得到足够的内存，请重试！";
+constexpr char kConnectDevice[] = "请确认已连接设备！";
+
+constexpr uint32_t kTicks = 4242;
+
+int GenericProbe(char*)
+{
+    return 0;
+}
+
+int NoDeviceProbe(char*)
+{
+    GetPrompter().ShowMessage(kConnectDevice);
+    return 0;
+}
+
+int Release0100Probe(char text[5])
+{
+    std::memcpy(text, "0100", 5);
+    return 1;
+}
+
+// Fails the n-th package allocation (1 = payload, 2 = map image).
+int g_allocationsLeft = 0;
+uint8_t* FailingAllocator(size_t bytes)
+{
+    return g_allocationsLeft-- > 0 ? new (std::nothrow) uint8_t[bytes] : nullptr;
+}
+
+void SetLength(const std::string& path, uint64_t length)
+{
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(length)), 0);
+    ::close(fd);
+}
+
+class PackageLoad : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetPackageState();
+        SetProgramDirectory(m_dir.Path());
+    }
+    void TearDown() override
+    {
+        SetPackageAllocator(nullptr);
+        ResetPackageState();
+    }
+
+    std::string PackagePath(const char* name = "KT7_Down.dat") const { return m_dir.File(name); }
+    void WritePackage(const PackageSpec& spec, const char* name = "KT7_Down.dat") const
+    {
+        WriteBytesToFile(PackagePath(name), BuildPackageFile(spec));
+    }
+    bool Load(ReleaseProbeFunction probe = GenericProbe)
+    {
+        ScopedServices scope({.clock = &m_clock, .prompter = &m_prompter});
+        m_summary.clear();
+        m_deviceSpecific = -1;
+        return LoadPackage(&m_summary, &m_deviceSpecific, probe);
+    }
+    std::vector<std::string> Messages() const { return m_prompter.Messages(); }
+
+    PackageTempDir m_dir;
+    VirtualClock m_clock{kTicks};
+    RecordingPrompter m_prompter;
+    std::string m_summary;
+    int m_deviceSpecific = -1;
+};
+
+TEST_F(PackageLoad, FillsThePackageStateAndTheSummary)
+{
+    PackageSpec spec = SamplePackageSpec();
+    spec.mapScrambleLength = 0x5000;  // above the map size: clipped
+    WritePackage(spec);
+
+    ASSERT_TRUE(Load());
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(m_deviceSpecific, 0);
+    EXPECT_EQ(m_summary,
+              "\r\nSolution:KT7.0\r\nUpdate Time:2026-12-10\r\nSoftware Ver:SW1.12\r\nFirmware Ver:M101\r\n"
+              "Voice Ver:V202\r\nData Ver:D303");
+
+    std::vector<uint8_t> payload = BuildPackagePayload(spec);
+    ASSERT_EQ(g_packageLength, payload.size());
+    EXPECT_EQ(g_packageCursor, g_packageLength);
+    EXPECT_EQ(g_packageCapacity, payload.size() + 1024 + 512);
+    EXPECT_TRUE(std::equal(payload.begin(), payload.end(), g_packageData.get()));
+    for (uint32_t i = g_packageLength; i < g_packageCapacity; ++i)
+        ASSERT_EQ(g_packageData[i], 0xFF) << "slack byte " << i;
+
+    EXPECT_EQ(g_packageHeader.mapSize, 0x400u);
+    EXPECT_EQ(g_packageHeader.mapScrambleLength, 0x400u);
+    EXPECT_EQ(g_packageHeader.mainAddress, 0x40010000u);
+
+    PackageHeader header = ParsePackageHeader(payload.data(), payload.size());
+    std::vector<uint8_t> expectedImage(0x400 + 1024);
+    ASSERT_TRUE(FillMapImage(expectedImage.data(), expectedImage.size(), payload.data(), payload.size(), header,
+                             MakeMapRandomBlock(kTicks)));
+    ASSERT_EQ(g_mapImageCapacity, expectedImage.size());
+    EXPECT_TRUE(std::equal(expectedImage.begin(), expectedImage.end(), g_mapImage.get()));
+}
+
+TEST_F(PackageLoad, WithoutMapThereIsNoMapImage)
+{
+    PackageSpec spec = SamplePackageSpec();
+    spec.map.reset();
+    spec.editHeader = [](PackageHeader& h) { h.mapAddress = 0xFFFFFFFF; };  // would fail the map checks
+    WritePackage(spec);
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(g_mapImage, nullptr);
+    EXPECT_EQ(g_packageHeader.mapSize, kAreaAbsent);
+}
+
+TEST_F(PackageLoad, PayloadShorterThanTheHeaderReadsAsZeros)
+{
+    std::vector<uint8_t> payload(20, 0);
+    std::memcpy(payload.data(), "KT7USBZL", 8);
+    std::memcpy(payload.data() + 0x10, "2026", 4);
+    KeyBlock key = MakeKeyBlock(5);
+    std::vector<uint8_t> file(key.begin(), key.end());
+    for (size_t i = 0; i < payload.size(); ++i)
+        file.push_back(payload[i] ^ (i < 10 ? key[511 - i] : key[i]));
+    WriteBytesToFile(PackagePath(), file);
+
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(m_summary,
+              "\r\nSolution:KT7.0\r\nUpdate Time:2026\r\nSoftware Ver:SW1.12\r\nFirmware Ver:\r\nVoice Ver:\r\n"
+              "Data Ver:");
+    EXPECT_EQ(g_packageLength, 20u);
+    EXPECT_EQ(g_packageHeader.mainSize, 0u);
+}
+
+struct FailureCase {
+    const char* what;
+    std::function<void(const std::string& path)> make;
+    const char* message;
+    int allocationsBeforeFailure = -1;  // -1: allocations succeed
+};
+
+TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
+{
+    auto package = [](std::function<void(PackageHeader&)> edit) {
+        return [edit](const std::string& path) {
+            PackageSpec spec = SamplePackageSpec();
+            spec.editHeader = edit;
+            WriteBytesToFile(path, BuildPackageFile(spec));
+        };
+    };
+    auto sized = [](uint64_t length) { return [length](const std::string& path) { SetLength(path, length); }; };
+    auto sample = package([](PackageHeader&) {});
+
+    const FailureCase cases[] = {
+        {"no file", [](const std::string&) {}, kOpenFailed},
+        {"a folder in the file's place", [](const std::string& p) { std::filesystem::create_directory(p); },
+         kOpenFailed},
+        {"one byte over the size limit", sized(0x7F00001), kTooBig},
+        {"4 GiB + 10 bytes, small in 32 bits", sized(0x10000000Aull), kTooBig},
+        {"payload buffer not allocated", sample, kNoPayloadMemory, 0},
+        {"empty file", sized(0), kReadError},
+        {"shorter than the key block", sized(1023), kReadError},
+        {"map size over the limit", package([](PackageHeader& h) { h.mapSize = 0x7F00001; }), kPackingInfo},
+        {"map address past the window", package([](PackageHeader& h) { h.mapAddress = 0x40800001; }),
+         kPackingInfo},
+        {"map address at the window's end", package([](PackageHeader& h) { h.mapAddress = 0x40800000; }),
+         kMapPastFlash},
+        {"map with random block one byte past the window",
+         package([](PackageHeader& h) { h.mapAddress = 0x40800000 - h.mapSize - 256 + 1; }), kMapPastFlash},
+        {"map area ends past the payload", package([](PackageHeader& h) { h.mapOffset += 1; }), kPackingInfo},
+        {"map offset far outside the payload", package([](PackageHeader& h) { h.mapOffset = 0xFFFFFF00u; }),
+         kPackingInfo},
+        {"map image not allocated", sample, kNoMapMemory, 1},
+    };
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(PackagePath());
+        c.make(PackagePath());
+        m_prompter.Clear();
+        if (c.allocationsBeforeFailure >= 0) {
+            g_allocationsLeft = c.allocationsBeforeFailure;
+            SetPackageAllocator(FailingAllocator);
+        }
+        EXPECT_FALSE(Load());
+        SetPackageAllocator(nullptr);
+        EXPECT_EQ(Messages(), std::vector<std::string>{c.message});
+        EXPECT_EQ(g_packageData, nullptr);
+        EXPECT_EQ(g_mapImage, nullptr);
+        EXPECT_EQ(g_packageLength, 0u);
+    }
+}
+
+TEST_F(PackageLoad, SizeLimitAndMapWindowBoundariesAreAccepted)
+{
+    struct Case {
+        const char* what;
+        std::function<void(PackageSpec&)> edit;
+        uint64_t fileLength;  // 0: as built
+    };
+    const Case cases[] = {
+        {"file of exactly the limit", [](PackageSpec&) {}, 0x7F00000},
+        {"map with random block ending at the window's end",
+         [](PackageSpec& s) { s.map->address = 0x40800000 - 0x400 - 256; }, 0},
+        {"map of size 0", [](PackageSpec& s) { s.map->data.clear(); }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PackageSpec spec = SamplePackageSpec();
+        c.edit(spec);
+        WritePackage(spec);
+        if (c.fileLength)
+            SetLength(PackagePath(), c.fileLength);
+        m_prompter.Clear();
+        EXPECT_TRUE(Load());
+        EXPECT_TRUE(Messages().empty());
+        EXPECT_NE(g_mapImage, nullptr);
+        if (c.fileLength) {
+            EXPECT_EQ(g_packageLength, c.fileLength - 1024);
+        }
+    }
+}
+
+TEST_F(PackageLoad, ReleaseNumberChoosesTheFileName)
+{
+    struct Case {
+        const char* what;
+        ReleaseProbeFunction probe;
+        bool genericPresent;
+        bool specificPresent;
+        bool loads;
+        int deviceSpecific;
+        const char* updateTime;  // of the file that was loaded
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"release 0100 loads its own file", Release0100Probe, true, true, true, 1, "specific", {}},
+        {"release 0100 never falls back to the generic file", Release0100Probe, true, false, false, 1, nullptr,
+         {kOpenFailed}},
+        {"release 0000 or 5512 uses the generic file", GenericProbe, true, true, true, 0, "generic", {}},
+        {"no device: one message, then the generic file", NoDeviceProbe, true, true, true, 0, "generic",
+         {kConnectDevice}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(PackagePath());
+        std::filesystem::remove(PackagePath("KT7_Down0100.dat"));
+        PackageSpec spec = SamplePackageSpec();
+        spec.updateTime = "generic";
+        if (c.genericPresent)
+            WritePackage(spec);
+        spec.updateTime = "specific";
+        if (c.specificPresent)
+            WritePackage(spec, "KT7_Down0100.dat");
+        m_prompter.Clear();
+        EXPECT_EQ(Load(c.probe), c.loads);
+        EXPECT_EQ(m_deviceSpecific, c.deviceSpecific);
+        EXPECT_EQ(Messages(), c.messages);
+        if (c.updateTime) {
+            EXPECT_NE(m_summary.find(std::string("Update Time:") + c.updateTime + "\r\n"), std::string::npos);
+        }
+    }
+}
+
+TEST_F(PackageLoad, ParsingBytesGivesTheSameAsLoadingTheFile)
+{
+    std::vector<uint8_t> file = BuildPackageFile(SamplePackageSpec());
+    WriteBytesToFile(PackagePath(), file);
+    MapRandomBlock random = MakeMapRandomBlock(77);
+    LoadedPackage fromFile, fromBytes;
+    ASSERT_EQ(LoadPackageFromFile(PackagePath(), random, &fromFile), nullptr);
+    ASSERT_EQ(ParsePackageFile(file.data(), file.size(), random, &fromBytes), nullptr);
+    EXPECT_EQ(fromBytes.summary, fromFile.summary);
+    ASSERT_EQ(fromBytes.length, fromFile.length);
+    ASSERT_EQ(fromBytes.capacity, fromFile.capacity);
+    EXPECT_EQ(0, std::memcmp(fromBytes.data.get(), fromFile.data.get(), fromFile.capacity));
+    ASSERT_EQ(fromBytes.mapImageCapacity, fromFile.mapImageCapacity);
+    EXPECT_EQ(0, std::memcmp(fromBytes.mapImage.get(), fromFile.mapImage.get(), fromFile.mapImageCapacity));
+
+    EXPECT_STREQ(ParsePackageFile(file.data(), 1000, random, &fromBytes), kReadError);
+}
+
+class PackageRead : public PackageLoad {
+protected:
+    // Allocates the payload buffer for a file of `length` bytes, as the
+    // loader does after taking the length.
+    void AllocateFor(uint64_t length)
+    {
+        ResetPackageState();
+        g_packageCapacity = static_cast<uint32_t>(length + 512);
+        g_packageData.reset(new uint8_t[g_packageCapacity]);
+    }
+    bool Read()
+    {
+        ScopedServices scope({.prompter = &m_prompter});
+        m_prompter.Clear();
+        return ReadPackageFile(PackagePath());
+    }
+};
+
+TEST_F(PackageRead, FileWhoseLengthChangedIsRefusedWithoutOverrun)
+{
+    std::vector<uint8_t> file = BuildPackageFile(SamplePackageSpec());
+    WritePackage(SamplePackageSpec());
+    struct Case {
+        const char* what;
+        int64_t change;  // file length now minus the length the buffer was sized for
+    };
+    // Growth within the 512 + 1024 spare bytes must be refused as well.
+    const Case cases[] = {{"grew by a byte", 1}, {"grew within the slack", 1000}, {"grew past the slack", 5000},
+                          {"shrank by a byte", -1}, {"shrank to the key block", -int64_t(file.size() - 1024)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AllocateFor(file.size() - c.change);
+        EXPECT_FALSE(Read());
+        EXPECT_EQ(Messages(), std::vector<std::string>{kReadError});
+        EXPECT_EQ(g_packageLength, 0u);
+    }
+
+    AllocateFor(file.size());
+    ASSERT_TRUE(Read());
+    EXPECT_EQ(g_packageLength, file.size() - 1024);
+    EXPECT_EQ(g_packageCursor, g_packageLength);
+}
+
+TEST_F(PackageRead, MissingFileIsReportedByTheReader)
+{
+    AllocateFor(4096);
+    EXPECT_FALSE(Read());
+    EXPECT_EQ(Messages(), std::vector<std::string>{kNotFound});
+}
+
+} // namespace

@@ -1,0 +1,50 @@
+#include "PackageTestFiles.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+PackageTempDir::PackageTempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "kt7-package-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder");
+    m_path = pattern + "/";
+}
+
+PackageTempDir::~PackageTempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+void WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        throw std::runtime_error("cannot create " + path);
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (std::fclose(file) != 0 || !written)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::vector<uint8_t> PatternBytes(size_t length, uint8_t salt)
+{
+    std::vector<uint8_t> bytes(length);
+    for (size_t i = 0; i < length; ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8) * 13 + salt);
+    return bytes;
+}
+
+PackageSpec SamplePackageSpec()
+{
+    PackageSpec spec;
+    spec.main = PackageArea{PatternBytes(0x1000, 1), 0x40010000u, "M101"};
+    spec.voice = PackageArea{PatternBytes(0x800, 2), 0x40020000u, "V202"};
+    spec.map = PackageArea{PatternBytes(0x400, 3), 0x40030000u, "D303"};
+    spec.updateTime = "2026-12-10";
+    spec.mapScrambleLength = 0x100;
+    spec.keyBlock = MakeKeyBlock(7);
+    return spec;
+}

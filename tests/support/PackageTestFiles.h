@@ -1,0 +1,35 @@
+#pragma once
+// Helpers for tests that need package files on disk: a temporary folder that
+// removes itself, and a small valid package description to start from.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "package/PackageWriter.h"
+
+class PackageTempDir {
+public:
+    PackageTempDir();
+    ~PackageTempDir();
+    PackageTempDir(const PackageTempDir&) = delete;
+    PackageTempDir& operator=(const PackageTempDir&) = delete;
+
+    // The folder, with a trailing separator.
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + name; }
+
+private:
+    std::string m_path;
+};
+
+void WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Bytes whose value depends on their position and on `salt`, so that areas
+// are told apart and no two kilobytes XOR alike.
+std::vector<uint8_t> PatternBytes(size_t length, uint8_t salt);
+
+// A package with all three areas in flash order, page-sized, and a fixed key
+// block: main 0x1000 bytes at 0x40010000, voice 0x800 at 0x40020000, map
+// 0x400 at 0x40030000.
+PackageSpec SamplePackageSpec();
