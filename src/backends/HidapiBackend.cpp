@@ -1,20 +1,16 @@
 #include "backends/HidapiBackend.h"
 
 #include <algorithm>
-#include <climits>
 #include <mutex>
 #include <sys/stat.h>
 
 #include <hidapi.h>
 
 #include "backends/DevicePermission.h"
+#include "backends/SlicedRead.h"
 #include "platform/Diagnostics.h"
 
 namespace {
-
-// A long read is split into slices so that a node that vanished while we
-// wait is noticed even if the read itself never reports it.
-constexpr uint32_t kReadSliceMs = 500;
 
 bool InitialiseOnce()
 {
@@ -46,20 +42,11 @@ public:
 
     int Read(uint8_t* payload, size_t capacity, uint32_t timeoutMs) override
     {
-        uint32_t remaining = timeoutMs;
-        for (;;) {
-            uint32_t slice = std::min(remaining, kReadSliceMs);
-            int read = hid_read_timeout(m_device, payload, capacity, static_cast<int>(slice));
-            if (read < 0)
-                return -1;
-            if (read > 0)
-                return read;
-            if (!NodeExists(m_path))
-                return -1;
-            remaining -= slice;
-            if (remaining == 0)
-                return 0;
-        }
+        return ReadInSlices(
+            [&](uint32_t sliceMs) {
+                return hid_read_timeout(m_device, payload, capacity, static_cast<int>(sliceMs));
+            },
+            [&] { return NodeExists(m_path); }, timeoutMs);
     }
 
 private:
