@@ -36,6 +36,9 @@ kernel_package() {
 }
 
 mkdir -p "$cache"
+# Cases may start side by side; one of them fetches, the others wait.
+exec 9>"$cache/.lock"
+flock 9
 if [ -s "$cache/vmlinux" ] && [ -f "$cache/modules/usb_f_hid.ko" ] && [ -f "$cache/kernel-version" ]; then
     echo "$cache"
     exit 0

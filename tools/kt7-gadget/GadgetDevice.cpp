@@ -72,6 +72,19 @@ void GadgetDevice::CloseNode()
     m_fd = -1;
 }
 
+void GadgetDevice::CountReport()
+{
+    ++m_reports;
+    m_lastReportTime = std::chrono::steady_clock::now();
+}
+
+double GadgetDevice::SecondsSinceAttach() const
+{
+    if (m_lastReportTime <= m_attachTime)
+        return 0.0;
+    return std::chrono::duration<double>(m_lastReportTime - m_attachTime).count();
+}
+
 void GadgetDevice::LeaveBus()
 {
     CloseNode();
@@ -113,7 +126,7 @@ void GadgetDevice::ServeOnce(int timeoutMs)
         report[0] = 0;  // the host's report ID, which the wire doesn't carry
         ssize_t got = ::read(m_fd, report + 1, kReportPayloadSize);
         if (got > 0) {
-            ++m_reports;
+            CountReport();
             if (!stalled) {
                 // A short report is padded with zeros, as the device's buffer would hold them.
                 std::memset(report + 1 + got, 0, kReportPayloadSize - static_cast<size_t>(got));
@@ -128,7 +141,7 @@ void GadgetDevice::ServeOnce(int timeoutMs)
         uint8_t payload[kReportPayloadSize];
         if (m_firmware.PopReportForHost(payload)) {
             if (::write(m_fd, payload, sizeof payload) == static_cast<ssize_t>(sizeof payload))
-                ++m_reports;
+                CountReport();
             else
                 Log(std::string("answer lost: ") + std::strerror(errno));
         }
@@ -153,5 +166,7 @@ void GadgetDevice::ReattachAfterReset(const std::atomic<bool>& stop)
         m_gone = true;
         return;
     }
+    m_reportsAtAttach = m_reports;
+    m_attachTime = std::chrono::steady_clock::now();
     Log("reset; attached again");
 }

@@ -5,6 +5,7 @@
 // re-attach delay, enumerates again.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -38,6 +39,10 @@ public:
     int Index() const { return m_index; }
     uint64_t ReportCount() const { return m_reports; }
     int ResetCount() const { return m_resets; }
+    // Reports since the last re-attach (or the start) and the time from then
+    // to the last of them: the programming traffic of an update.
+    uint64_t ReportsSinceAttach() const { return m_reports - m_reportsAtAttach; }
+    double SecondsSinceAttach() const;
 
 private:
     bool OpenNode(std::string* error);
@@ -46,6 +51,7 @@ private:
     void LeaveBus();
     void ReattachAfterReset(const std::atomic<bool>& stop);
     void Log(const std::string& text) const;
+    void CountReport();
 
     int m_index;
     std::unique_ptr<ConfigFsGadget> m_gadget;
@@ -55,5 +61,8 @@ private:
     int m_fd = -1;
     uint64_t m_reports = 0;
     int m_resets = 0;
+    uint64_t m_reportsAtAttach = 0;
+    std::chrono::steady_clock::time_point m_attachTime = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point m_lastReportTime = m_attachTime;
     bool m_gone = false;  // left the bus for good
 };

@@ -69,6 +69,8 @@ void SaveDevice(const SimConfig& config, GadgetDevice& device)
     std::ofstream status(ImagePath(config, device.Index(), ".status"));
     status << "reports=" << device.ReportCount() << "\n"
            << "resets=" << device.ResetCount() << "\n"
+           << "reports_since_attach=" << device.ReportsSinceAttach() << "\n"
+           << "seconds_since_attach=" << device.SecondsSinceAttach() << "\n"
            << "ends=" << firmware.EndCount() << "\n"
            << "erases=" << firmware.EraseCount() << "\n"
            << "writes=" << firmware.WriteCommandCount() << "\n"
