@@ -1,0 +1,399 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "hid/Protocol.h"
+#include "platform/Clock.h"
+#include "sim/SimulatedBackend.h"
+
+namespace {
+
+using Report = std::array<uint8_t, kReportSize>;
+
+Report Command(uint8_t code, uint32_t arg1, uint32_t arg2)
+{
+    Report report;
+    BuildCommandReport(CommandPacket{code, arg1, arg2}, report.data());
+    return report;
+}
+
+SimConfig Config(const std::string& text)
+{
+    SimConfig config;
+    std::string error;
+    EXPECT_TRUE(ParseSimConfig(text, &config, &error)) << error;
+    return config;
+}
+
+int Write(HidDeviceHandle& handle, const Report& report, uint32_t timeoutMs = 100)
+{
+    return handle.Write(report.data(), report.size(), timeoutMs);
+}
+
+int Read(HidDeviceHandle& handle, uint32_t timeoutMs = 100)
+{
+    uint8_t payload[kReportPayloadSize];
+    return handle.Read(payload, sizeof payload, timeoutMs);
+}
+
+std::vector<std::string> Paths(SimulatedBackend& backend)
+{
+    std::vector<std::string> paths;
+    for (const HidDeviceInfo& info : backend.Enumerate())
+        paths.push_back(info.path);
+    return paths;
+}
+
+TEST(SimulatedBackend, ListsOthersFirstThenOurDevicesInIndexOrder)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("devices=3;others=2;release=0100,5512"), clock);
+    const std::vector<HidDeviceInfo> list = backend.Enumerate();
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_EQ(Paths(backend),
+              (std::vector<std::string>{"sim/0/other-00", "sim/0/other-01", "sim/1/kt7-00", "sim/1/kt7-01",
+                                        "sim/1/kt7-02"}));
+    EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
+                               [](const HidDeviceInfo& a, const HidDeviceInfo& b) { return a.path < b.path; }));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(list[i].vendorId, kSimOtherVendorId);
+        EXPECT_NE(list[i].productId, kDeviceProductId);
+    }
+    const uint16_t releases[] = {0x0100, 0x5512, 0x5512};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(list[2 + i].vendorId, kDeviceVendorId);
+        EXPECT_EQ(list[2 + i].productId, kDeviceProductId);
+        EXPECT_EQ(list[2 + i].releaseNumber, releases[i]);
+        EXPECT_EQ(backend.Firmware(i).ReleaseNumber(), releases[i]);
+    }
+    EXPECT_EQ(backend.DeviceCount(), 3);
+    EXPECT_EQ(clock.NowMs(), 0u);
+}
+
+TEST(SimulatedBackend, SixtyFourDevicesKeepSortedPaths)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("devices=64;others=64"), clock);
+    const std::vector<std::string> paths = Paths(backend);
+    ASSERT_EQ(paths.size(), 128u);
+    EXPECT_TRUE(std::is_sorted(paths.begin(), paths.end()));
+    EXPECT_EQ(paths.back(), "sim/1/kt7-63");
+    EXPECT_NE(backend.Open("sim/1/kt7-63"), nullptr);
+    EXPECT_EQ(backend.Open("sim/1/kt7-64"), nullptr);
+    EXPECT_EQ(backend.Open("sim/1/kt7-6"), nullptr);
+    EXPECT_EQ(backend.Open("nothing"), nullptr);
+}
+
+TEST(SimulatedBackend, OtherDevicesOpenButNeverAnswer)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("devices=1;others=1"), clock);
+    std::unique_ptr<HidDeviceHandle> other = backend.Open("sim/0/other-00");
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(Write(*other, Command(HID_CMD_VERSION, kVersionPage, 1)), int(kReportSize));
+    EXPECT_EQ(Read(*other, 250), 0);
+    EXPECT_EQ(clock.NowMs(), 250u);
+    EXPECT_EQ(backend.ReportCount(0), 0u);
+}
+
+TEST(SimulatedBackend, HandlesCarryCommandsAndAnswers)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("version=A108"), clock);
+    std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-00");
+    ASSERT_NE(handle, nullptr);
+    ASSERT_EQ(Write(*handle, Command(HID_CMD_VERSION, kVersionPage, 1)), int(kReportSize));
+    uint8_t payload[kReportPayloadSize];
+    ASSERT_EQ(handle->Read(payload, sizeof payload, 100), int(kReportPayloadSize));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(payload), 4), "A108");
+    EXPECT_EQ(backend.ReportCount(0), 2u);
+
+    // Nothing left to read: the read waits its time-out.
+    EXPECT_EQ(Read(*handle, 100), 0);
+    EXPECT_EQ(clock.NowMs(), 100u);
+    // A report of the wrong length is refused, not read past its end.
+    uint8_t shortReport[10] = {};
+    EXPECT_EQ(handle->Write(shortReport, sizeof shortReport, 100), -1);
+    EXPECT_EQ(clock.NowMs(), 100u);
+}
+
+TEST(SimulatedBackend, ClosingTheDeviceDropsUnreadAnswers)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config(""), clock);
+    {
+        std::unique_ptr<HidDeviceHandle> reader = backend.Open("sim/1/kt7-00");
+        std::unique_ptr<HidDeviceHandle> writer = backend.Open("sim/1/kt7-00");
+        ASSERT_EQ(Write(*writer, Command(HID_CMD_READ, 0, 2)), int(kReportSize));
+        writer.reset();  // the read handle is still open: the answer stays
+        EXPECT_EQ(Read(*reader), int(kReportPayloadSize));
+    }
+    std::unique_ptr<HidDeviceHandle> again = backend.Open("sim/1/kt7-00");
+    EXPECT_EQ(Read(*again), 0);
+    EXPECT_FALSE(backend.Firmware(0).HasReportForHost());
+}
+
+TEST(SimulatedBackend, ResetDetachesAndReattachesAfterTheDelay)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("devices=2;reattach=1500"), clock);
+    std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-00");
+    ASSERT_EQ(Write(*handle, Command(HID_CMD_RESET, kEndResetArg1, kEndResetArg2)), int(kReportSize));
+
+    EXPECT_FALSE(backend.IsAttached(0));
+    EXPECT_EQ(Paths(backend), std::vector<std::string>{"sim/1/kt7-01"});
+    EXPECT_EQ(Write(*handle, Command(HID_CMD_VERSION, kVersionPage, 1)), -1);
+    EXPECT_EQ(Read(*handle), -1);
+    EXPECT_EQ(backend.Open("sim/1/kt7-00"), nullptr);
+
+    clock.Advance(1499);
+    EXPECT_FALSE(backend.IsAttached(0));
+    clock.Advance(1);
+    EXPECT_EQ(Paths(backend), (std::vector<std::string>{"sim/1/kt7-00", "sim/1/kt7-01"}));
+    EXPECT_FALSE(backend.Firmware(0).ResetRequested());
+    // A handle from before the reset stays dead; a new one works.
+    EXPECT_EQ(Write(*handle, Command(HID_CMD_VERSION, kVersionPage, 1)), -1);
+    std::unique_ptr<HidDeviceHandle> fresh = backend.Open("sim/1/kt7-00");
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(Write(*fresh, Command(HID_CMD_VERSION, kVersionPage, 1)), int(kReportSize));
+    EXPECT_EQ(Read(*fresh), int(kReportPayloadSize));
+}
+
+TEST(SimulatedBackend, ReattachCountsFromTheResetAcrossTickWrap)
+{
+    VirtualClock clock(0xFFFFFF00u);  // the 32-bit tick wraps during the wait
+    SimulatedBackend backend(Config("reattach=1000"), clock);
+    std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-00");
+    Write(*handle, Command(HID_CMD_RESET, kEndResetArg1, kEndResetArg2));
+    clock.Advance(999);
+    EXPECT_FALSE(backend.IsAttached(0));
+    clock.Advance(1);
+    EXPECT_TRUE(backend.IsAttached(0));
+}
+
+TEST(SimulatedBackend, TestsCanUnplugAndPlug)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("devices=2"), clock);
+    std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-01");
+    backend.Detach(1);
+    EXPECT_EQ(Paths(backend), std::vector<std::string>{"sim/1/kt7-00"});
+    EXPECT_EQ(Read(*handle), -1);
+    clock.Advance(100000);
+    EXPECT_FALSE(backend.IsAttached(1));
+    backend.Attach(1);
+    EXPECT_TRUE(backend.IsAttached(1));
+    EXPECT_EQ(Read(*handle), -1);
+}
+
+struct FaultCase {
+    const char* what;
+    const char* config;
+    int reportsBeforeFault;  // exchanged normally before the fault shows
+    bool attachedAfter;
+    int writeResult;  // what a write returns once the fault shows
+    int readResult;
+    uint64_t waitedMs;  // clock time the faulty write and read cost together
+};
+
+class SimulatedFaults : public testing::TestWithParam<FaultCase> {};
+
+TEST_P(SimulatedFaults, DeviceMisbehavesAfterItsKthReport)
+{
+    const FaultCase& c = GetParam();
+    VirtualClock clock;
+    SimulatedBackend backend(Config(std::string("devices=2;") + c.config), clock);
+    std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-00");
+    ASSERT_NE(handle, nullptr);
+    // Command and answer alternate, so writes and reads are both counted.
+    for (int i = 0; i < c.reportsBeforeFault; ++i) {
+        if (i % 2 == 0)
+            ASSERT_EQ(Write(*handle, Command(HID_CMD_VERSION, kVersionPage, 1)), int(kReportSize)) << i;
+        else
+            ASSERT_EQ(Read(*handle), int(kReportPayloadSize)) << i;
+    }
+    EXPECT_EQ(backend.ReportCount(0), uint64_t(c.reportsBeforeFault));
+    const uint64_t before = clock.NowMs();
+    EXPECT_EQ(Write(*handle, Command(HID_CMD_VERSION, kVersionPage, 1), 5000), c.writeResult);
+    EXPECT_EQ(Read(*handle, 5000), c.readResult);
+    EXPECT_EQ(clock.NowMs() - before, c.waitedMs);
+    EXPECT_EQ(backend.IsAttached(0), c.attachedAfter);
+    EXPECT_TRUE(backend.IsAttached(1));  // the other device goes on
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SimulatedFaults,
+    testing::Values(FaultCase{"unplug_after_third_report", "unplug=0@3", 3, false, -1, -1, 0},
+                    FaultCase{"unplug_after_an_answer", "unplug=0@2", 2, false, -1, -1, 0},
+                    FaultCase{"earliest_unplug_wins", "unplug=0@9;unplug=0@4,1@100", 4, false, -1, -1, 0},
+                    FaultCase{"stall_after_second_report", "stall=0@2", 2, true, -1, 0, 10000},
+                    FaultCase{"stall_after_a_command", "stall=0@3", 3, true, -1, 0, 10000},
+                    FaultCase{"no_fault_for_this_device", "unplug=1@1", 4, true, int(kReportSize),
+                              int(kReportPayloadSize), 0}),
+    [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.what); });
+
+TEST(SimulatedBackend, UnplugAtZeroMeansAbsentFromTheStart)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("devices=2;unplug=0@0"), clock);
+    EXPECT_EQ(Paths(backend), std::vector<std::string>{"sim/1/kt7-01"});
+    EXPECT_EQ(backend.Open("sim/1/kt7-00"), nullptr);
+}
+
+TEST(SimulatedBackend, NoReattachDeviceStaysGoneAfterReset)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("devices=2;noreattach=1"), clock);
+    for (int i = 0; i < 2; ++i) {
+        std::unique_ptr<HidDeviceHandle> handle = backend.Open(backend.PathOf(i));
+        Write(*handle, Command(HID_CMD_RESET, kEndResetArg1, kEndResetArg2));
+    }
+    clock.Advance(3600 * 1000);
+    EXPECT_TRUE(backend.IsAttached(0));
+    EXPECT_FALSE(backend.IsAttached(1));
+}
+
+TEST(SimulatedBackend, UsbTimingChargesReportsAndEraseTime)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("timing=usb"), clock);
+    std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-00");
+    Write(*handle, Command(HID_CMD_ERASE, 16, 4));
+    Write(*handle, Command(HID_CMD_READ, 128, 1));
+    EXPECT_EQ(clock.NowMs(), 2u);
+    // The handshake read waits for the erase: 4 x 34 ms from the erase command.
+    EXPECT_EQ(Read(*handle, 5000), int(kReportPayloadSize));
+    EXPECT_EQ(clock.NowMs(), 1u + 4 * kSimEraseMsPerSector + 1);
+    for (int i = 0; i < 3; ++i)
+        Read(*handle);
+    EXPECT_EQ(clock.NowMs(), 1u + 4 * kSimEraseMsPerSector + 4);
+
+    // A read whose time-out ends before the erase is done returns nothing yet.
+    Write(*handle, Command(HID_CMD_ERASE, 0, 10));
+    Write(*handle, Command(HID_CMD_READ, 128, 1));
+    const uint64_t before = clock.NowMs();
+    EXPECT_EQ(Read(*handle, 100), 0);
+    EXPECT_EQ(clock.NowMs() - before, 100u);
+    EXPECT_EQ(Read(*handle, 5000), int(kReportPayloadSize));
+    EXPECT_EQ(clock.NowMs() - before, 10 * kSimEraseMsPerSector - 1 + 1);
+}
+
+TEST(SimulatedBackend, InstantTimingTakesNoTime)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config(""), clock);
+    std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-00");
+    Write(*handle, Command(HID_CMD_ERASE, 16, 100));
+    Write(*handle, Command(HID_CMD_READ, 128, 1));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(Read(*handle), int(kReportPayloadSize));
+    EXPECT_EQ(clock.NowMs(), 0u);
+}
+
+class SimulatedFiles : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("kt7-sim-be-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+
+    std::filesystem::path m_dir;
+};
+
+std::string Hex(const Report& report)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (uint8_t byte : report) {
+        text += digits[byte >> 4];
+        text += digits[byte & 15];
+    }
+    return text;
+}
+
+TEST_F(SimulatedFiles, TraceHasOneLinePerReportInOrder)
+{
+    VirtualClock clock;
+    {
+        SimulatedBackend backend(Config("devices=2;others=1;version=A107;trace=" + Path("trace.txt")), clock);
+        std::unique_ptr<HidDeviceHandle> other = backend.Open("sim/0/other-00");
+        Write(*other, Command(HID_CMD_VERSION, kVersionPage, 1));  // not one of ours: not traced
+        std::unique_ptr<HidDeviceHandle> second = backend.Open("sim/1/kt7-01");
+        Write(*second, Command(HID_CMD_VERSION, kVersionPage, 1));
+        Read(*second);
+        Read(*second);  // a time-out moves no report
+        std::unique_ptr<HidDeviceHandle> first = backend.Open("sim/1/kt7-00");
+        Report bad = Command(HID_CMD_READ, 0, 1);
+        bad[5] ^= 0xFF;
+        Write(*first, bad);  // ignored by the firmware, but it reached the device
+    }
+    std::ifstream file(Path("trace.txt"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
+
+    Report answer{};
+    answer[1] = 'A';
+    answer[2] = '1';
+    answer[3] = '0';
+    answer[4] = '7';
+    Report bad = Command(HID_CMD_READ, 0, 1);
+    bad[5] ^= 0xFF;
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "W 1 " + Hex(Command(HID_CMD_VERSION, kVersionPage, 1)));
+    EXPECT_EQ(lines[1], "R 1 " + Hex(answer));
+    EXPECT_EQ(lines[2], "W 0 " + Hex(bad));
+    EXPECT_EQ(lines[1].size(), 4u + 130u);
+}
+
+TEST_F(SimulatedFiles, FlashImagesAreLoadedAndWrittenBack)
+{
+    VirtualClock clock;
+    const std::string config = "devices=2;flash=" + (m_dir / "flash").string();
+    {
+        SimulatedBackend backend(Config(config), clock);
+        EXPECT_EQ(backend.StartError(), "");
+        std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-01");
+        Write(*handle, Command(HID_CMD_WRITE, 2, 1));
+        Report data;
+        data.fill(0x3C);
+        data[0] = 0;
+        for (int i = 0; i < 4; ++i)
+            Write(*handle, data);
+    }
+    ASSERT_EQ(std::filesystem::file_size(m_dir / "flash" / "device0.bin"), kFlashSize);
+    ASSERT_EQ(std::filesystem::file_size(m_dir / "flash" / "device1.bin"), kFlashSize);
+
+    SimulatedBackend again(Config(config), clock);
+    EXPECT_EQ(again.StartError(), "");
+    EXPECT_EQ(again.Firmware(1).FlashByte(2 * kPageSize), 0x3C);
+    EXPECT_EQ(again.Firmware(1).FlashByte(3 * kPageSize - 1), 0x3C);
+    EXPECT_EQ(again.Firmware(1).FlashByte(3 * kPageSize), 0xFF);
+    EXPECT_EQ(again.Firmware(0).FlashByte(2 * kPageSize), 0xFF);
+}
+
+TEST_F(SimulatedFiles, ImageOfWrongSizeIsAStartErrorAndIsNotOverwritten)
+{
+    std::filesystem::create_directories(m_dir / "flash");
+    std::ofstream(m_dir / "flash" / "device0.bin", std::ios::binary) << "not a flash image";
+    VirtualClock clock;
+    {
+        SimulatedBackend backend(Config("flash=" + (m_dir / "flash").string()), clock);
+        EXPECT_NE(backend.StartError().find("device0.bin"), std::string::npos) << backend.StartError();
+        EXPECT_NE(backend.StartError().find("8388608"), std::string::npos) << backend.StartError();
+    }
+    EXPECT_EQ(std::filesystem::file_size(m_dir / "flash" / "device0.bin"), 17u);
+}
+
+}  // namespace
