@@ -32,8 +32,11 @@ void WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes
 std::vector<uint8_t> PatternBytes(size_t length, uint8_t salt)
 {
     std::vector<uint8_t> bytes(length);
-    for (size_t i = 0; i < length; ++i)
-        bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8) * 13 + salt);
+    uint32_t state = 0x9E3779B9u * (salt + 1u);
+    for (auto& byte : bytes) {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<uint8_t>(state >> 24);
+    }
     return bytes;
 }
 

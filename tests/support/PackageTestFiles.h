@@ -25,8 +25,8 @@ private:
 
 void WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
-// Bytes whose value depends on their position and on `salt`, so that areas
-// are told apart and no two kilobytes XOR alike.
+// Pseudo-random bytes, the same for the same `salt`, so that areas are told
+// apart and their check bytes differ.
 std::vector<uint8_t> PatternBytes(size_t length, uint8_t salt);
 
 // A package with all three areas in flash order, page-sized, and a fixed key
