@@ -1,0 +1,79 @@
+#include "cli/Options.h"
+
+#include <string_view>
+
+const char kCliHelpText[] =
+    "Usage: kt7-flash VERB [OPTIONS]\n"
+    "\n"
+    "Updates speed-camera warning devices (USB HID 0416:b500) from the update\n"
+    "package beside the program (KT7_Down.dat, or KT7_DownXXXX.dat for a device\n"
+    "whose release number XXXX selects its own package).\n"
+    "\n"
+    "Verbs:\n"
+    "  list            each attached device: index, path, release number, and the\n"
+    "                  package file and command set it selects\n"
+    "  info [FILE]     the package summary as the welcome page shows it, and the\n"
+    "                  package checks the update makes before it writes anything;\n"
+    "                  without FILE the package is chosen as the update chooses it\n"
+    "  update          the whole update: load the package, check for devices,\n"
+    "                  refresh the boot loader when it is too old, erase and write\n"
+    "                  every area on every attached device\n"
+    "\n"
+    "Options:\n"
+    "  --dir DIR       look for the package and Smpl_HIDTransfer.bin in DIR\n"
+    "                  instead of the program's own directory\n"
+    "  -h, --help      this text\n"
+    "\n"
+    "Exit codes:\n"
+    "  0   success\n"
+    "  1   the package could not be loaded\n"
+    "  2   no device attached\n"
+    "  3   the boot-loader refresh was refused or failed\n"
+    "  4   the update failed\n"
+    "  64  bad command line or bad KT7_SIMULATE setting\n"
+    "\n"
+    "Environment:\n"
+    "  KT7_SIMULATE    use simulated devices instead of real ones: a ';'-separated\n"
+    "                  list of key=value, e.g. \"devices=2;timing=usb;flash=/tmp/f\".\n"
+    "                  Keys: devices, release, others, version, timing, reattach,\n"
+    "                  flash, trace, unplug, stall, noreattach (see the README).\n";
+
+std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* error)
+{
+    CliOptions options;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            options.help = true;
+        } else if (arg == "--dir") {
+            if (i + 1 >= argc) {
+                *error = "--dir needs a directory";
+                return std::nullopt;
+            }
+            options.dir = argv[++i];
+        } else if (arg.starts_with("--dir=")) {
+            options.dir = std::string(arg.substr(6));
+        } else if (arg.starts_with("-")) {
+            *error = "unknown option " + std::string(arg);
+            return std::nullopt;
+        } else if (options.verb.empty()) {
+            options.verb = arg;
+        } else if (options.verb == "info" && !options.file) {
+            options.file = std::string(arg);
+        } else {
+            *error = "unexpected argument " + std::string(arg);
+            return std::nullopt;
+        }
+    }
+    if (options.help)
+        return options;
+    if (options.verb.empty()) {
+        *error = "no verb given";
+        return std::nullopt;
+    }
+    if (options.verb != "list" && options.verb != "info" && options.verb != "update") {
+        *error = "unknown verb " + options.verb;
+        return std::nullopt;
+    }
+    return options;
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The progress page of the command line. On a terminal it keeps one line
+// that it redraws in place (bar, percent, status text); otherwise it prints
+// every status text as a line of its own.
+
+#include <mutex>
+#include <string>
+
+#include "engine/ProgressPage.h"
+#include "platform/Prompter.h"
+
+class TerminalPage final : public ProgressPage {
+public:
+    explicit TerminalPage(bool interactive);
+
+    void SetAreaText(const std::string& text) override;
+    void SetStatusText(const std::string& text) override;
+    void PostProgressUpdate() override;
+
+    // Prints a line of its own, keeping the progress line intact below it.
+    void PrintLine(const std::string& text);
+    // Ends the progress line, so that whatever follows starts on a new line.
+    void Finish();
+
+    std::string StatusText() const;
+
+private:
+    void RedrawLocked();
+
+    const bool m_interactive;
+    mutable std::mutex m_mutex;
+    std::string m_area;
+    std::string m_status;
+    bool m_lineShown = false;
+    int m_shownPercent = -1;
+};
+
+// Message boxes of the update, printed as lines through the page.
+class TerminalPrompter final : public Prompter {
+public:
+    explicit TerminalPrompter(TerminalPage& page) : m_page(page) {}
+    void ShowMessage(const std::string& text) override { m_page.PrintLine(text); }
+
+private:
+    TerminalPage& m_page;
+};

@@ -1,0 +1,62 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <thread>
+
+#include "bootloader/BootloaderRefresh.h"
+#include "cli/Commands.h"
+#include "cli/TerminalPage.h"
+#include "engine/EngineTexts.h"
+#include "engine/UpdateRun.h"
+#include "hid/CommandSet.h"
+#include "hid/Presence.h"
+#include "hid/ReleaseProbe.h"
+#include "package/Package.h"
+#include "platform/Services.h"
+
+namespace {
+
+constexpr char kDeviceNotFoundHelp[] =
+    "无法找到设备，请确认：\n\n  1)USB线是否正常连接电脑和设备；\n\n"
+    "  2)设备连接到电脑请等待2~3秒，待电脑识别到USB设备后，再升级；\n\n"
+    "  3)如果还未识别请断开USB，再次连接，等待数秒后重试。";
+constexpr char kDoNotDisturbWarning[] = "升级过程中请勿移动电子狗或USB连接线！";
+constexpr char kBootloaderRefused[] = "Failed to update in bootloader!";
+
+} // namespace
+
+// The wizard's sequence without windows: welcome page, Next, progress page.
+int RunUpdateCommand()
+{
+    std::string summary;
+    int deviceSpecific = 0;
+    if (!LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease))
+        return kExitPackageLoadFailed;
+    PrintSummary(summary);
+
+    if (!IsDevicePresent()) {
+        GetPrompter().ShowMessage(kDeviceNotFoundHelp);
+        ReleasePackageBuffers();
+        return kExitNoDevice;
+    }
+    SelectCommandSet(deviceSpecific);
+    GetPrompter().ShowMessage(kDoNotDisturbWarning);
+
+    if (UpdateBootloader() == 0) {
+        GetPrompter().ShowMessage(kBootloaderRefused);
+        ReleasePackageBuffers();
+        return kExitBootloaderRefused;
+    }
+
+    TerminalPage page(isatty(STDOUT_FILENO) != 0);
+    TerminalPrompter prompter(page);
+    {
+        ScopedServices scope({.prompter = &prompter});
+        std::thread worker(UpdateThreadProc, &page);
+        worker.join();
+    }
+    page.Finish();
+    if (page.StatusText() == kUpdateFailedText)
+        return kExitUpdateFailed;
+    return kExitSuccess;
+}
