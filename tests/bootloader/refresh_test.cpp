@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -27,7 +28,8 @@ const std::string kHeader = " >> NUC501  Update Bootloader <<\n\n\n";
 // CheckBootloaderVersion's part once the dump lines are taken out.
 const std::string kCheck = kOpen + "String code\nHex code\n";
 
-constexpr int kAbsent = -1;  // no image file at all
+constexpr int kAbsent = -1;     // no image file at all
+constexpr int kDirectory = -2;  // a folder where the image should be
 
 class RefreshTest : public ::testing::Test {
 protected:
@@ -39,7 +41,9 @@ protected:
 
     void Start(const std::string& simulate, int imageLength)
     {
-        if (imageLength != kAbsent) {
+        if (imageLength == kDirectory) {
+            std::filesystem::create_directory(dir.File(kBootloaderImageName));
+        } else if (imageLength != kAbsent) {
             image = PatternBytes(size_t(imageLength), 0x3C);
             WriteBytesToFile(dir.File(kBootloaderImageName), image);
         }
@@ -165,6 +169,7 @@ TEST_F(RefreshTest, Outcomes)
         {"version never answered", "version=A107;stall=0@3", 1000, 0,
          kOpen + kHeader + kOpen + "ERROR: Read Version fail!\n"},
         {"image missing", "version=A107", kAbsent, 0, kOpen + kHeader + kCheck + "Can't open file %s\n"},
+        {"image path is a folder", "version=A107", kDirectory, 0, kOpen + kHeader + kCheck + "Can't open file %s\n"},
         {"empty image erases nothing", "version=A107", 0, 0, refresh + "ERROR: Erase bootloader sectors fail!\n"},
         {"image too long for the boot loader", "version=A107", 0x8001, 0,
          kOpen + kHeader + kCheck +
@@ -177,7 +182,7 @@ TEST_F(RefreshTest, Outcomes)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::remove(dir.File(kBootloaderImageName).c_str());
+        std::filesystem::remove(dir.File(kBootloaderImageName));
         Start(c.simulate, c.imageLength);
         diagnostics.Clear();
         EXPECT_EQ(UpdateBootloader(), c.result);

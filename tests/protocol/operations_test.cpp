@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,36 @@ TEST_F(OperationsTest, VersionCheckKeepsTheFirstAnswerWhenTheSecondDeviceFails)
     EXPECT_NE(printed.find("pReadBuf[4]=" + std::string(1, '\0') + "\n"), std::string::npos);
     EXPECT_NE(printed.find("Hex code\npReadBuf[0]=0x41\n"), std::string::npos);
     EXPECT_NE(printed.find("pReadBuf[63]=0x0\nERROR: Read Version fail!\n"), std::string::npos);
+}
+
+// A device whose every transfer claims success but moves only the report ID.
+class EmptyTransferBackend final : public HidBackend {
+public:
+    std::vector<HidDeviceInfo> Enumerate() override
+    {
+        return {HidDeviceInfo{"empty", kDeviceVendorId, kDeviceProductId, 0x5512}};
+    }
+    std::unique_ptr<HidDeviceHandle> Open(const std::string&) override
+    {
+        struct Handle final : HidDeviceHandle {
+            int Write(const uint8_t*, size_t, uint32_t) override { return 1; }
+            int Read(uint8_t*, size_t, uint32_t) override { return 0; }
+        };
+        return std::make_unique<Handle>();
+    }
+};
+
+TEST_F(OperationsTest, TransfersWithoutPayloadFailInsteadOfLoopingForever)
+{
+    EmptyTransferBackend empty;
+    ScopedServices use(Services{&empty, nullptr, nullptr, nullptr});
+    static uint8_t pages[kPageSize] = {};
+    int verdict = -1;
+    EXPECT_EQ(WritePages(pages, 0, 1), 0);
+    EXPECT_EQ(EraseSectors(0, 1), 0);
+    EXPECT_EQ(WriteAreaInfo(1, 2, 3), 1);
+    EXPECT_EQ(SendEnd(), 1);
+    EXPECT_EQ(CheckBootloaderVersion(&verdict), 0);
 }
 
 } // namespace
