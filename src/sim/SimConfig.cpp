@@ -45,8 +45,10 @@ bool ParseDecimal(const std::string& text, uint64_t max, uint64_t* value)
     return true;
 }
 
-bool ParseHex16(const std::string& text, uint16_t* value)
+bool ParseHex16(std::string text, uint16_t* value)
 {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.erase(0, 2);
     if (text.empty() || text.size() > 4)
         return false;
     uint16_t result = 0;

@@ -215,6 +215,19 @@ bool SimulatedBackend::PayTime(std::unique_lock<std::mutex>& lock, Device& devic
     return device.attached && device.generation == generation;
 }
 
+SimulatedBackend::BusyWait SimulatedBackend::WaitWhileBusy(std::unique_lock<std::mutex>& lock, Device& device,
+                                                           uint64_t generation, uint32_t timeoutMs)
+{
+    if (device.busyUntilMs <= m_nowMs)
+        return BusyWait::Ready;
+    const uint64_t busy = device.busyUntilMs - m_nowMs;
+    if (busy > timeoutMs) {
+        Wait(lock, timeoutMs);
+        return BusyWait::TimedOut;
+    }
+    return PayTime(lock, device, generation, static_cast<uint32_t>(busy)) ? BusyWait::Ready : BusyWait::Gone;
+}
+
 void SimulatedBackend::TraceReport(char direction, int device, const uint8_t* report65)
 {
     if (!m_trace)
@@ -243,6 +256,8 @@ int SimulatedBackend::HandleWrite(int index, uint64_t generation, const uint8_t*
         Wait(lock, timeoutMs);
         return -1;
     }
+    // An erasing device still takes reports (the host sends its handshake
+    // read command at once); only its answers wait for the erase.
     if (m_config.timing == SimTiming::Usb && !PayTime(lock, device, generation, kSimReportMs))
         return -1;
 
@@ -271,14 +286,13 @@ int SimulatedBackend::HandleRead(int index, uint64_t generation, uint8_t* payloa
         Wait(lock, timeoutMs);
         return 0;
     }
-    if (device.busyUntilMs > m_nowMs) {
-        const uint64_t busy = device.busyUntilMs - m_nowMs;
-        if (busy > timeoutMs) {
-            Wait(lock, timeoutMs);
-            return 0;
-        }
-        if (!PayTime(lock, device, generation, static_cast<uint32_t>(busy)))
-            return -1;
+    switch (WaitWhileBusy(lock, device, generation, timeoutMs)) {
+    case BusyWait::Ready:
+        break;
+    case BusyWait::TimedOut:
+        return 0;
+    case BusyWait::Gone:
+        return -1;
     }
     SimFirmware& firmware = *device.firmware;
     if (!firmware.HasReportForHost()) {

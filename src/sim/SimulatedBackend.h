@@ -14,8 +14,9 @@
 // writes both wait their time-out on the Clock; a read returns 0, a write -1.
 //
 // Timing: in 'usb' mode every report costs 1 ms on the Clock and an erase
-// keeps the device busy 34 ms per sector; a read waits for the busy time (at
-// most its time-out). In 'instant' mode nothing takes time.
+// keeps the device busy 34 ms per sector: reports are still taken, but a read
+// waits for the busy time, at most its time-out (then it returns 0). In
+// 'instant' mode nothing takes time.
 //
 // Thread-safe: one mutex guards everything; it is released while sleeping.
 
@@ -84,6 +85,8 @@ private:
     void CountReport(Device& device);
     void DetachLocked(Device& device, bool reattach);
     void TraceReport(char direction, int device, const uint8_t* report65);
+    enum class BusyWait { Ready, TimedOut, Gone };
+    BusyWait WaitWhileBusy(std::unique_lock<std::mutex>& lock, Device& device, uint64_t generation, uint32_t timeoutMs);
     bool PayTime(std::unique_lock<std::mutex>& lock, Device& device, uint64_t generation, uint32_t ms);
     void Wait(std::unique_lock<std::mutex>& lock, uint32_t ms);
 

@@ -281,6 +281,15 @@ TEST(SimulatedBackend, UsbTimingChargesReportsAndEraseTime)
     EXPECT_EQ(clock.NowMs() - before, 100u);
     EXPECT_EQ(Read(*handle, 5000), int(kReportPayloadSize));
     EXPECT_EQ(clock.NowMs() - before, 10 * kSimEraseMsPerSector - 1 + 1);
+
+    // An erase longer than any single write time-out: the command that asks
+    // for the handshake is still taken at once; only its answer waits.
+    Write(*handle, Command(HID_CMD_ERASE, 0, 300));
+    const uint64_t erased = clock.NowMs();
+    EXPECT_EQ(Write(*handle, Command(HID_CMD_READ, 128, 1), 100), int(kReportSize));
+    EXPECT_EQ(clock.NowMs() - erased, 1u);
+    EXPECT_EQ(Read(*handle, 5000 + 300 * 500), int(kReportPayloadSize));
+    EXPECT_EQ(clock.NowMs() - erased, 300 * kSimEraseMsPerSector + 1);
 }
 
 TEST(SimulatedBackend, InstantTimingTakesNoTime)

@@ -62,6 +62,8 @@ TEST(SimConfig, ShortReleaseListRepeatsItsLastValue)
     EXPECT_EQ(config.ReleaseOf(1), 0x0000);
     EXPECT_EQ(config.ReleaseOf(2), 0x0000);
     EXPECT_EQ(config.ReleaseOf(3), 0x0000);
+    EXPECT_EQ(Parse("release=0x0100").releases, std::vector<uint16_t>{0x0100});
+    EXPECT_EQ(Parse("release=1").releases, std::vector<uint16_t>{0x0001});
 }
 
 TEST(SimConfig, DeviceCountBounds)
