@@ -45,16 +45,17 @@ uint8_t BasePercent(const PackageLayout& layout)
     return static_cast<uint8_t>(40 - 10 * present);
 }
 
-// The map image's bytes past the random block and the map data are sent with
-// its last page; make them erased flash so the page and its sum never depend
-// on leftover memory.
+// Whatever follows the random block and the map data up to the page end
+// counts in the map's sum (and goes out with a whole last page): make it
+// erased flash, never leftover memory.
 bool PrepareMapImage(const AreaLayout& map)
 {
-    const uint64_t pagesBytes = uint64_t(map.pageCount) * kPageSize;
-    if (!g_mapImage || g_mapImageCapacity < pagesBytes)
-        return false;
     const uint64_t meaningful = uint64_t(g_packageHeader.mapSize) + kMapRandomBlockSize;
-    std::memset(g_mapImage.get() + meaningful, 0xFF, pagesBytes - meaningful);
+    const uint64_t wholePages = (meaningful + kPageSize - 1) / kPageSize * kPageSize;
+    const uint64_t written = uint64_t(map.pageCount) * kPageSize;
+    if (!g_mapImage || g_mapImageCapacity < wholePages || g_mapImageCapacity < written)
+        return false;
+    std::memset(g_mapImage.get() + meaningful, 0xFF, wholePages - meaningful);
     return true;
 }
 

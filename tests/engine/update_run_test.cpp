@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <future>
+
+#include "engine/EngineTexts.h"
+#include "engine/PackageCheck.h"
+#include "engine/UpdateRun.h"
+#include "hid/CommandSet.h"
+#include "hid/Protocol.h"
+#include "package/MapImage.h"
+#include "package/Package.h"
+#include "support/EngineHarness.h"
+
+namespace {
+
+constexpr uint32_t kCheckCodeAddress = 0x40000000u + 160 * 256;
+constexpr uint32_t kDescriptorAddress = 0x40000000u + 128 * 256;
+
+// Runs the worker routine; a run that does not end in 20 s of real time is a
+// hang, which must never happen on the virtual clock.
+void RunWorker(EngineHarness& harness)
+{
+    auto done = std::async(std::launch::async, [&] { return UpdateThreadProc(&harness.page); });
+    if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        std::fprintf(stderr, "update run hangs\n");
+        std::abort();
+    }
+    EXPECT_EQ(done.get(), 1);
+    EXPECT_EQ(harness.page.m_bDone.load(), 1);
+}
+
+bool NeverDecreases(const std::vector<int>& values)
+{
+    for (size_t i = 1; i < values.size(); ++i)
+        if (values[i] < values[i - 1])
+            return false;
+    return true;
+}
+
+uint32_t ChunkSums(const std::vector<uint8_t>& bytes)
+{
+    uint32_t total = 0;
+    for (size_t at = 0; at < bytes.size(); at += 256) {
+        uint8_t chunk[256];
+        std::memset(chunk, 0xFF, sizeof chunk);
+        std::memcpy(chunk, bytes.data() + at, std::min<size_t>(256, bytes.size() - at));
+        total += HidChecksum(chunk, 256);
+    }
+    return total;
+}
+
+std::vector<uint32_t> BlockWords(const SimFirmware& firmware, uint32_t address)
+{
+    std::vector<uint32_t> words(64);
+    for (uint32_t i = 0; i < 64; ++i)
+        words[i] = FlashWord(firmware, address + 4 * i);
+    return words;
+}
+
+std::vector<uint8_t> WholePages(const std::vector<uint8_t>& data)
+{
+    return std::vector<uint8_t>(data.begin(), data.begin() + data.size() / 256 * 256);
+}
+
+// Reads back what an update left in a device's flash and checks it against
+// the package it was given: every area, the map unscrambled with the key of
+// its random block, the area table and both control blocks unmasked.
+void ExpectFlashHolds(const SimFirmware& fw, const PackageSpec& spec)
+{
+    EXPECT_TRUE(fw.Faults().empty()) << fw.Faults().front();
+    EXPECT_EQ(fw.EndCount(), 1);
+
+    const std::vector<uint8_t> main = WholePages(spec.main->data);
+    EXPECT_EQ(FlashBytes(fw, spec.main->address, main.size()), main) << "main program";
+    uint32_t mainWordSum = 0;
+    for (size_t i = 0; i + 4 <= spec.main->data.size(); i += 4)
+        mainWordSum += LoadLe32(spec.main->data.data() + i);
+
+    const uint16_t mainSector = static_cast<uint16_t>((spec.main->address - 0x40000000u) / 4096);
+    uint16_t voiceSector = 0xFFFF, mapSector = 0xFFFF;
+    uint32_t voiceLength = 0xFFFFFFFF, voiceSum = 0xFFFFFFFF, mapLength = 0xFFFFFFFF, mapSum = 0xFFFFFFFF;
+    if (spec.voice) {
+        const std::vector<uint8_t> voice = WholePages(spec.voice->data);
+        EXPECT_EQ(FlashBytes(fw, spec.voice->address, voice.size()), voice) << "voice data";
+        voiceSector = static_cast<uint16_t>((spec.voice->address - 0x40000000u) / 4096);
+        voiceLength = static_cast<uint32_t>(spec.voice->data.size());
+        voiceSum = ChunkSums(spec.voice->data);
+    }
+    if (spec.map) {
+        // The map goes out as the random block and its whole pages of data; a
+        // tail shorter than a page is not written, but counts in the sum.
+        const size_t mapSize = spec.map->data.size();
+        const size_t written = mapSize / 256 * 256;
+        const std::vector<uint8_t> flash = FlashBytes(fw, spec.map->address, 256 + written);
+        MapRandomBlock random;
+        std::memcpy(random.data(), flash.data(), 256);
+        EXPECT_NE(std::vector<uint8_t>(random.begin(), random.end()), std::vector<uint8_t>(256, 0xFF));
+        const MapKey key = DeriveMapKey(random);
+        std::vector<uint8_t> scrambled = spec.map->data;
+        for (size_t j = 0; j < std::min<size_t>(spec.mapScrambleLength, mapSize); ++j)
+            scrambled[j] ^= key[j % 16];
+        EXPECT_EQ(std::vector<uint8_t>(flash.begin() + 256, flash.end()),
+                  std::vector<uint8_t>(scrambled.begin(), scrambled.begin() + written))
+            << "map data scrambled with the key of its random block";
+        std::vector<uint8_t> image(256 + mapSize);
+        std::memcpy(image.data(), random.data(), 256);
+        std::memcpy(image.data() + 256, scrambled.data(), mapSize);
+        mapSector = static_cast<uint16_t>((spec.map->address - 0x40000000u) / 4096);
+        mapLength = static_cast<uint32_t>(256 + mapSize);
+        mapSum = ChunkSums(image);
+    }
+
+    ASSERT_TRUE(fw.HasAreaTable());
+    const auto& table = fw.AreaTable();
+    EXPECT_EQ(table[0] | table[1] << 8, mainSector);
+    EXPECT_EQ(table[2] | table[3] << 8, voiceSector);
+    EXPECT_EQ(table[4] | table[5] << 8, mapSector);
+
+    const std::vector<uint32_t> c = BlockWords(fw, kCheckCodeAddress);
+    EXPECT_EQ(c[0] ^ c[7], voiceLength);
+    EXPECT_EQ(c[1] ^ c[6], voiceSum);
+    EXPECT_EQ(c[2] ^ c[6], mapLength);
+    EXPECT_EQ(c[3] ^ c[7], mapSum);
+
+    const std::vector<uint32_t> d = BlockWords(fw, kDescriptorAddress);
+    EXPECT_EQ(d[0], 0x86017618u);
+    EXPECT_EQ(d[3], 0x40010000u);
+    EXPECT_EQ(d[5], spec.main->data.size());
+    EXPECT_EQ(d[7] + mainWordSum, 0u);
+}
+
+// Header addresses as the package carried them (the engine releases the
+// package buffers at the end, the header stays).
+void ExpectDescriptorAddresses(const SimFirmware& fw, uint32_t voiceAddress, uint32_t mapAddress)
+{
+    const std::vector<uint32_t> d = BlockWords(fw, kDescriptorAddress);
+    EXPECT_EQ(d[8] ^ d[10] ^ d[11] ^ d[14], voiceAddress);
+    EXPECT_EQ(d[9] ^ d[10] ^ d[12] ^ d[13] ^ d[15], mapAddress);
+}
+
+TEST(UpdateRun, ThreeAreasOnTwoDevices)
+{
+    EngineHarness harness("devices=2");
+    const PackageSpec spec = ThreeAreaSpec();
+    ASSERT_TRUE(harness.Install(spec));
+    const PackageHeader header = g_packageHeader;
+    RunWorker(harness);
+
+    EXPECT_TRUE(harness.Messages().empty());
+    EXPECT_EQ(harness.page.LastStatus().rfind("升级成功，可以断开连接，耗时", 0), 0u) << harness.page.LastStatus();
+    const std::vector<int> percents = harness.page.Percents();
+    ASSERT_FALSE(percents.empty());
+    EXPECT_EQ(percents.front(), 10);
+    EXPECT_TRUE(NeverDecreases(percents));
+    EXPECT_EQ(percents.back(), 100);
+    const std::vector<std::string> expectedAreas = {"Device:2,Area:1 ", "Device:2,Area:2 ", "Device:2,Area:3 "};
+    EXPECT_EQ(harness.page.AreaTexts(), expectedAreas);
+    EXPECT_EQ(g_packageData, nullptr);
+    EXPECT_EQ(g_mapImage, nullptr);
+    for (int device = 0; device < 2; ++device) {
+        SCOPED_TRACE(device);
+        ExpectFlashHolds(harness.Firmware(device), spec);
+        ExpectDescriptorAddresses(harness.Firmware(device), header.voiceAddress, header.mapAddress);
+    }
+}
+
+TEST(UpdateRun, MainProgramOnly)
+{
+    EngineHarness harness("devices=1");
+    const PackageSpec spec = MainOnlySpec();
+    ASSERT_TRUE(harness.Install(spec));
+    const PackageHeader header = g_packageHeader;
+    RunWorker(harness);
+
+    EXPECT_TRUE(harness.Messages().empty());
+    // Reset wait: 1 s, an attempt that misses the re-attach, one that finds
+    // it, 1 s; the instant device takes no time.
+    EXPECT_EQ(harness.page.LastStatus(), "升级成功，可以断开连接，耗时4秒");
+    const std::vector<int> percents = harness.page.Percents();
+    EXPECT_EQ(percents.front(), 30);
+    EXPECT_TRUE(NeverDecreases(percents));
+    EXPECT_EQ(percents.back(), 100);
+    EXPECT_EQ(harness.page.AreaTexts(), std::vector<std::string>{"Device:1,Area:3 "});
+    ExpectFlashHolds(harness.Firmware(0), spec);
+    ExpectDescriptorAddresses(harness.Firmware(0), header.voiceAddress, header.mapAddress);
+    const std::vector<uint32_t> c = BlockWords(harness.Firmware(0), kCheckCodeAddress);
+    EXPECT_EQ(c[0], ~c[7]) << "absent voice: complement of its mask";
+    EXPECT_EQ(c[2], ~c[6]) << "absent map: complement of its mask";
+}
+
+TEST(UpdateRun, DeviceSpecificPackageUsesTheShiftedCodes)
+{
+    EngineHarness harness("devices=1;release=0123");
+    SelectCommandSet(1);
+    const PackageSpec spec = ThreeAreaSpec();
+    ASSERT_TRUE(harness.Install(spec));
+    RunWorker(harness);
+    EXPECT_TRUE(harness.Messages().empty());
+    EXPECT_EQ(harness.Firmware(0).CodeOffset(), 0x40);
+    EXPECT_EQ(harness.Firmware(0).IgnoredReports(), 0u);
+    ExpectFlashHolds(harness.Firmware(0), spec);
+}
+
+// An area that does not start on a sector boundary reaches into one more
+// sector than its length fills; that sector must be erased too, or its last
+// pages land on the old contents.
+TEST(UpdateRun, UnalignedAreaIsWrittenOnlyIntoErasedFlash)
+{
+    EngineHarness harness("devices=1");
+    PackageSpec spec = MainOnlySpec();
+    spec.main->address = 0x40010800u;
+    spec.main->data = PatternBytes(0x2000, 11);
+    const std::vector<uint8_t> oldContents(0x4000, 0x00);
+    harness.Firmware(0).PokeFlash(0x10000, oldContents.data(), oldContents.size());
+    ASSERT_TRUE(harness.Install(spec));
+    RunWorker(harness);
+    EXPECT_TRUE(harness.Messages().empty());
+    EXPECT_TRUE(harness.Firmware(0).Faults().empty()) << harness.Firmware(0).Faults().front();
+    EXPECT_EQ(FlashBytes(harness.Firmware(0), 0x40010800u, 0x2000), spec.main->data);
+}
+
+// A map size that is not a whole number of pages: its sum runs over the
+// whole last page, whose bytes past the map count as erased flash whatever
+// the memory behind the map image holds.
+TEST(UpdateRun, PartialMapPageSumsItsTailAsErasedFlash)
+{
+    EngineHarness harness("devices=1");
+    PackageSpec spec = ThreeAreaSpec();
+    spec.map->data = PatternBytes(0x1F40, 12);
+    ASSERT_TRUE(harness.Install(spec));
+    const uint32_t meaningful = 256 + 0x1F40;
+    std::memset(g_mapImage.get() + meaningful, 0xA5, g_mapImageCapacity - meaningful);
+    RunWorker(harness);
+    EXPECT_TRUE(harness.Messages().empty());
+    ExpectFlashHolds(harness.Firmware(0), spec);
+}
+
+TEST(UpdateRun, DevicesBackOnlyAtTheLastAttemptStillGoOn)
+{
+    struct Case {
+        const char* shows;
+        const char* simulate;
+        bool succeeds;
+    };
+    const Case cases[] = {
+        {"back before the 15th attempt", "reattach=14500", true},
+        {"back after the 15th attempt", "reattach=15500", false},
+        {"one of two never back", "devices=2;noreattach=1", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shows);
+        EngineHarness harness(c.simulate);
+        ASSERT_TRUE(harness.Install(MainOnlySpec()));
+        RunWorker(harness);
+        if (c.succeeds) {
+            EXPECT_TRUE(harness.Messages().empty());
+            EXPECT_EQ(harness.page.LastStatus(), "升级成功，可以断开连接，耗时17秒");
+        } else {
+            EXPECT_EQ(harness.Messages(), std::vector<std::string>{kMsgDevicesNotBack});
+            EXPECT_EQ(harness.page.LastStatus(), kUpdateFailedText);
+        }
+    }
+}
+
+}  // namespace
