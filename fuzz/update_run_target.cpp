@@ -1,0 +1,195 @@
+// A package through a whole update against one or two instant simulated
+// devices on a virtual clock, with an optional fault. The run must end (done
+// flag raised, bounded virtual time), a package the offline checks refuse
+// must never reach a device's flash, and an update reported as successful
+// must have left every device with exactly the package's areas and no
+// firmware fault.
+//
+// Input: an 8-byte set-up, then the package file.
+//   0     flags: bit 0 two devices; bit 1 inject the fault; bit 2 the second
+//         device uses the other command set
+//   1-2   release number of the first device (little-endian)
+//   3     fault: 0 unplug, 1 stall, 2 no re-attach after the reset
+//   4     device the fault hits (low bit)
+//   5-6   reports after which an unplug or stall strikes
+//   7     re-attach delay after a reset, in units of 100 ms
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "FuzzTargets.h"
+#include "engine/AreaLayout.h"
+#include "engine/ControlBlocks.h"
+#include "engine/PackageCheck.h"
+#include "engine/ProcessState.h"
+#include "engine/ProgressPage.h"
+#include "engine/UpdateRun.h"
+#include "hid/CommandSet.h"
+#include "hid/Protocol.h"
+#include "hid/ReleaseProbe.h"
+#include "package/PackageParser.h"
+#include "platform/FlashGeometry.h"
+#include "platform/Prompter.h"
+#include "platform/Services.h"
+#include "sim/SimulatedBackend.h"
+
+namespace {
+
+// Small packages keep a whole update fast.
+constexpr size_t kMaxPackageBytes = 64 * 1024;
+constexpr uint64_t kStartMs = 0xFFFF0000u;  // the tick counter wraps during the run
+// Re-attach wait, two control blocks, stalls at 5 s per transfer: far below this.
+constexpr uint64_t kMaxRunMs = 30ull * 60 * 1000;
+constexpr char kSuccessPrefix[] = "升级成功";
+
+class QuietPage final : public ProgressPage {
+public:
+    void SetAreaText(const std::string&) override {}
+    void SetStatusText(const std::string& text) override { status = text; }
+    void PostProgressUpdate() override
+    {
+        FUZZ_CHECK(m_nPos >= 0 && m_nPos <= 100, "the progress bar left 0..100");
+    }
+    std::string status;
+};
+
+struct Setup {
+    bool twoDevices = false;
+    bool fault = false;
+    bool mixedSets = false;
+    uint16_t release = 0;
+    uint8_t faultKind = 0;
+    int faultDevice = 0;
+    uint16_t faultAfter = 0;
+    uint32_t reattachMs = 0;
+};
+
+Setup ReadSetup(FuzzInput& input)
+{
+    Setup s;
+    const uint8_t flags = input.Byte();
+    s.twoDevices = flags & 1;
+    s.fault = flags & 2;
+    s.mixedSets = flags & 4;
+    s.release = input.Le16();
+    s.faultKind = input.Byte() % 3;
+    s.faultDevice = input.Byte() & 1;
+    s.faultAfter = input.Le16();
+    s.reattachMs = input.Byte() * 100u;
+    return s;
+}
+
+bool IsGeneric(uint16_t release)
+{
+    return release == kGenericRelease || release == kGenericReleaseAlt;
+}
+
+SimConfig ConfigFor(const Setup& s)
+{
+    SimConfig config;
+    config.devices = s.twoDevices ? 2 : 1;
+    config.releases = {s.release};
+    if (s.twoDevices && s.mixedSets)
+        config.releases.push_back(IsGeneric(s.release) ? 0x0123 : kGenericReleaseAlt);
+    config.timing = SimTiming::Instant;
+    config.reattachMs = s.reattachMs;
+    if (s.fault) {
+        const SimReportFault fault{s.faultDevice % config.devices, s.faultAfter};
+        if (s.faultKind == 0)
+            config.unplug.push_back(fault);
+        else if (s.faultKind == 1)
+            config.stall.push_back(fault);
+        else
+            config.noReattach.push_back(fault.device);
+    }
+    return config;
+}
+
+void ExpectFlash(const SimFirmware& firmware, uint32_t address, const uint8_t* expected, uint64_t length,
+                 const char* reason)
+{
+    std::vector<uint8_t> actual(length);
+    firmware.ReadFlash(address - kFlashBase, actual.data(), actual.size());
+    FUZZ_CHECK(std::memcmp(actual.data(), expected, length) == 0, reason);
+}
+
+// What a successful update must have left on a device.
+void CheckProgrammedDevice(const SimFirmware& firmware, const LoadedPackage& p)
+{
+    FUZZ_CHECK(firmware.Faults().empty(), "the update succeeded although the device recorded a fault");
+    FUZZ_CHECK(firmware.EndCount() >= 1, "the update succeeded without the end command");
+    FUZZ_CHECK(firmware.HasAreaTable(), "the update succeeded without the area table");
+    const PackageHeader& h = p.header;
+    const PackageLayout layout = LayoutOf(h);
+    if (layout.map.present)
+        ExpectFlash(firmware, h.mapAddress, p.mapImage.get(), uint64_t(layout.map.pageCount) * kPageSize,
+                    "the map area in flash differs from the map image");
+    if (layout.voice.present)
+        ExpectFlash(firmware, h.voiceAddress, p.data.get() + h.voiceOffset, uint64_t(layout.voice.pageCount) * kPageSize,
+                    "the voice area in flash differs from the package");
+    ExpectFlash(firmware, h.mainAddress, p.data.get() + h.mainOffset, uint64_t(layout.main.pageCount) * kPageSize,
+                "the main program in flash differs from the package");
+    uint8_t descriptor[8];
+    firmware.ReadFlash(kDescriptorPage * kPageSize, descriptor, sizeof descriptor);
+    FUZZ_CHECK(LoadLe32(descriptor) == PROGRAM_DESCRIPTOR_SIGNATURE, "no program descriptor block after success");
+}
+
+}  // namespace
+
+int FuzzUpdateRun(const uint8_t* data, size_t size)
+{
+    FuzzInput input(data, size);
+    const Setup setup = ReadSetup(input);
+    size_t fileSize = 0;
+    const uint8_t* file = input.Rest(&fileSize);
+    if (fileSize > kMaxPackageBytes)
+        return 0;
+
+    ResetProcessState();
+    VirtualClock clock(kStartMs);
+    DiscardingDiagnostics diagnostics;
+    RecordingPrompter prompter;
+    SimulatedBackend backend(ConfigFor(setup), clock);
+    ScopedServices services({.hid = &backend, .clock = &clock, .prompter = &prompter, .diagnostics = &diagnostics});
+
+    // The loader's part: a package it refuses never gets to an update.
+    const MapRandomBlock random = MakeMapRandomBlock(clock.TickCount());
+    LoadedPackage package, reference;
+    if (ParsePackageFile(file, fileSize, random, &package) != nullptr)
+        return 0;
+    ParsePackageFile(file, fileSize, random, &reference);
+    const std::string verdict = CheckPackage(reference.data.get(), reference.length, reference.header);
+    InstallLoadedPackage(std::move(package));
+
+    char releaseText[kReleaseTextSize] = {};
+    SelectCommandSet(ProbeDeviceRelease(releaseText));
+
+    QuietPage page;
+    FUZZ_CHECK(UpdateThreadProc(&page) == 1, "the worker's routine returns 1");
+    FUZZ_CHECK(page.m_bDone == 1, "the run ended without raising the done flag");
+    FUZZ_CHECK(clock.NowMs() - kStartMs < kMaxRunMs, "the run took unbounded time");
+    FUZZ_CHECK(!g_packageData && !g_mapImage, "the run kept the package buffers");
+
+    const bool succeeded = page.status.rfind(kSuccessPrefix, 0) == 0;
+    // Faults and a slow re-attach bring their own failures; without them the
+    // outcome follows from the package alone.
+    const bool healthy = !setup.fault && !(setup.twoDevices && setup.mixedSets) && setup.reattachMs < 14000;
+    if (!verdict.empty()) {
+        FUZZ_CHECK(!succeeded, "a refused package was reported as written");
+        for (int d = 0; d < backend.DeviceCount(); ++d)
+            FUZZ_CHECK(backend.Firmware(d).EraseCount() == 0 && backend.Firmware(d).WriteCommandCount() == 0,
+                       "a refused package reached a device's flash");
+        const std::vector<std::string> messages = prompter.Messages();
+        if (healthy)
+            FUZZ_CHECK(!messages.empty() && messages.back() == verdict, "the refusal did not show the check's message");
+    } else if (healthy) {
+        FUZZ_CHECK(succeeded, "a sound package on healthy devices failed to update");
+    }
+    if (succeeded)
+        for (int d = 0; d < backend.DeviceCount(); ++d)
+            CheckProgrammedDevice(backend.Firmware(d), reference);
+    ResetProcessState();
+    return 0;
+}
