@@ -10,6 +10,7 @@
 #include "hid/HidCmd.h"
 #include "hid/HidCommands.h"
 #include "hid/HidIO.h"
+#include "hid/Presence.h"
 #include "hid/Protocol.h"
 #include "platform/Diagnostics.h"
 #include "platform/FlashGeometry.h"
@@ -44,6 +45,13 @@ int WritePagesWithProgress(ProgressPage& page, const uint8_t* data, uint32_t fir
     const int devices = io.OpenDevice(kDeviceVendorId, kDeviceProductId);
     if (devices <= 0)
         return 0;
+    // Every device counted after the reset must get every page: one that went
+    // away (or a stranger that came) would leave a half-programmed device
+    // behind an update reported as a success.
+    if (devices != g_deviceCount) {
+        DiagPrintf("ERROR: %d devices attached, %d expected\n", devices, g_deviceCount);
+        return 0;
+    }
 
     const uint32_t end = pageCount * kPageSize;
     uint32_t offset = 0;

@@ -85,7 +85,9 @@ int RunSteps(ProgressPage& page)
                     kMsgDescriptorWriteFailed))
         return 0;
 
-    if (SendEnd() != 0)
+    // With no device attached the end command counts as sent; it has not
+    // reached anyone.
+    if (!IsDevicePresent() || g_deviceCount != rememberedCount || SendEnd() != 0)
         return Fail(kMsgEndNotSent);
     return 1;
 }

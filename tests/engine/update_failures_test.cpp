@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <future>
+
+#include "engine/EngineTexts.h"
+#include "engine/UpdateRun.h"
+#include "package/Package.h"
+#include "package/PackageWriter.h"
+#include "support/EngineHarness.h"
+
+namespace {
+
+void RunWorker(EngineHarness& harness)
+{
+    auto done = std::async(std::launch::async, [&] { return UpdateThreadProc(&harness.page); });
+    if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        std::fprintf(stderr, "update run hangs\n");
+        std::abort();
+    }
+    EXPECT_EQ(done.get(), 1);
+}
+
+bool NeverDecreases(const std::vector<int>& values)
+{
+    for (size_t i = 1; i < values.size(); ++i)
+        if (values[i] < values[i - 1])
+            return false;
+    return true;
+}
+
+// Reports device 0 exchanges in a run of ThreeAreaSpec(): reset 1; area
+// table 2-6; map erase 7-12 (command, page-read command, four answers); map
+// write 13-141; voice erase 142-147, write 148-244; main erase 245-250, write
+// 251-395; check-code erase 396-401, write 402-406; descriptor erase 407-412,
+// write 413-417; end 418.
+constexpr uint64_t kReportsOfAWholeRun = 418;
+
+TEST(UpdateFailures, ReportCountsOfAWholeRunMatchTheTable)
+{
+    EngineHarness harness("devices=1");
+    ASSERT_TRUE(harness.Install(ThreeAreaSpec()));
+    RunWorker(harness);
+    ASSERT_TRUE(harness.Messages().empty());
+    EXPECT_EQ(harness.Backend().ReportCount(0), kReportsOfAWholeRun);
+}
+
+struct DeviceFault {
+    const char* shows;
+    const char* simulate;
+    const char* message;  // null: the failure shows no message box
+};
+
+// Each phase of the run fails once, by unplugging or stalling the device at
+// the report that belongs to it.
+TEST(UpdateFailures, DeviceFaultsAtEveryPhaseEndWithTheirMessage)
+{
+    const DeviceFault cases[] = {
+        {"no device at the start", "devices=0", kMsgCannotOpenDevice},
+        {"gone before anything", "unplug=0@0", kMsgCannotOpenDevice},
+        {"reset not taken", "stall=0@0", kMsgResetNotSent},
+        {"not back after the reset", "noreattach=0", kMsgDevicesNotBack},
+        {"one of two not back", "devices=2;noreattach=1", kMsgDevicesNotBack},
+        {"area table cut off", "unplug=0@2", nullptr},
+        {"map erase command", "unplug=0@6", "区域1数据擦除失败，请检查USB连接！"},
+        {"map erase never answered", "stall=0@8", "区域1数据擦除失败，请检查USB连接！"},
+        {"map write command", "unplug=0@12", "区域1数据写入失败，请检查USB连接！"},
+        {"map write data stalls", "stall=0@60", "区域1数据写入失败，请检查USB连接！"},
+        {"voice erase", "unplug=0@141", "区域2数据擦除失败，请检查USB连接！"},
+        {"voice write", "unplug=0@200", "区域2数据写入失败，请检查USB连接！"},
+        {"main erase", "stall=0@245", "区域3数据擦除失败，请检查USB连接！"},
+        {"main write", "unplug=0@300", "区域3数据写入失败，请检查USB连接！"},
+        {"check-code erase", "unplug=0@395", kMsgCheckCodeEraseFailed},
+        {"check-code write", "unplug=0@402", kMsgCheckCodeWriteFailed},
+        {"descriptor erase", "stall=0@406", kMsgDescriptorEraseFailed},
+        {"descriptor write", "unplug=0@412", kMsgDescriptorWriteFailed},
+        {"end command", "unplug=0@417", kMsgEndNotSent},
+        {"second device gone during the map write", "devices=2;unplug=1@60", "区域1数据写入失败，请检查USB连接！"},
+        {"second device gone between two areas", "devices=2;unplug=1@141", "区域2数据写入失败，请检查USB连接！"},
+        {"second device gone before the end", "devices=2;unplug=1@417", kMsgEndNotSent},
+    };
+    for (const DeviceFault& c : cases) {
+        SCOPED_TRACE(c.shows);
+        EngineHarness harness(c.simulate);
+        ASSERT_TRUE(harness.Install(ThreeAreaSpec()));
+        const uint64_t start = harness.clock.NowMs();
+        RunWorker(harness);
+        const std::vector<std::string> expected = c.message ? std::vector<std::string>{c.message}
+                                                            : std::vector<std::string>{};
+        EXPECT_EQ(harness.Messages(), expected);
+        EXPECT_EQ(harness.page.LastStatus(), kUpdateFailedText);
+        EXPECT_EQ(harness.page.m_bDone.load(), 1);
+        EXPECT_TRUE(NeverDecreases(harness.page.Percents()));
+        EXPECT_EQ(g_packageData, nullptr) << "package released whatever the outcome";
+        EXPECT_EQ(g_mapImage, nullptr);
+        // Bounded waits: a stalled device costs seconds, not forever.
+        EXPECT_LT(harness.clock.NowMs() - start, 60000u);
+    }
+}
+
+struct BadPackage {
+    const char* shows;
+    std::function<void(PackageSpec&)> edit;
+    const char* message;
+};
+
+// A package the checks refuse never reaches the device: it is only reset.
+TEST(UpdateFailures, BadPackagesAreRefusedBeforeAnyDeviceCommand)
+{
+    const BadPackage cases[] = {
+        {"payload of the header only", [](auto& s) { s.editPayload = [](auto& p) { p.resize(128); }; },
+         kMsgPayloadTooSmall},
+        {"main check byte", [](auto& s) { s.editHeader = [](auto& h) { h.mainCheck ^= 0x40; }; },
+         kMsgMainCheckFailed},
+        {"voice check byte", [](auto& s) { s.editHeader = [](auto& h) { h.voiceCheck ^= 0x40; }; },
+         kMsgVoiceCheckFailed},
+        {"map check byte", [](auto& s) { s.editHeader = [](auto& h) { h.mapCheck ^= 0x40; }; }, kMsgMapCheckFailed},
+        {"main program missing", [](auto& s) { s.editHeader = [](auto& h) { h.mainSize = 0xFFFFFFFF; }; },
+         kMsgMainMissing},
+        {"main size too large", [](auto& s) { s.editHeader = [](auto& h) { h.mainSize = 0x7F00001; }; },
+         kMsgMainSizeBad},
+        {"voice after map", [](auto& s) { s.editHeader = [](auto& h) { h.voiceAddress = 0x40300000; }; },
+         kMsgAddressBad},
+        {"main overlapping voice", [](auto& s) { s.voice->address = 0x40012000; }, kMsgAddressBad},
+        {"voice ending past the window",
+         [](auto& s) {
+             s.map.reset();
+             s.voice->address = 0x407FF000;
+             s.editHeader = [](auto& h) { h.mapAddress = 0x407FFF00; };
+         },
+         kMsgAddressBad},
+        {"main data outside the payload", [](auto& s) { s.editHeader = [](auto& h) { h.mainOffset = 0xFFFFF000u; }; },
+         kMsgAddressBad},
+    };
+    for (const BadPackage& c : cases) {
+        SCOPED_TRACE(c.shows);
+        EngineHarness harness("devices=1");
+        PackageSpec spec = ThreeAreaSpec();
+        c.edit(spec);
+        harness.InstallPayload(BuildPackagePayload(spec));
+        RunWorker(harness);
+        EXPECT_EQ(harness.Messages(), std::vector<std::string>{c.message});
+        EXPECT_EQ(harness.page.LastStatus(), kUpdateFailedText);
+        EXPECT_EQ(harness.page.m_bDone.load(), 1);
+        const SimFirmware& fw = harness.Firmware(0);
+        EXPECT_EQ(fw.EraseCount(), 0);
+        EXPECT_EQ(fw.WriteCommandCount(), 0);
+        EXPECT_FALSE(fw.HasAreaTable());
+        EXPECT_EQ(harness.Backend().ReportCount(0), 1u) << "only the reset";
+    }
+}
+
+}  // namespace
