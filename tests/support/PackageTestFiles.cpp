@@ -24,7 +24,8 @@ void WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         throw std::runtime_error("cannot create " + path);
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    // fwrite must not see the null data pointer of an empty vector.
+    bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     if (std::fclose(file) != 0 || !written)
         throw std::runtime_error("cannot write " + path);
 }
