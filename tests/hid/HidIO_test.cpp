@@ -195,6 +195,8 @@ const FailureCase kFailureCases[] = {
      true},
     {"WriteAfterUnplug", [](FakeHidBackend& b) { b.Unplug("kt7"); }, false},
     {"WriteRefused", [](FakeHidBackend& b) { b.SetWriteFails("kt7", true); }, false},
+    {"WriteMovesOnlyTheReportId", [](FakeHidBackend& b) { b.SetWriteResult("kt7", 1); }, false},
+    {"WriteClaimsMoreThanGiven", [](FakeHidBackend& b) { b.SetWriteResult("kt7", 66); }, false},
 };
 
 class HidIOFailureTest : public HidTest, public ::testing::WithParamInterface<FailureCase> {};

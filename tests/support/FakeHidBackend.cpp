@@ -12,6 +12,7 @@ struct FakeHidBackend::State {
         HidDeviceInfo info;
         bool openFails = false;
         bool writeFails = false;
+        std::optional<int> writeResult;
         bool unplugged = false;
         int writesBeforeUnplug = -1;  // -1: never
         int openCount = 0;
@@ -56,6 +57,7 @@ public:
     {
         FakeHidBackend::Responder responder;
         FakeHidBackend::Report copy(report, report + length);
+        int result = static_cast<int>(length);
         {
             std::lock_guard lock(m_state->mutex);
             if (m_device->unplugged || m_device->writeFails)
@@ -64,6 +66,7 @@ public:
             if (m_device->writesBeforeUnplug > 0 && --m_device->writesBeforeUnplug == 0)
                 m_device->unplugged = true;
             responder = m_device->responder;
+            result = m_device->writeResult.value_or(result);
         }
         // Outside the lock, so a responder may call back into the backend.
         if (responder) {
@@ -73,7 +76,7 @@ public:
                 m_device->reads.push_back(std::move(*answer));
             }
         }
-        return static_cast<int>(length);
+        return result;
     }
 
     int Read(uint8_t* payload, size_t capacity, uint32_t timeoutMs) override
@@ -127,6 +130,12 @@ void FakeHidBackend::SetWriteFails(const std::string& path, bool fails)
 {
     std::lock_guard lock(m_state->mutex);
     m_state->Find(path)->writeFails = fails;
+}
+
+void FakeHidBackend::SetWriteResult(const std::string& path, int count)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->Find(path)->writeResult = count;
 }
 
 void FakeHidBackend::SetResponder(const std::string& path, Responder responder)

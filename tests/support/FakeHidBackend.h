@@ -34,6 +34,8 @@ public:
 
     void SetOpenFails(const std::string& path, bool fails);
     void SetWriteFails(const std::string& path, bool fails);
+    // Makes the device's writes report this count instead of the report length.
+    void SetWriteResult(const std::string& path, int count);
     void SetResponder(const std::string& path, Responder responder);
     // Queues one input payload; an empty payload makes that read time out.
     void QueueRead(const std::string& path, Payload payload);
