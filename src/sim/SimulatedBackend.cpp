@@ -57,6 +57,7 @@ struct SimulatedBackend::Device {
     bool noReattach = false;
     bool keepFlashFile = false;  // its image could not be loaded: never overwrite it
     uint64_t busyUntilMs = 0;
+    uint64_t linkDueMs = 0;  // when the link has carried the last report
 };
 
 namespace {
@@ -215,6 +216,21 @@ bool SimulatedBackend::PayTime(std::unique_lock<std::mutex>& lock, Device& devic
     return device.attached && device.generation == generation;
 }
 
+// A report takes a millisecond of link time. Sleeping a millisecond per
+// report would add every late wake-up of the host's sleep to the run, so the
+// reports are paced against the link's schedule and a late wake-up is made up
+// by the next ones. After an idle spell the schedule starts afresh.
+bool SimulatedBackend::PayReportTime(std::unique_lock<std::mutex>& lock, Device& device, uint64_t generation)
+{
+    constexpr uint64_t kMaxCatchUpMs = 5;
+    if (device.linkDueMs + kMaxCatchUpMs < m_nowMs)
+        device.linkDueMs = m_nowMs;
+    device.linkDueMs += kSimReportMs;
+    if (device.linkDueMs <= m_nowMs)
+        return device.attached && device.generation == generation;
+    return PayTime(lock, device, generation, static_cast<uint32_t>(device.linkDueMs - m_nowMs));
+}
+
 SimulatedBackend::BusyWait SimulatedBackend::WaitWhileBusy(std::unique_lock<std::mutex>& lock, Device& device,
                                                            uint64_t generation, uint32_t timeoutMs)
 {
@@ -258,7 +274,7 @@ int SimulatedBackend::HandleWrite(int index, uint64_t generation, const uint8_t*
     }
     // An erasing device still takes reports (the host sends its handshake
     // read command at once); only its answers wait for the erase.
-    if (m_config.timing == SimTiming::Usb && !PayTime(lock, device, generation, kSimReportMs))
+    if (m_config.timing == SimTiming::Usb && !PayReportTime(lock, device, generation))
         return -1;
 
     TraceReport('W', index, report);
@@ -299,7 +315,7 @@ int SimulatedBackend::HandleRead(int index, uint64_t generation, uint8_t* payloa
         Wait(lock, timeoutMs);
         return 0;
     }
-    if (m_config.timing == SimTiming::Usb && !PayTime(lock, device, generation, kSimReportMs))
+    if (m_config.timing == SimTiming::Usb && !PayReportTime(lock, device, generation))
         return -1;
 
     uint8_t report[kReportSize];

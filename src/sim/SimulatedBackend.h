@@ -88,6 +88,7 @@ private:
     enum class BusyWait { Ready, TimedOut, Gone };
     BusyWait WaitWhileBusy(std::unique_lock<std::mutex>& lock, Device& device, uint64_t generation, uint32_t timeoutMs);
     bool PayTime(std::unique_lock<std::mutex>& lock, Device& device, uint64_t generation, uint32_t ms);
+    bool PayReportTime(std::unique_lock<std::mutex>& lock, Device& device, uint64_t generation);
     void Wait(std::unique_lock<std::mutex>& lock, uint32_t ms);
 
     SimConfig m_config;
