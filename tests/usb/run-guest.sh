@@ -25,6 +25,12 @@ cp "$cache"/modules/*.ko "$root/lib/modules/"
 cp "$cache/module-order" "$root/lib/modules/order"
 cp -a "$stage/." "$root/kt7/"
 
+# Debug info only slows the guest's start (the initramfs is unpacked under TCG).
+for exe in "$root"/kt7/*; do
+    [ -f "$exe" ] && [ -x "$exe" ] && head -c 4 "$exe" | grep -q 'ELF' || continue
+    command -v strip >/dev/null && strip --strip-debug "$exe" 2>/dev/null || true
+done
+
 # Each dynamic executable's libraries, at the paths the loader looks for them.
 for exe in "$root"/kt7/*; do
     [ -f "$exe" ] && [ -x "$exe" ] && head -c 4 "$exe" | grep -q 'ELF' || continue
