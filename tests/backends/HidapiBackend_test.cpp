@@ -1,0 +1,41 @@
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "Unprivileged.h"
+#include "backends/DevicePermission.h"
+#include "backends/HidapiBackend.h"
+#include "platform/Services.h"
+
+namespace {
+
+TEST(HidapiBackendTest, NodeWithoutAccessIsReportedOnceNamingTheRule)
+{
+    std::string locked = MakeNode(0600);
+    ASSERT_FALSE(locked.empty());
+
+    std::optional<bool> reportedOnce = RunUnprivileged([&] {
+        CapturingDiagnostics diagnostics;
+        ScopedServices services(Services{nullptr, nullptr, nullptr, &diagnostics});
+        HidapiBackend backend;
+        bool refused = !backend.Open(locked) && !backend.Open(locked) && !backend.Open("/tmp/kt7-no-such-node");
+        return refused && diagnostics.Text() == AccessDeniedLine(locked);
+    });
+    std::remove(locked.c_str());
+    if (!reportedOnce)
+        GTEST_SKIP() << "can't drop root here";
+    EXPECT_TRUE(*reportedOnce);
+}
+
+TEST(HidapiBackendTest, MissingNodeIsRefusedQuietly)
+{
+    CapturingDiagnostics diagnostics;
+    ScopedServices services(Services{nullptr, nullptr, nullptr, &diagnostics});
+    HidapiBackend backend;
+    EXPECT_EQ(backend.Open("/tmp/kt7-no-such-node"), nullptr);
+    EXPECT_EQ(diagnostics.Text(), "");
+}
+
+} // namespace
