@@ -10,6 +10,8 @@ mount -t sysfs sys /sys
 mount -t devtmpfs dev /dev
 # Kernel messages would interleave with the file transfer below.
 dmesg -n 1
+uptime_s() { cut -d' ' -f1 /proc/uptime; }
+echo "KT7-GUEST: init at $(uptime_s) s"
 
 devices=$(cat /kt7/device-count 2>/dev/null || echo 1)
 for m in $(cat /lib/modules/order); do
@@ -19,6 +21,7 @@ for m in $(cat /lib/modules/order); do
     esac || echo "KT7-GUEST: insmod $m failed"
 done
 mount -t configfs none /sys/kernel/config
+echo "KT7-GUEST: modules loaded at $(uptime_s) s"
 
 cd /kt7
 sh /kt7/case.sh

@@ -86,9 +86,10 @@ while [ \$tries -lt 200 ]; do
     [ "\$count" -ge $devices ] && break
     sleep 0.1; tries=\$((tries + 1))
 done
-echo "KT7-GUEST: \$count device(s) seen by the host side"
+echo "KT7-GUEST: \$count device(s) seen by the host side at \$(cut -d' ' -f1 /proc/uptime) s"
 $command > /out/run.log 2>&1
 status=\$?
+echo "KT7-GUEST: the program ended at \$(cut -d' ' -f1 /proc/uptime) s"
 cat /out/run.log
 kill \$gadget; wait \$gadget
 exit \$status
@@ -137,7 +138,7 @@ case $verify in
 esac
 
 # Throughput of the programming traffic through the kernel path.
-for ((i = 0; i < devices; i++)); do
+[ "$verify" = updated ] && for ((i = 0; i < devices; i++)); do
     awk -F= -v d="$i" '
         $1 == "reports_since_attach" { r = $2 } $1 == "seconds_since_attach" { s = $2 }
         END { if (s > 0) printf "usb case: device %d: %d reports in %.2f s since attach, %.0f reports/s\n", d, r, s, r / s }

@@ -41,14 +41,14 @@ for exe in "$root"/kt7/*; do
     done
 done
 
-(cd "$root" && find . | busybox cpio -o -H newc 2>/dev/null | gzip -1) > "$out/initramfs.cpio.gz"
+(cd "$root" && find . | busybox cpio -o -H newc 2>/dev/null) > "$out/initramfs.cpio"
 
 console="$out/console.log"
 status=0
 timeout --kill-after=5 "$limit" qemu-system-x86_64 -accel tcg -nographic -no-reboot -m 512 \
-    -kernel "$cache/vmlinux" -initrd "$out/initramfs.cpio.gz" \
+    -kernel "$cache/vmlinux" -initrd "$out/initramfs.cpio" \
     -append "console=ttyS0 quiet panic=-1" </dev/null > "$console" 2>&1 || status=$?
-rm -f "$out/initramfs.cpio.gz"
+rm -f "$out/initramfs.cpio"
 tr -d '\r' < "$console" > "$console.tmp" && mv "$console.tmp" "$console"
 
 # Files between markers: gzip + base64.
