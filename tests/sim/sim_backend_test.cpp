@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "hid/Protocol.h"
@@ -302,6 +303,27 @@ TEST(SimulatedBackend, InstantTimingTakesNoTime)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(Read(*handle), int(kReportPayloadSize));
     EXPECT_EQ(clock.NowMs(), 0u);
+}
+
+// A worker moves reports while another thread lists and opens devices, as
+// the GUI thread may do; the backend's state must stay consistent.
+TEST(SimulatedBackend, ToleratesTwoThreads)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("devices=2;others=1"), clock);
+    std::thread worker([&] {
+        std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-00");
+        for (int i = 0; i < 2000; ++i) {
+            Write(*handle, Command(HID_CMD_VERSION, kVersionPage, 1));
+            Read(*handle);
+        }
+    });
+    for (int i = 0; i < 2000; ++i) {
+        EXPECT_EQ(backend.Enumerate().size(), 3u);
+        backend.Open("sim/1/kt7-01");
+    }
+    worker.join();
+    EXPECT_EQ(backend.ReportCount(0), 4000u);
 }
 
 class SimulatedFiles : public testing::Test {
