@@ -293,6 +293,28 @@ TEST(SimulatedBackend, UsbTimingChargesReportsAndEraseTime)
     EXPECT_EQ(clock.NowMs() - erased, 300 * kSimEraseMsPerSector + 1);
 }
 
+// A real sleep wakes up late; the link's time must not grow by that much for
+// every report, or a long usb-timed run drifts far from the device's own time.
+class LateClock final : public Clock {
+public:
+    uint32_t TickCount() override { return static_cast<uint32_t>(m_nowMs); }
+    void Sleep(uint32_t ms) override { m_nowMs += ms + (ms > 0 ? 1 : 0); }
+    uint64_t m_nowMs = 0;
+};
+
+TEST(SimulatedBackend, UsbTimingMakesUpForLateWakeUps)
+{
+    LateClock clock;
+    SimulatedBackend backend(Config("timing=usb"), clock);
+    std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-00");
+    Write(*handle, Command(HID_CMD_WRITE, 0, 100));
+    Report data{};
+    for (int i = 0; i < 400; ++i)
+        ASSERT_EQ(Write(*handle, data), int(kReportSize));
+    EXPECT_LE(clock.m_nowMs, 401u + 2);
+    EXPECT_GE(clock.m_nowMs, 401u);
+}
+
 TEST(SimulatedBackend, InstantTimingTakesNoTime)
 {
     VirtualClock clock;
