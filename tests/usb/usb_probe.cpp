@@ -14,11 +14,40 @@
 
 #include "backends/HidapiBackend.h"
 #include "hid/CommandSet.h"
+#include "hid/HidIO.h"
+#include "hid/Protocol.h"
 #include "hid/HidCommands.h"
 #include "hid/Presence.h"
 #include "hid/ReleaseProbe.h"
 #include "platform/FlashGeometry.h"
 #include "platform/Services.h"
+
+namespace {
+
+// Asks device 0 for one page, reads only the first of its four answers and
+// closes, as the boot-loader probe does; then asks for the version in a new
+// session. True when the version answer, not a leftover page report, arrived.
+bool VersionAfterUnreadAnswers()
+{
+    uint8_t report[kReportSize];
+    {
+        CHidIO io;
+        if (io.OpenDevice(kDeviceVendorId, kDeviceProductId) == 0)
+            return false;
+        BuildCommandReport(CommandPacket{CommandCode(HID_CMD_READ), 0, 1}, report);
+        if (!io.WriteReport(report, kReportSize, nullptr, 1000, 0) || !io.ReadReport(report, kReportSize, nullptr, 1000, 0))
+            return false;
+    }
+    CHidIO io;
+    if (io.OpenDevice(kDeviceVendorId, kDeviceProductId) == 0)
+        return false;
+    BuildCommandReport(CommandPacket{HID_CMD_VERSION, 0, 0}, report);
+    if (!io.WriteReport(report, kReportSize, nullptr, 1000, 0) || !io.ReadReport(report, kReportSize, nullptr, 1000, 0))
+        return false;
+    return report[1] == 'A' || report[1] == 'B';
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -64,6 +93,13 @@ int main(int argc, char** argv)
     const int written = WritePages(page.data(), markPage, 1);
     std::printf("probe: erase %d, write %d\n", erased, written);
     ok = ok && erased == 1 && written == static_cast<int>(kPageSize);
+
+    int stale = 0;
+    const int rounds = 5;
+    for (int round = 0; round < rounds; ++round)
+        stale += !VersionAfterUnreadAnswers();
+    std::printf("probe: version answer after unread answers: %d of %d wrong\n", stale, rounds);
+    ok = ok && stale == 0;
 
     ok = IsDevicePresent() && ok;
     const int before = g_deviceCount;
