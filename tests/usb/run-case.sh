@@ -6,7 +6,8 @@
 #
 #   run-case.sh CASE BUILD_DIR
 #
-# Cases: probe, release5512, release0100, two-devices, bootloader, no-return.
+# Cases: probe, release5512, release0100, two-devices (with a foreign HID
+# device beside them), bootloader, no-return, unplugged.
 # KT7_USB_CACHE overrides the kernel cache directory; the work files stay in
 # BUILD_DIR/tests/usb/work/CASE for inspection.
 set -euo pipefail
@@ -27,26 +28,35 @@ fail() { echo "usb case $name: FAIL: $*" >&2; exit 1; }
 need() { [ -x "$1" ] || fail "$1 is not built"; }
 
 # --- the case table --------------------------------------------------------
-devices=1             # emulated devices (USB controllers)
+devices=1             # emulated devices of ours
+others=0              # other HID devices beside them (another vendor ID)
 gadget_options=""     # kt7-gadget options, simulator syntax (flash=/out is added)
 program=update        # update: kt7-flash update; probe: kt7-usb-probe
+release=5512          # the release number every device must be listed with
 package=KT7_Down.dat  # the package the devices must end up with
 decoy=""              # another package beside it that must not be used
 bootloader=no         # yes: a boot-loader image is beside the program and must be written
 expect_exit=0
-expect_text=""
+expect_text="升级成功，可以断开连接，耗时"
+also_text=""
 verify=updated        # updated | blank | none
 case $name in
     probe)
-        devices=2; gadget_options="devices=2;release=0100;version=A107"; program=probe; verify=none ;;
+        devices=2; release=0100; gadget_options="devices=2;release=0100;version=A107"; program=probe; verify=none
+        expect_text="probe: PASS" ;;
     release5512)
         gadget_options="release=5512;version=B" ;;
     release0100)
-        gadget_options="release=0100;version=B"; package=KT7_Down0100.dat; decoy=KT7_Down.dat ;;
+        release=0100; gadget_options="release=0100;version=B"; package=KT7_Down0100.dat; decoy=KT7_Down.dat ;;
     two-devices)
-        devices=2; gadget_options="devices=2;release=5512;version=B" ;;
+        devices=2; others=1; gadget_options="devices=2;others=1;release=5512;version=B" ;;
     bootloader)
-        gadget_options="release=5512;version=A107"; bootloader=yes ;;
+        gadget_options="release=5512;version=A107"; bootloader=yes; also_text="Update bootloader successful!" ;;
+    unplugged)
+        # Leaves the bus in the middle of the areas: the transfers on the
+        # vanished hidraw node must fail, not hang.
+        gadget_options="release=5512;version=B;unplug=0@600"; expect_exit=4
+        expect_text="升级失败，请重新连接USB设备并升级"; verify=none ;;
     no-return)
         gadget_options="release=5512;version=B;noreattach=0"; expect_exit=4
         expect_text="无法连接USB，请检查USB连接！"; verify=blank ;;
@@ -59,7 +69,7 @@ rm -rf "$work"
 mkdir -p "$work/stage" "$work/out"
 stage=$work/stage
 cp "$gadget_bin" "$stage/"
-echo "$devices" > "$stage/device-count"
+echo $((devices + others)) > "$stage/device-count"
 
 if [ "$program" = probe ]; then
     need "$probe_bin"
@@ -72,7 +82,8 @@ else
     cp "$work/packages/main.dat" "$stage/$package"
     [ -z "$decoy" ] || cp "$work/packages/decoy.dat" "$stage/$decoy"
     [ "$bootloader" = no ] || cp "$work/packages/Smpl_HIDTransfer.bin" "$stage/"
-    command="kt7-flash update --dir /kt7"
+    # The listing shows what hidapi reports of each device before the update.
+    command="kt7-flash list > /out/list.log 2>&1; kt7-flash update --dir /kt7"
 fi
 
 cat > "$stage/case.sh" <<GUEST
@@ -108,9 +119,9 @@ echo "usb case $name: guest ran $(awk -v a="$start" -v b="$end" 'BEGIN { printf 
 
 # --- the checks ------------------------------------------------------------
 [ "$status" -eq "$expect_exit" ] || { cat "$out/run.log" >&2 2>/dev/null; fail "exit status $status, expected $expect_exit"; }
-if [ -n "$expect_text" ]; then
-    grep -qF "$expect_text" "$out/run.log" || { cat "$out/run.log" >&2; fail "the output lacks \"$expect_text\""; }
-fi
+for text in "$expect_text" "$also_text"; do
+    [ -z "$text" ] || grep -qF "$text" "$out/run.log" || { cat "$out/run.log" >&2; fail "the output lacks \"$text\""; }
+done
 
 images=()
 for ((i = 0; i < devices; i++)); do
@@ -136,6 +147,17 @@ case $verify in
         "$verify_bin" --blank "${images[@]}" || fail "a device that never came back was written"
         ;;
 esac
+
+if [ "$program" = update ]; then
+    sed 's/^/  list: /' "$out/list.log"
+    listed=$(grep -c "release $release " "$out/list.log" || true)
+    [ "$listed" -eq "$devices" ] || fail "kt7-flash list shows $listed device(s) with release $release, expected $devices"
+    if [ "$release" = 5512 ] || [ "$release" = 0000 ]; then
+        grep -q 'KT7_Down.dat  commands 0xA1-0xA6' "$out/list.log" || fail "the listing does not choose the generic package and base codes"
+    else
+        grep -q "KT7_Down$release.dat  commands 0xE1-0xE6" "$out/list.log" || fail "the listing does not choose the device's own package and codes"
+    fi
+fi
 
 # Throughput of the programming traffic through the kernel path.
 [ "$verify" = updated ] && for ((i = 0; i < devices; i++)); do
