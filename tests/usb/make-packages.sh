@@ -20,4 +20,6 @@ head -c 32868 /dev/urandom > map.bin
 head -c 8192 /dev/urandom > decoy-main.bin
 "$pack" --out decoy.dat --main decoy-main.bin@0x40010000 --main-version X999 --time 2000-01-01 >/dev/null
 
-seq -f 'boot loader line %05g' 1 600 | head -c 10000 > Smpl_HIDTransfer.bin
+# Through a file: head closing a pipe early would fail the pipeline.
+seq -f 'boot loader line %05g' 1 600 > bootloader.txt
+head -c 10000 bootloader.txt > Smpl_HIDTransfer.bin

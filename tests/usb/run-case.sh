@@ -24,6 +24,7 @@ pack_bin=$build/tools/kt7-pack/kt7-pack
 probe_bin=$build/tests/usb/kt7-usb-probe
 verify_bin=$build/tests/usb/kt7-usb-verify
 
+trap 'echo "usb case $name: FAIL: unexpected error at line $LINENO" >&2' ERR
 fail() { echo "usb case $name: FAIL: $*" >&2; exit 1; }
 need() { [ -x "$1" ] || fail "$1 is not built"; }
 
