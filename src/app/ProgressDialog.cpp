@@ -1,0 +1,149 @@
+#include "app/ProgressDialog.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QTimerEvent>
+
+#include "app/GuiPrompter.h"
+#include "app/WizardFrame.h"
+#include "bootloader/BootloaderRefresh.h"
+#include "engine/UpdateRun.h"
+
+namespace {
+
+const char kDoNotDisturb[] = "升级过程中请勿移动电子狗或USB连接线！";
+const char kBootloaderFailed[] = "Failed to update in bootloader!";
+
+} // namespace
+
+CProgressDialog::CProgressDialog(QWidget* parent, int watchPeriodMs) : QDialog(parent), m_watchPeriodMs(watchPeriodMs)
+{
+    const DialogUnits units = SetUpWizardFrame(*this);
+
+    AddBanner(*this, units);
+    AddRule(*this, units, 0, 174, 229);
+    m_progress = new QProgressBar(this);
+    PlaceInUnits(*m_progress, units, 24, 126, 181, 14);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+    m_stcStatus = AddStaticText(*this, units, QString::fromUtf8("下载进度"), 25, 105, 179, 16);
+    m_btnExit = new QPushButton(QString::fromUtf8("退出(&E)"), this);
+    PlaceInUnits(*m_btnExit, units, 161, 182, 51, 15);
+    // Not a default button: Enter must not reach Exit.
+    m_btnExit->setAutoDefault(false);
+    m_btnExit->setDefault(false);
+    m_stcArea = AddStaticText(*this, units, QString(), 25, 84, 178, 15);
+
+    connect(m_btnExit, &QPushButton::clicked, this, [this] { QDialog::done(QDialog::Accepted); });
+}
+
+CProgressDialog::~CProgressDialog()
+{
+    if (!m_worker.joinable())
+        return;
+    // The worker may still wait for this thread (a text or a message box);
+    // keep serving it until it has returned.
+    while (!m_workerReturned.load()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::yield();
+    }
+    m_worker.join();
+}
+
+int CProgressDialog::RunModal()
+{
+    OnInitDialog();
+    return exec();
+}
+
+bool CProgressDialog::OnInitDialog()
+{
+    ShowPageMessage(this, kDoNotDisturb, PageCaption(), QMessageBox::Warning);
+
+    if (!UpdateBootloader()) {
+        ShowPageMessage(this, kBootloaderFailed, ProgramCaption(), QMessageBox::NoIcon);
+        return false;
+    }
+
+    m_progress->setRange(0, 100);
+    m_watchTimerId = startTimer(m_watchPeriodMs);
+    m_btnExit->setEnabled(false);
+    m_worker = std::thread([this] {
+        UpdateThreadProc(this);
+        m_workerReturned.store(true);
+    });
+    return true;
+}
+
+void CProgressDialog::RunOnGuiThread(const std::function<void()>& action)
+{
+    if (QThread::currentThread() == thread()) {
+        action();
+        return;
+    }
+    QMetaObject::invokeMethod(this, action, Qt::BlockingQueuedConnection);
+}
+
+void CProgressDialog::SetAreaText(const std::string& text)
+{
+    const QString value = QString::fromStdString(text);
+    RunOnGuiThread([this, &value] { m_stcArea->setText(value); });
+}
+
+void CProgressDialog::SetStatusText(const std::string& text)
+{
+    const QString value = QString::fromStdString(text);
+    RunOnGuiThread([this, &value] { m_stcStatus->setText(value); });
+}
+
+void CProgressDialog::PostProgressUpdate()
+{
+    QCoreApplication::postEvent(this, new QEvent(WM_PROGRESS_UPDATE));
+}
+
+bool CProgressDialog::event(QEvent* event)
+{
+    if (event->type() == WM_PROGRESS_UPDATE) {
+        // The event carries nothing: the bar shows m_nPos as it is now.
+        m_progress->setValue(m_nPos.load());
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void CProgressDialog::timerEvent(QTimerEvent* event)
+{
+    if (m_watchTimerId != 0 && event->timerId() == m_watchTimerId) {
+        if (m_bDone.load()) {
+            killTimer(m_watchTimerId);
+            m_watchTimerId = 0;
+            m_btnExit->setEnabled(true);
+        }
+        return;
+    }
+    QDialog::timerEvent(event);
+}
+
+void CProgressDialog::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CProgressDialog::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}

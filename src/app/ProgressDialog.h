@@ -1,0 +1,68 @@
+#pragma once
+// The progress page and the object it shares with the update's worker: the
+// bar, the status line, the device/area line and the Exit button. The page
+// warns, refreshes the boot loader before it is shown, then runs the update
+// on one worker thread and enables Exit once the worker is done. Enter, Esc
+// and the close box never leave it.
+
+#include <QDialog>
+#include <QEvent>
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "engine/ProgressPage.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class CProgressDialog final : public QDialog, public ProgressPage {
+public:
+    static constexpr int kWatchPeriodMs = 200;
+    // The worker's request to move the bar to the latest m_nPos.
+    static constexpr QEvent::Type WM_PROGRESS_UPDATE = static_cast<QEvent::Type>(2025);
+
+    explicit CProgressDialog(QWidget* parent = nullptr, int watchPeriodMs = kWatchPeriodMs);
+    // Waits for the worker, which may still be returning after m_bDone.
+    ~CProgressDialog() override;
+
+    // Initialises the page (warning, boot-loader refresh, timer, worker) and
+    // runs it modally until Exit.
+    int RunModal();
+
+    // Called from the worker: the texts are in place when they return.
+    void SetAreaText(const std::string& text) override;
+    void SetStatusText(const std::string& text) override;
+    void PostProgressUpdate() override;
+
+    QPushButton* ExitButton() const { return m_btnExit; }
+    QProgressBar* ProgressBar() const { return m_progress; }
+    QLabel* StatusLabel() const { return m_stcStatus; }
+    QLabel* AreaLabel() const { return m_stcArea; }
+    // 0 when no watch timer runs (never started, or killed once done).
+    int WatchTimerId() const { return m_watchTimerId; }
+    bool WorkerStarted() const { return m_worker.joinable(); }
+
+protected:
+    bool event(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // Enter and Esc reach the dialog as accept/reject: both do nothing.
+    void accept() override {}
+    void reject() override {}
+
+private:
+    bool OnInitDialog();
+    void RunOnGuiThread(const std::function<void()>& action);
+
+    QLabel* m_stcArea = nullptr;
+    QPushButton* m_btnExit = nullptr;
+    QLabel* m_stcStatus = nullptr;
+    QProgressBar* m_progress = nullptr;
+    const int m_watchPeriodMs;
+    int m_watchTimerId = 0;
+    std::thread m_worker;
+    std::atomic<bool> m_workerReturned{false};
+};

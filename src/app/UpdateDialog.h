@@ -1,0 +1,39 @@
+#pragma once
+// The welcome page: banner, welcome line, the package summary, and Next /
+// Cancel. It loads the package before it is shown; Next checks for a device
+// and runs the progress page.
+
+#include <QDialog>
+
+#include "app/ProgressDialog.h"
+
+class QPushButton;
+class SummaryBox;
+
+class CUpdateDialog final : public QDialog {
+public:
+    explicit CUpdateDialog(QWidget* parent = nullptr);
+
+    // Loads the package and fills the summary. False after a load failure,
+    // whose message has been shown; the program then ends with exit code 1.
+    bool OnInitDialog();
+
+    // The watch period of the progress page that Next opens; tests raise it
+    // and deliver the ticks themselves.
+    void SetProgressWatchPeriod(int periodMs) { m_progressWatchPeriodMs = periodMs; }
+
+    bool IsDeviceSpecificPackage() const { return m_bDeviceSpecificPackage != 0; }
+    SummaryBox* SummaryEdit() const { return m_editSummary; }
+    QPushButton* NextButton() const { return m_btnNext; }
+    QPushButton* CancelButton() const { return m_btnCancel; }
+
+    // Next: Return reaches it too, as Next is the default button.
+    void accept() override;
+
+private:
+    SummaryBox* m_editSummary = nullptr;
+    QPushButton* m_btnNext = nullptr;
+    QPushButton* m_btnCancel = nullptr;
+    int m_bDeviceSpecificPackage = 0;
+    int m_progressWatchPeriodMs = CProgressDialog::kWatchPeriodMs;
+};

@@ -1,0 +1,67 @@
+#include "app/WizardFrame.h"
+
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QPixmap>
+
+#include "app/DialogFont.h"
+
+namespace {
+
+constexpr int kBannerX = 12;
+constexpr int kBannerY = 7;
+
+} // namespace
+
+QString PageCaption()
+{
+    return QString::fromUtf8("预警仪升级工具（适用KT7.0方案）");
+}
+
+DialogUnits SetUpWizardFrame(QDialog& page)
+{
+    page.setFont(DialogFont());
+    page.setWindowTitle(PageCaption());
+    // Caption with system menu and close box, no minimise or maximise box.
+    page.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowCloseButtonHint);
+    page.setSizeGripEnabled(false);
+    const DialogUnits units(page.font());
+    page.setFixedSize(units.X(kPageWidthUnits), units.Y(kPageHeightUnits));
+    return units;
+}
+
+QLabel* AddBanner(QDialog& page, const DialogUnits& units)
+{
+    auto* banner = new QLabel(&page);
+    const QPixmap picture(QStringLiteral(":/kt7/banner.png"));
+    banner->setPixmap(picture);
+    banner->setGeometry(units.X(kBannerX), units.Y(kBannerY), picture.width(), picture.height());
+    return banner;
+}
+
+QFrame* AddRule(QDialog& page, const DialogUnits& units, int x, int y, int width)
+{
+    auto* rule = new QFrame(&page);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    rule->setGeometry(units.X(x), units.Y(y), units.X(width), 2);
+    return rule;
+}
+
+QLabel* AddStaticText(QDialog& page, const DialogUnits& units, const QString& text, int x, int y, int width,
+                      int height)
+{
+    auto* label = new QLabel(text, &page);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    PlaceInUnits(*label, units, x, y, width, height);
+    return label;
+}
+
+void PlaceInUnits(QWidget& control, const DialogUnits& units, int x, int y, int width, int height)
+{
+    control.setGeometry(units.Rect(x, y, width, height));
+}

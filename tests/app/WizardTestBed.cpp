@@ -1,0 +1,53 @@
+#include "WizardTestBed.h"
+
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimerEvent>
+#include <chrono>
+#include <gtest/gtest.h>
+
+#include "platform/ProgramDirectory.h"
+
+WizardTestBed::WizardTestBed(const std::string& simulate)
+    : harness(simulate), m_savedDirectory(GetProgramDirectory())
+{
+    SetProgramDirectory(folder.Path());
+}
+
+WizardTestBed::~WizardTestBed()
+{
+    SetProgramDirectory(m_savedDirectory);
+}
+
+void WizardTestBed::WritePackage(const PackageSpec& spec, const std::string& name)
+{
+    std::string error;
+    ASSERT_TRUE(WritePackageFile(folder.File(name), spec, &error)) << error;
+}
+
+bool PumpUntil(const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void DeliverWatchTick(CProgressDialog& page)
+{
+    ASSERT_NE(page.WatchTimerId(), 0) << "no watch timer runs";
+    QTimerEvent tick(page.WatchTimerId());
+    QCoreApplication::sendEvent(&page, &tick);
+}
+
+void FinishUpdate(CProgressDialog& page)
+{
+    ASSERT_TRUE(PumpUntil([&] { return page.m_bDone.load() != 0; }));
+    DeliverWatchTick(page);
+    ASSERT_TRUE(page.ExitButton()->isEnabled());
+    QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
+}

@@ -1,0 +1,69 @@
+#pragma once
+// Test bed for the wizard: simulated devices on a virtual clock, recorded
+// message boxes, a package file in a folder of its own that stands in for
+// the program's directory, and helpers that drive modal pages.
+
+#include <QApplication>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/ProgressDialog.h"
+#include "support/EngineHarness.h"
+#include "support/PackageTestFiles.h"
+
+// The watch period the tests give the progress page: long enough never to
+// fire by itself, so that the tests deliver every tick.
+inline constexpr int kManualTicks = 24 * 3600 * 1000;
+
+class WizardTestBed {
+public:
+    // `simulate`: KT7_SIMULATE-style text for the simulated devices.
+    explicit WizardTestBed(const std::string& simulate = "");
+    ~WizardTestBed();
+
+    void WritePackage(const PackageSpec& spec = SamplePackageSpec(), const std::string& name = "KT7_Down.dat");
+
+    EngineHarness harness;
+    PackageTempDir folder;
+
+private:
+    std::string m_savedDirectory;
+};
+
+// Runs the event loop until `done` holds; false if it still does not after a
+// generous wall-clock bound (the test then fails instead of hanging).
+bool PumpUntil(const std::function<bool()>& done);
+
+// Delivers one tick of the page's watch timer, as the timer would.
+void DeliverWatchTick(CProgressDialog& page);
+
+// Runs `action` on the modal page of type T once it is shown; `action` runs
+// inside that page's modal loop and must close the page.
+template <class T>
+void WhenModal(std::function<void(T&)> action, int attemptsLeft = 2000)
+{
+    QTimer::singleShot(0, [action, attemptsLeft] {
+        if (auto* page = dynamic_cast<T*>(QApplication::activeModalWidget()); page && page->isVisible()) {
+            action(*page);
+            // A failed step may leave the page open: close it, or the test
+            // would wait in its modal loop for ever.
+            if (page->isVisible()) {
+                ADD_FAILURE() << "the page was left open";
+                page->QDialog::done(QDialog::Rejected);
+            }
+        } else if (attemptsLeft > 0) {
+            WhenModal<T>(action, attemptsLeft - 1);
+        } else {
+            ADD_FAILURE() << "the expected page was never shown";
+            if (QWidget* other = QApplication::activeModalWidget())
+                other->hide();
+        }
+    });
+}
+
+// Waits for the worker, delivers the first tick after m_bDone and presses
+// Exit: the normal end of an update.
+void FinishUpdate(CProgressDialog& page);

@@ -1,0 +1,152 @@
+// The progress page: Exit and the watch timer, the refused boot-loader
+// refresh, keys that must not close it, and the bar's update events.
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "WizardTestBed.h"
+#include "app/UpdateDialog.h"
+
+namespace {
+
+const std::string kDoNotDisturb = "升级过程中请勿移动电子狗或USB连接线！";
+const std::string kFailedStatus = "升级失败，请重新连接USB设备并升级";
+
+// Opens the welcome page on the bed's package and presses Next; `onPage`
+// runs inside the progress page's modal loop and must close it.
+void RunProgressPage(WizardTestBed& bed, std::function<void(CProgressDialog&)> onPage)
+{
+    bed.WritePackage();
+    CUpdateDialog welcome;
+    welcome.SetProgressWatchPeriod(kManualTicks);
+    ASSERT_TRUE(welcome.OnInitDialog());
+    welcome.show();
+    WhenModal<CProgressDialog>(std::move(onPage));
+    QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
+    EXPECT_FALSE(welcome.isVisible());
+}
+
+void ExpectKeysAndCloseIgnored(CProgressDialog& page, const char* state)
+{
+    SCOPED_TRACE(state);
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        QTest::keyClick(&page, key);
+        QTest::keyClick(page.ExitButton(), key);
+    }
+    EXPECT_FALSE(page.close());
+    EXPECT_TRUE(page.isVisible());
+    EXPECT_EQ(page.result(), 0);
+}
+
+struct OutcomeCase {
+    const char* name;
+    const char* simulate;
+    bool succeeds;
+};
+
+class ExitButtonTest : public ::testing::TestWithParam<OutcomeCase> {};
+
+TEST_P(ExitButtonTest, StaysDisabledUntilTheFirstTickAfterTheWorkerIsDone)
+{
+    WizardTestBed bed(GetParam().simulate);
+    std::string statusWhenDone;
+    RunProgressPage(bed, [&](CProgressDialog& page) {
+        EXPECT_TRUE(page.WorkerStarted());
+        EXPECT_FALSE(page.ExitButton()->isEnabled());
+        ExpectKeysAndCloseIgnored(page, "updating");
+        // Ticks while the worker runs change nothing.
+        while (!page.m_bDone.load()) {
+            DeliverWatchTick(page);
+            EXPECT_FALSE(page.ExitButton()->isEnabled());
+            QCoreApplication::processEvents();
+        }
+        // Done, but not seen yet: the final text is already in place.
+        statusWhenDone = page.StatusLabel()->text().toStdString();
+        EXPECT_FALSE(page.ExitButton()->isEnabled());
+        ExpectKeysAndCloseIgnored(page, "done, before the tick");
+
+        DeliverWatchTick(page);
+        EXPECT_TRUE(page.ExitButton()->isEnabled());
+        EXPECT_EQ(page.WatchTimerId(), 0) << "the timer is killed once done is seen";
+        ExpectKeysAndCloseIgnored(page, "finished");
+
+        QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
+    });
+    if (GetParam().succeeds)
+        EXPECT_EQ(statusWhenDone.rfind("升级成功，可以断开连接，耗时", 0), 0u) << statusWhenDone;
+    else
+        EXPECT_EQ(statusWhenDone, kFailedStatus);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, ExitButtonTest,
+    ::testing::Values(OutcomeCase{"success", "", true},
+                      OutcomeCase{"device_not_back_after_reset", "noreattach=0", false},
+                      OutcomeCase{"second_device_unplugged_while_writing", "devices=2;unplug=1@40", false}),
+    [](const ::testing::TestParamInfo<OutcomeCase>& info) { return info.param.name; });
+
+TEST(ProgressPage, RefusedBootloaderRefreshShowsTheStoppedPageWithoutWorker)
+{
+    WizardTestBed bed("version=Z");  // an answer the version check does not know
+    RunProgressPage(bed, [&](CProgressDialog& page) {
+        EXPECT_EQ(page.StatusLabel()->text(), QString::fromUtf8("下载进度"));
+        EXPECT_EQ(page.ProgressBar()->value(), page.ProgressBar()->minimum());
+        EXPECT_TRUE(page.AreaLabel()->text().isEmpty());
+        EXPECT_TRUE(page.ExitButton()->isEnabled());
+        EXPECT_EQ(page.WatchTimerId(), 0);
+        EXPECT_FALSE(page.WorkerStarted());
+        ExpectKeysAndCloseIgnored(page, "stopped");
+        QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(bed.harness.Messages(), (std::vector<std::string>{kDoNotDisturb, "Failed to update in bootloader!"}));
+}
+
+TEST(ProgressPage, QueuedProgressEventsAllShowTheLatestPercent)
+{
+    CProgressDialog page(nullptr, kManualTicks);
+    for (int percent : {10, 20, 30}) {
+        page.m_nPos = percent;
+        page.PostProgressUpdate();
+    }
+    page.m_nPos = 45;
+    // The first queued event already shows the latest value.
+    QCoreApplication::sendPostedEvents(&page, CProgressDialog::WM_PROGRESS_UPDATE);
+    EXPECT_EQ(page.ProgressBar()->value(), 45);
+
+    page.m_nPos = 60;
+    page.PostProgressUpdate();
+    page.PostProgressUpdate();
+    QCoreApplication::sendPostedEvents(&page, CProgressDialog::WM_PROGRESS_UPDATE);
+    EXPECT_EQ(page.ProgressBar()->value(), 60);
+}
+
+TEST(ProgressPage, TextsAreInPlaceWhenTheSetterReturnsOnEitherThread)
+{
+    CProgressDialog page(nullptr, kManualTicks);
+
+    // On the page's own thread the call must not wait for itself.
+    page.SetStatusText("下载进度：准备");
+    EXPECT_EQ(page.StatusLabel()->text(), QString::fromUtf8("下载进度：准备"));
+
+    std::atomic<bool> areaReturned{false};
+    std::atomic<bool> statusReturned{false};
+    std::thread worker([&] {
+        page.SetAreaText("Device:2,Area:1 ");
+        areaReturned = true;
+        page.SetStatusText("全国版数据：50%完成");
+        statusReturned = true;
+    });
+    // Labels are read here, on the page's thread, as soon as a call is back.
+    EXPECT_TRUE(PumpUntil([&] { return areaReturned.load(); }));
+    EXPECT_EQ(page.AreaLabel()->text(), QStringLiteral("Device:2,Area:1 "));
+    EXPECT_TRUE(PumpUntil([&] { return statusReturned.load(); }));
+    EXPECT_EQ(page.StatusLabel()->text(), QString::fromUtf8("全国版数据：50%完成"));
+    worker.join();
+}
+
+} // namespace

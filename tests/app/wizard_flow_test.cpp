@@ -1,0 +1,106 @@
+// The wizard from start to end: load, Next, the update, Exit; Cancel; a
+// package that does not load.
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "WizardTestBed.h"
+#include "app/SummaryBox.h"
+#include "app/UpdateDialog.h"
+#include "app/VornelApp.h"
+#include "package/Package.h"
+#include "package/PackageMessages.h"
+
+namespace {
+
+const std::string kDoNotDisturb = "升级过程中请勿移动电子狗或USB连接线！";
+const std::string kSuccessPrefix = "升级成功，可以断开连接，耗时";
+
+std::vector<uint8_t> Flash(WizardTestBed& bed, uint32_t address, size_t length)
+{
+    return FlashBytes(bed.harness.Firmware(0), address, length);
+}
+
+TEST(WizardFlow, NextToExitUpdatesTheDeviceAndEndsWithExitCode0)
+{
+    WizardTestBed bed;
+    const PackageSpec spec = SamplePackageSpec();
+    bed.WritePackage(spec);
+
+    bool summaryShown = false;
+    std::string finalStatus;
+    int finalPercent = -1;
+    WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
+        summaryShown = !welcome.SummaryEdit()->toPlainText().isEmpty();
+        WhenModal<CProgressDialog>([&](CProgressDialog& page) {
+            FinishUpdate(page);
+            finalStatus = page.StatusLabel()->text().toStdString();
+            finalPercent = page.ProgressBar()->value();
+        });
+        QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
+    });
+
+    CVornelApp app;
+    app.SetProgressWatchPeriod(kManualTicks);
+    EXPECT_EQ(app.InitInstance(), 0);
+
+    EXPECT_TRUE(summaryShown);
+    EXPECT_EQ(finalStatus.rfind(kSuccessPrefix, 0), 0u) << finalStatus;
+    EXPECT_EQ(finalPercent, 100);
+    EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kDoNotDisturb});
+    EXPECT_EQ(Flash(bed, spec.main->address, spec.main->data.size()), spec.main->data);
+    EXPECT_EQ(Flash(bed, spec.voice->address, spec.voice->data.size()), spec.voice->data);
+    EXPECT_EQ(g_packageData, nullptr);
+    EXPECT_EQ(g_mapImage, nullptr);
+}
+
+TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
+{
+    WizardTestBed bed;
+    bed.WritePackage();
+
+    bool packageHeld = false;
+    bool mapHeld = false;
+    WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
+        packageHeld = g_packageData != nullptr;
+        mapHeld = g_mapImage != nullptr;
+        QTest::mouseClick(welcome.CancelButton(), Qt::LeftButton);
+    });
+
+    CVornelApp app;
+    EXPECT_EQ(app.InitInstance(), 0);
+
+    EXPECT_TRUE(packageHeld);
+    EXPECT_TRUE(mapHeld);
+    EXPECT_EQ(g_packageData, nullptr);
+    EXPECT_EQ(g_mapImage, nullptr);
+    EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
+    EXPECT_TRUE(bed.harness.Messages().empty());
+}
+
+TEST(WizardFlow, LoadFailureEndsWithExitCode1BeforeAnyPageIsShown)
+{
+    WizardTestBed bed;  // no package file beside the program
+
+    // Should a page appear, note it and close it, so that the test ends.
+    bool pageShown = false;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* page = QApplication::activeModalWidget()) {
+            pageShown = true;
+            page->hide();
+        }
+    });
+
+    CVornelApp app;
+    EXPECT_EQ(app.InitInstance(), 1);
+    QCoreApplication::processEvents();
+
+    EXPECT_FALSE(pageShown);
+    EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgCannotOpenPackage});
+    EXPECT_EQ(g_packageData, nullptr);
+}
+
+} // namespace
