@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <functional>
 #include <memory>
@@ -43,9 +44,11 @@ void DeliverWatchTick(CProgressDialog& page);
 // Runs `action` on the modal page of type T once it is shown; `action` runs
 // inside that page's modal loop and must close the page.
 template <class T>
-void WhenModal(std::function<void(T&)> action, int attemptsLeft = 2000)
+void WhenModal(std::function<void(T&)> action,
+               std::chrono::steady_clock::time_point giveUpAt = std::chrono::steady_clock::now() +
+                                                                std::chrono::seconds(30))
 {
-    QTimer::singleShot(0, [action, attemptsLeft] {
+    QTimer::singleShot(0, [action, giveUpAt] {
         if (auto* page = dynamic_cast<T*>(QApplication::activeModalWidget()); page && page->isVisible()) {
             action(*page);
             // A failed step may leave the page open: close it, or the test
@@ -54,8 +57,8 @@ void WhenModal(std::function<void(T&)> action, int attemptsLeft = 2000)
                 ADD_FAILURE() << "the page was left open";
                 page->QDialog::done(QDialog::Rejected);
             }
-        } else if (attemptsLeft > 0) {
-            WhenModal<T>(action, attemptsLeft - 1);
+        } else if (std::chrono::steady_clock::now() < giveUpAt) {
+            WhenModal<T>(action, giveUpAt);
         } else {
             ADD_FAILURE() << "the expected page was never shown";
             if (QWidget* other = QApplication::activeModalWidget())
