@@ -17,6 +17,8 @@ struct PackageCheckBytes {
 // For each present area in the order main, voice, map: the XOR of every byte
 // of (size / 1024) & 0xFFFF consecutive 1024-byte blocks of the payload. One
 // running offset starts at `mainOffset` and runs on from area to area; it is
-// not taken from the voice or map offsets. Bytes past `length` read as 0xFF,
-// the erased-flash value. An absent area gets 0 and does not move the offset.
+// not taken from the voice or map offsets. An absent area gets 0 and does not
+// move the offset. Bytes past `length` read as 0xFF, the erased-flash value,
+// so that the writer never reads outside its buffer; the update refuses a
+// package whose check blocks run past the payload in any case.
 PackageCheckBytes ComputeCheckBytes(const uint8_t* payload, size_t length, const PackageHeader& header);
