@@ -151,12 +151,12 @@ esac
 
 if [ "$program" = update ]; then
     sed 's/^/  list: /' "$out/list.log"
-    listed=$(grep -c "release $release " "$out/list.log" || true)
+    listed=$(grep -Ec "release $release[[:space:]]" "$out/list.log" || true)
     [ "$listed" -eq "$devices" ] || fail "kt7-flash list shows $listed device(s) with release $release, expected $devices"
     if [ "$release" = 5512 ] || [ "$release" = 0000 ]; then
-        grep -q 'KT7_Down.dat  commands 0xA1-0xA6' "$out/list.log" || fail "the listing does not choose the generic package and base codes"
+        grep -Eq 'KT7_Down\.dat[[:space:]]+commands 0xA1-0xA6' "$out/list.log" || fail "the listing does not choose the generic package and base codes"
     else
-        grep -q "KT7_Down$release.dat  commands 0xE1-0xE6" "$out/list.log" || fail "the listing does not choose the device's own package and codes"
+        grep -Eq "KT7_Down$release\\.dat[[:space:]]+commands 0xE1-0xE6" "$out/list.log" || fail "the listing does not choose the device's own package and codes"
     fi
 fi
 
