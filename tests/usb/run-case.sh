@@ -7,7 +7,7 @@
 #   run-case.sh CASE BUILD_DIR
 #
 # Cases: probe, release5512, release0100, two-devices (with a foreign HID
-# device beside them), bootloader, no-return, unplugged.
+# device beside them), bootloader, no-return, unplugged, stalled.
 # KT7_USB_CACHE overrides the kernel cache directory; the work files stay in
 # BUILD_DIR/tests/usb/work/CASE for inspection.
 set -euo pipefail
@@ -57,6 +57,11 @@ case $name in
         # Leaves the bus in the middle of the areas: the transfers on the
         # vanished hidraw node must fail, not hang.
         gadget_options="release=5512;version=B;unplug=0@600"; expect_exit=4
+        expect_text="升级失败，请重新连接USB设备并升级"; verify=none ;;
+    stalled)
+        # Stays on the bus but takes nothing more: writes through hidraw must
+        # fail after the kernel's bound, and the update with them.
+        gadget_options="release=5512;version=B;stall=0@600"; expect_exit=4
         expect_text="升级失败，请重新连接USB设备并升级"; verify=none ;;
     no-return)
         gadget_options="release=5512;version=B;noreattach=0"; expect_exit=4

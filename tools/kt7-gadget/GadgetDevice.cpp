@@ -113,10 +113,15 @@ void GadgetDevice::Run(const std::atomic<bool>& stop)
 
 void GadgetDevice::ServeOnce(int timeoutMs)
 {
-    const bool stalled = m_faults.stallAfter != 0 && m_reports >= m_faults.stallAfter;
+    if (m_faults.stallAfter != 0 && m_reports >= m_faults.stallAfter) {
+        // A hung firmware takes nothing more: once f_hid's few receive
+        // buffers are full the host's writes are refused on the bus.
+        SleepMs(static_cast<uint32_t>(timeoutMs));
+        return;
+    }
     pollfd entry{m_fd, POLLIN, 0};
     // f_hid takes one input report at a time; offer the next when it can go.
-    if (!stalled && m_firmware.HasReportForHost())
+    if (m_firmware.HasReportForHost())
         entry.events |= POLLOUT;
     if (::poll(&entry, 1, timeoutMs) <= 0)
         return;
@@ -127,11 +132,9 @@ void GadgetDevice::ServeOnce(int timeoutMs)
         ssize_t got = ::read(m_fd, report + 1, kReportPayloadSize);
         if (got > 0) {
             CountReport();
-            if (!stalled) {
-                // A short report is padded with zeros, as the device's buffer would hold them.
-                std::memset(report + 1 + got, 0, kReportPayloadSize - static_cast<size_t>(got));
-                m_firmware.OnHostReport(report);
-            }
+            // A short report is padded with zeros, as the device's buffer would hold them.
+            std::memset(report + 1 + got, 0, kReportPayloadSize - static_cast<size_t>(got));
+            m_firmware.OnHostReport(report);
         }
         return;  // the reset check and pending answers come next round
     }

@@ -16,7 +16,7 @@
 
 struct GadgetFaults {
     uint64_t unplugAfter = 0;  // 0: never; else leaves the bus for good after this many reports
-    uint64_t stallAfter = 0;   // 0: never; else stops answering after this many reports
+    uint64_t stallAfter = 0;   // 0: never; else takes and answers nothing after this many reports
     bool noReattach = false;   // stays away after a reset
     bool slowErase = false;    // 34 ms per erased sector before the next answer
     uint32_t reattachMs = 1500;
