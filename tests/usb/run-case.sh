@@ -169,7 +169,7 @@ fi
 [ "$verify" = updated ] && for ((i = 0; i < devices; i++)); do
     awk -F= -v d="$i" '
         $1 == "reports_since_attach" { r = $2 } $1 == "seconds_since_attach" { s = $2 }
-        END { if (s > 0) printf "usb case: device %d: %d reports in %.2f s since attach, %.0f reports/s\n", d, r, s, r / s }
+        END { if (s > 0) printf "usb case: device %d: %d reports after re-attach in %.2f s (first to last), %.0f reports/s\n", d, r, s, r / s }
     ' "$out/device$i.status"
 done
 echo "usb case $name: PASS"

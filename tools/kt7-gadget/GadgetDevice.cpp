@@ -76,13 +76,15 @@ void GadgetDevice::CountReport()
 {
     ++m_reports;
     m_lastReportTime = std::chrono::steady_clock::now();
+    if (m_reports == m_reportsAtAttach + 1)
+        m_firstReportTime = m_lastReportTime;
 }
 
 double GadgetDevice::SecondsSinceAttach() const
 {
-    if (m_lastReportTime <= m_attachTime)
+    if (ReportsSinceAttach() < 2)
         return 0.0;
-    return std::chrono::duration<double>(m_lastReportTime - m_attachTime).count();
+    return std::chrono::duration<double>(m_lastReportTime - m_firstReportTime).count();
 }
 
 void GadgetDevice::LeaveBus()
@@ -170,6 +172,5 @@ void GadgetDevice::ReattachAfterReset(const std::atomic<bool>& stop)
         return;
     }
     m_reportsAtAttach = m_reports;
-    m_attachTime = std::chrono::steady_clock::now();
     Log("reset; attached again");
 }

@@ -39,8 +39,8 @@ public:
     int Index() const { return m_index; }
     uint64_t ReportCount() const { return m_reports; }
     int ResetCount() const { return m_resets; }
-    // Reports since the last re-attach (or the start) and the time from then
-    // to the last of them: the programming traffic of an update.
+    // Reports since the last re-attach (or the start) and the time from the
+    // first of them to the last: the programming traffic of an update.
     uint64_t ReportsSinceAttach() const { return m_reports - m_reportsAtAttach; }
     double SecondsSinceAttach() const;
 
@@ -62,7 +62,7 @@ private:
     uint64_t m_reports = 0;
     int m_resets = 0;
     uint64_t m_reportsAtAttach = 0;
-    std::chrono::steady_clock::time_point m_attachTime = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::time_point m_lastReportTime = m_attachTime;
+    std::chrono::steady_clock::time_point m_firstReportTime;  // since the last attach
+    std::chrono::steady_clock::time_point m_lastReportTime;
     bool m_gone = false;  // left the bus for good
 };
