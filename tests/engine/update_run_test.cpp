@@ -192,6 +192,23 @@ TEST(UpdateRun, MainProgramOnly)
     EXPECT_EQ(c[2], ~c[6]) << "absent map: complement of its mask";
 }
 
+// Less than a kilobyte of data and no map: nothing to count, so the bar
+// stands at 100 instead of dividing by zero.
+TEST(UpdateRun, PackageTooSmallToCountShowsAFullBar)
+{
+    EngineHarness harness("devices=1");
+    PackageSpec spec = MainOnlySpec();
+    spec.main->data = PatternBytes(512, 13);
+    ASSERT_TRUE(harness.Install(spec));
+    RunWorker(harness);
+    EXPECT_TRUE(harness.Messages().empty());
+    const std::vector<int> percents = harness.page.Percents();
+    ASSERT_FALSE(percents.empty());
+    for (int percent : percents)
+        EXPECT_EQ(percent, 100);
+    ExpectFlashHolds(harness.Firmware(0), spec);
+}
+
 TEST(UpdateRun, DeviceSpecificPackageUsesTheShiftedCodes)
 {
     EngineHarness harness("devices=1;release=0123");
