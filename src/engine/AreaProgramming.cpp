@@ -46,8 +46,7 @@ uint8_t BasePercent(const PackageLayout& layout)
 }
 
 // Whatever follows the random block and the map data up to the page end
-// counts in the map's sum (and goes out with a whole last page): make it
-// erased flash, never leftover memory.
+// counts in the map's sum: make it erased flash, never leftover memory.
 bool PrepareMapImage(const AreaLayout& map)
 {
     const uint64_t meaningful = uint64_t(g_packageHeader.mapSize) + kMapRandomBlockSize;
