@@ -2,6 +2,8 @@
 // The application: runs the welcome page and, when the pages have closed,
 // releases whatever is left of the loaded package.
 
+#include "app/ProgressDialog.h"
+
 class CVornelApp {
 public:
     // Returns the process's exit code: 1 after a package load failure,
@@ -13,5 +15,5 @@ public:
     void SetProgressWatchPeriod(int periodMs) { m_progressWatchPeriodMs = periodMs; }
 
 private:
-    int m_progressWatchPeriodMs = 200;
+    int m_progressWatchPeriodMs = CProgressDialog::kWatchPeriodMs;
 };
