@@ -92,7 +92,8 @@ private:
     void Save(QWidget& window, const char* name)
     {
         const QString path = QDir(m_pictures).filePath(QString::fromLatin1(name));
-        if (!FramedGrab(window).save(path, "PNG"))
+        // Quality 0: the smallest PNG file; the picture itself is lossless.
+        if (!FramedGrab(window).save(path, "PNG", 0))
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         else
             std::printf("saved %s\n", qPrintable(path));
