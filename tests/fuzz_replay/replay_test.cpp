@@ -25,7 +25,7 @@ struct CorpusFile {
 
 void PrintTo(const CorpusFile& file, std::ostream* out)
 {
-    *out << file.path.string();
+    *out << file.target->name << "/" << file.path.filename().string();
 }
 
 std::vector<CorpusFile> ListCorpus()
