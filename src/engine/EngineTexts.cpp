@@ -19,6 +19,22 @@ std::string Format(const char* format, ...)
     return std::string(buffer, static_cast<size_t>(length) < sizeof buffer ? length : sizeof buffer - 1);
 }
 
+// "<value><unit>", or nothing for a zero part: the time texts leave out the
+// parts that are zero.
+std::string Part(uint32_t value, const char* unit)
+{
+    return value > 0 ? std::to_string(value) + unit : std::string();
+}
+
+// The time left as the estimate texts put it: minutes and seconds, "0秒"
+// when both are zero.
+std::string RemainingTime(uint32_t remainMs)
+{
+    const uint32_t s = remainMs / 1000;
+    const std::string parts = Part(s / 60, "分") + Part(s % 60, "秒");
+    return parts.empty() ? "0秒" : parts;
+}
+
 }  // namespace
 
 std::string AreaEraseFailedMessage(int areaNumber)
@@ -39,51 +55,17 @@ std::string AreaLabel(int deviceCount, int areaNumber)
 std::string ElapsedText(uint32_t elapsedMs)
 {
     // Runs of an hour or more stay in minutes.
-    const int min = static_cast<int>(elapsedMs / 60000);
-    const int sec = static_cast<int>(elapsedMs / 1000 % 60);
-    const int ms = static_cast<int>(elapsedMs % 1000);
-    if (min > 0) {
-        if (sec > 0 && ms > 0)
-            return Format("升级成功，可以断开连接，耗时%d分%d秒%d毫秒", min, sec, ms);
-        if (sec > 0)
-            return Format("升级成功，可以断开连接，耗时%d分%d秒", min, sec);
-        if (ms > 0)
-            return Format("升级成功，可以断开连接，耗时%d分%d毫秒", min, ms);
-        return Format("升级成功，可以断开连接，耗时%d分", min);
-    }
-    if (sec > 0 && ms > 0)
-        return Format("升级成功，可以断开连接，耗时%d秒%d毫秒", sec, ms);
-    if (sec > 0)
-        return Format("升级成功，可以断开连接，耗时%d秒", sec);
-    if (ms > 0)
-        return Format("升级成功，可以断开连接，耗时%d毫秒", ms);
-    return "升级成功，可以断开连接，耗时0秒";
+    const std::string parts =
+        Part(elapsedMs / 60000, "分") + Part(elapsedMs / 1000 % 60, "秒") + Part(elapsedMs % 1000, "毫秒");
+    return "升级成功，可以断开连接，耗时" + (parts.empty() ? "0秒" : parts);
 }
 
 std::string EraseEstimateText(uint32_t remainMs)
 {
-    const uint32_t s = remainMs / 1000;
-    const int m = static_cast<int>(s / 60);
-    const int r = static_cast<int>(s % 60);
-    if (m > 0 && r > 0)
-        return Format("正在擦除，预估剩余%d分%d秒...", m, r);
-    if (m > 0)
-        return Format("正在擦除，预估剩余%d分...", m);
-    if (r > 0)
-        return Format("正在擦除，预估剩余%d秒...", r);
-    return "正在擦除，预估剩余0秒...";
+    return "正在擦除，预估剩余" + RemainingTime(remainMs) + "...";
 }
 
 std::string PercentEstimateText(int percent, uint32_t remainMs)
 {
-    const uint32_t s = remainMs / 1000;
-    const int m = static_cast<int>(s / 60);
-    const int r = static_cast<int>(s % 60);
-    if (m > 0 && r > 0)
-        return Format("%d%%完成，预估剩余%d分%d秒...", percent, m, r);
-    if (m > 0)
-        return Format("%d%%完成，预估剩余%d分...", percent, m);
-    if (r > 0)
-        return Format("%d%%完成，预估剩余%d秒...", percent, r);
-    return Format("%d%%完成，预估剩余0秒...", percent);
+    return Format("%d%%完成，预估剩余", percent) + RemainingTime(remainMs) + "...";
 }
