@@ -2,12 +2,12 @@
 
 #include "engine/EngineTexts.h"
 #include "hid/Protocol.h"
+#include "package/PackageChecks.h"
 #include "platform/FlashGeometry.h"
 
 namespace {
 
 constexpr uint32_t kMaxAreaSize = 0x7F00000u;
-constexpr uint32_t kCheckBlockSize = 1024;
 constexpr uint8_t kErased = 0xFF;
 
 bool Present(uint32_t size)
@@ -49,44 +49,25 @@ bool ExtentsAreSound(const PackageHeader& h, uint32_t payloadLength)
     return true;
 }
 
-// XOR of `blocks` 1024-byte blocks from *offset on, advancing *offset. False
-// when a block would reach past the payload.
-bool XorBlocks(const uint8_t* payload, uint32_t payloadLength, uint64_t* offset, uint32_t blocks, uint8_t* result)
-{
-    uint8_t x = 0;
-    for (uint32_t b = 0; b < blocks; ++b) {
-        if (*offset + kCheckBlockSize > payloadLength)
-            return false;
-        const uint8_t* block = payload + *offset;
-        for (uint32_t i = 0; i < kCheckBlockSize; ++i)
-            x ^= block[i];
-        *offset += kCheckBlockSize;
-    }
-    *result = x;
-    return true;
-}
-
-// One running offset from mainOffset through all present areas, in the order
-// main, voice, map: that is how the packages store their check bytes.
+// The check bytes as the packages store them (one running offset from
+// mainOffset through main, voice and map), compared in that order.
 std::string CheckAreaBytes(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& h)
 {
+    const PackageCheckBytes computed = ComputeCheckBytes(payload, payloadLength, h);
     struct Area {
         uint32_t size;
-        uint8_t check;
+        uint8_t stored;
+        uint8_t computed;
+        uint64_t blocksEnd;
         const char* message;
     };
     const Area areas[] = {
-        {h.mainSize, h.mainCheck, kMsgMainCheckFailed},
-        {h.voiceSize, h.voiceCheck, kMsgVoiceCheckFailed},
-        {h.mapSize, h.mapCheck, kMsgMapCheckFailed},
+        {h.mainSize, h.mainCheck, computed.main, computed.mainEnd, kMsgMainCheckFailed},
+        {h.voiceSize, h.voiceCheck, computed.voice, computed.voiceEnd, kMsgVoiceCheckFailed},
+        {h.mapSize, h.mapCheck, computed.map, computed.mapEnd, kMsgMapCheckFailed},
     };
-    uint64_t offset = h.mainOffset;
     for (const Area& area : areas) {
-        if (!Present(area.size))
-            continue;
-        const uint32_t blocks = (area.size / kCheckBlockSize) & 0xFFFFu;
-        uint8_t result = 0;
-        if (!XorBlocks(payload, payloadLength, &offset, blocks, &result) || result != area.check)
+        if (Present(area.size) && (area.blocksEnd > payloadLength || area.stored != area.computed))
             return area.message;
     }
     return {};

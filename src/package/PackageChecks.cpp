@@ -31,17 +31,17 @@ PackageCheckBytes ComputeCheckBytes(const uint8_t* payload, size_t length, const
 {
     PackageCheckBytes checks;
     uint64_t offset = header.mainOffset;
-    auto next = [&](uint32_t size) {
+    auto next = [&](uint32_t size, uint8_t* check, uint64_t* end) {
         uint32_t blocks = BlockCount(size);
-        uint8_t check = XorBlocks(payload, length, offset, blocks);
+        *check = XorBlocks(payload, length, offset, blocks);
         offset += uint64_t(blocks) * kBlock;
-        return check;
+        *end = offset;
     };
     if (header.mainSize != kAreaAbsent)
-        checks.main = next(header.mainSize);
+        next(header.mainSize, &checks.main, &checks.mainEnd);
     if (header.voiceSize != kAreaAbsent)
-        checks.voice = next(header.voiceSize);
+        next(header.voiceSize, &checks.voice, &checks.voiceEnd);
     if (header.mapSize != kAreaAbsent)
-        checks.map = next(header.mapSize);
+        next(header.mapSize, &checks.map, &checks.mapEnd);
     return checks;
 }

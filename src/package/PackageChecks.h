@@ -12,6 +12,11 @@ struct PackageCheckBytes {
     uint8_t main = 0;
     uint8_t voice = 0;
     uint8_t map = 0;
+    // The running offset just past each area's blocks. A check whose blocks
+    // end past the payload can't pass, whatever its byte.
+    uint64_t mainEnd = 0;
+    uint64_t voiceEnd = 0;
+    uint64_t mapEnd = 0;
 };
 
 // For each present area in the order main, voice, map: the XOR of every byte
