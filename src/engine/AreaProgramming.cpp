@@ -1,6 +1,5 @@
 #include "engine/AreaProgramming.h"
 
-#include <cstring>
 #include <string>
 
 #include "engine/AreaLayout.h"
@@ -45,17 +44,12 @@ uint8_t BasePercent(const PackageLayout& layout)
     return static_cast<uint8_t>(40 - 10 * present);
 }
 
-// Whatever follows the random block and the map data up to the page end
-// counts in the map's sum: make it erased flash, never leftover memory.
-bool PrepareMapImage(const AreaLayout& map)
+// The pages written never reach past the random block and the map data
+// (a tail shorter than a page is not written), so the image the loader built
+// holds all of them; anything else is refused rather than read past.
+bool MapImageHoldsItsPages(const AreaLayout& map)
 {
-    const uint64_t meaningful = uint64_t(g_packageHeader.mapSize) + kMapRandomBlockSize;
-    const uint64_t wholePages = (meaningful + kPageSize - 1) / kPageSize * kPageSize;
-    const uint64_t written = uint64_t(map.pageCount) * kPageSize;
-    if (!g_mapImage || g_mapImageCapacity < wholePages || g_mapImageCapacity < written)
-        return false;
-    std::memset(g_mapImage.get() + meaningful, 0xFF, wholePages - meaningful);
-    return true;
+    return g_mapImage && uint64_t(map.pageCount) * kPageSize <= g_mapImageCapacity;
 }
 
 int ProgramArea(ProgressPage& page, const AreaLayout& area, const uint8_t* data)
@@ -89,7 +83,7 @@ int ProgramAreas(ProgressPage& page, uint32_t areaLengths[3], uint32_t areaSums[
 
     const PackageHeader& header = g_packageHeader;
     const PackageLayout layout = LayoutOf(header);
-    if (layout.map.present && !PrepareMapImage(layout.map))
+    if (layout.map.present && !MapImageHoldsItsPages(layout.map))
         return Fail(kMsgMapSizeBad);
 
     const uint32_t dataSteps = (g_packageLength - kPackageHeaderSize) / kStepBytes;
