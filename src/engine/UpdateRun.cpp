@@ -77,9 +77,8 @@ int RunSteps(ProgressPage& page)
                     kMsgCheckCodeWriteFailed))
         return 0;
 
-    const PackageHeader header = g_packageHeader;
     auto descriptor = [&](Random& random, uint8_t* block) {
-        BuildProgramDescriptorBlock(areaLengths, areaSums, header, random, block);
+        BuildProgramDescriptorBlock(areaLengths, areaSums, g_packageHeader, random, block);
     };
     if (!WriteBlock(page, descriptor, kDescriptorSector, kDescriptorPage, kMsgDescriptorEraseFailed,
                     kMsgDescriptorWriteFailed))
