@@ -121,18 +121,6 @@ TEST(CheckPackage, CheckBlocksPastThePayloadFailTheirArea)
     EXPECT_EQ(CheckPackage(exact.get(), static_cast<uint32_t>(payload.size()), h), kMsgVoiceCheckFailed);
 }
 
-uint32_t ChunkSumOf(const std::vector<uint8_t>& bytes)
-{
-    uint32_t total = 0;
-    for (size_t at = 0; at < bytes.size(); at += 256) {
-        uint8_t chunk[256];
-        std::memset(chunk, 0xFF, sizeof chunk);
-        std::memcpy(chunk, bytes.data() + at, std::min<size_t>(256, bytes.size() - at));
-        total += HidChecksum(chunk, 256);
-    }
-    return total;
-}
-
 TEST(AreaValues, LengthsAndSumsOfEveryArea)
 {
     const PackageSpec spec = ThreeAreaSpec();
@@ -153,10 +141,10 @@ TEST(AreaValues, LengthsAndSumsOfEveryArea)
     EXPECT_EQ(lengths[0], 0x2400u);
     EXPECT_EQ(wordSum + sums[0], 0u) << "the words and the negated sum add up to 0";
     EXPECT_EQ(lengths[1], 0x1800u);
-    EXPECT_EQ(sums[1], ChunkSumOf(spec.voice->data));
+    EXPECT_EQ(sums[1], ChunkSums(spec.voice->data));
     EXPECT_EQ(lengths[2], 0x1F00u + 256);
     std::vector<uint8_t> meaningful(image.begin(), image.begin() + 256 + 0x1F00);
-    EXPECT_EQ(sums[2], ChunkSumOf(meaningful));
+    EXPECT_EQ(sums[2], ChunkSums(meaningful));
 }
 
 TEST(AreaValues, AbsentAreasGiveAllOnes)
@@ -193,9 +181,9 @@ TEST(AreaValues, PartialLastChunksCountMissingBytesAsErased)
                       static_cast<uint32_t>(imageA.size()), lengths, sumsA);
     ComputeAreaValues(exact.get(), static_cast<uint32_t>(payload.size()), h, imageB.data(),
                       static_cast<uint32_t>(imageB.size()), lengths, sumsB);
-    EXPECT_EQ(sumsA[1], ChunkSumOf(voice));
+    EXPECT_EQ(sumsA[1], ChunkSums(voice));
     EXPECT_EQ(sumsA[2], sumsB[2]) << "leftover bytes after the map image must not change its sum";
-    EXPECT_EQ(sumsA[2], ChunkSumOf(std::vector<uint8_t>(256 + 0x80, 0x11)));
+    EXPECT_EQ(sumsA[2], ChunkSums(std::vector<uint8_t>(256 + 0x80, 0x11)));
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <future>
 
 #include "engine/EngineTexts.h"
 #include "engine/UpdateRun.h"
@@ -13,24 +10,6 @@
 #include "support/EngineHarness.h"
 
 namespace {
-
-void RunWorker(EngineHarness& harness)
-{
-    auto done = std::async(std::launch::async, [&] { return UpdateThreadProc(&harness.page); });
-    if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
-        std::fprintf(stderr, "update run hangs\n");
-        std::abort();
-    }
-    EXPECT_EQ(done.get(), 1);
-}
-
-bool NeverDecreases(const std::vector<int>& values)
-{
-    for (size_t i = 1; i < values.size(); ++i)
-        if (values[i] < values[i - 1])
-            return false;
-    return true;
-}
 
 // Reports device 0 exchanges in a run of ThreeAreaSpec(): reset 1; area
 // table 2-6; map erase 7-12 (command, page-read command, four answers); map

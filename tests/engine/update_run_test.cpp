@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <future>
 
 #include "engine/EngineTexts.h"
 #include "engine/PackageCheck.h"
@@ -19,39 +15,6 @@ namespace {
 
 constexpr uint32_t kCheckCodeAddress = 0x40000000u + 160 * 256;
 constexpr uint32_t kDescriptorAddress = 0x40000000u + 128 * 256;
-
-// Runs the worker routine; a run that does not end in 20 s of real time is a
-// hang, which must never happen on the virtual clock.
-void RunWorker(EngineHarness& harness)
-{
-    auto done = std::async(std::launch::async, [&] { return UpdateThreadProc(&harness.page); });
-    if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
-        std::fprintf(stderr, "update run hangs\n");
-        std::abort();
-    }
-    EXPECT_EQ(done.get(), 1);
-    EXPECT_EQ(harness.page.m_bDone.load(), 1);
-}
-
-bool NeverDecreases(const std::vector<int>& values)
-{
-    for (size_t i = 1; i < values.size(); ++i)
-        if (values[i] < values[i - 1])
-            return false;
-    return true;
-}
-
-uint32_t ChunkSums(const std::vector<uint8_t>& bytes)
-{
-    uint32_t total = 0;
-    for (size_t at = 0; at < bytes.size(); at += 256) {
-        uint8_t chunk[256];
-        std::memset(chunk, 0xFF, sizeof chunk);
-        std::memcpy(chunk, bytes.data() + at, std::min<size_t>(256, bytes.size() - at));
-        total += HidChecksum(chunk, 256);
-    }
-    return total;
-}
 
 std::vector<uint32_t> BlockWords(const SimFirmware& firmware, uint32_t address)
 {

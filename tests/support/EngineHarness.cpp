@@ -1,9 +1,17 @@
 #include "support/EngineHarness.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <future>
 #include <stdexcept>
 
 #include "engine/ProcessState.h"
+#include "engine/UpdateRun.h"
 #include "hid/Protocol.h"
 #include "package/MapImage.h"
 #include "package/PackageParser.h"
@@ -111,4 +119,32 @@ uint32_t FlashWord(const SimFirmware& firmware, uint32_t address)
 {
     const std::vector<uint8_t> bytes = FlashBytes(firmware, address, 4);
     return LoadLe32(bytes.data());
+}
+
+void RunWorker(EngineHarness& harness)
+{
+    auto done = std::async(std::launch::async, [&] { return UpdateThreadProc(&harness.page); });
+    if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        std::fprintf(stderr, "update run hangs\n");
+        std::abort();
+    }
+    EXPECT_EQ(done.get(), 1);
+    EXPECT_EQ(harness.page.m_bDone.load(), 1);
+}
+
+bool NeverDecreases(const std::vector<int>& values)
+{
+    return std::is_sorted(values.begin(), values.end());
+}
+
+uint32_t ChunkSums(const std::vector<uint8_t>& bytes)
+{
+    uint32_t total = 0;
+    for (size_t at = 0; at < bytes.size(); at += 256) {
+        uint8_t chunk[256];
+        std::memset(chunk, 0xFF, sizeof chunk);
+        std::memcpy(chunk, bytes.data() + at, std::min<size_t>(256, bytes.size() - at));
+        total += HidChecksum(chunk, 256);
+    }
+    return total;
 }

@@ -57,3 +57,15 @@ PackageSpec MainOnlySpec();
 // Bytes of a device's flash at a window address.
 std::vector<uint8_t> FlashBytes(const SimFirmware& firmware, uint32_t address, size_t length);
 uint32_t FlashWord(const SimFirmware& firmware, uint32_t address);
+
+// Runs the worker routine to its end and checks that it raised the done flag.
+// A run that has not ended after 20 s of real time hangs, which must never
+// happen on the virtual clock: the test program aborts.
+void RunWorker(EngineHarness& harness);
+
+// True when no value is below the one before it.
+bool NeverDecreases(const std::vector<int>& values);
+
+// Sum of the checksums of `bytes` in 256-byte chunks, a short last chunk
+// completed with 0xFF (erased flash).
+uint32_t ChunkSums(const std::vector<uint8_t>& bytes);
