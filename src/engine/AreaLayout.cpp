@@ -9,10 +9,8 @@ AreaLayout Layout(int number, uint32_t size, uint32_t address, uint32_t eraseLen
     AreaLayout area;
     area.number = number;
     area.present = size != kAreaAbsent;
-    area.address = address;
     if (!area.present)
         return area;
-    area.eraseLength = eraseLength;
     const uint64_t start = address - kFlashBase;
     const uint64_t end = start + eraseLength;
     area.firstSector = static_cast<uint32_t>(start / kSectorSize);

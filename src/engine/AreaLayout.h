@@ -8,10 +8,10 @@
 struct AreaLayout {
     int number = 0;           // 1 map, 2 voice, 3 main program (programming order)
     bool present = false;
-    uint32_t address = 0;
-    uint32_t eraseLength = 0;  // bytes the area occupies: its size, or mapSize + 256
     uint32_t firstSector = 0;
-    uint32_t sectorCount = 0;  // every sector [address, address + eraseLength) touches
+    // Every sector the area's bytes touch: its size, or mapSize + 256 for the
+    // map image, from its address on.
+    uint32_t sectorCount = 0;
     uint32_t firstPage = 0;
     uint32_t pageCount = 0;
 };
@@ -23,6 +23,7 @@ struct PackageLayout {
     AreaLayout main;
 };
 
-// Meaningful for a header that passed CheckPackage (addresses inside the
-// window, sizes within bounds).
+// Meaningful for a header whose sizes and address order have passed
+// CheckPackage's first checks (addresses inside the window, sizes within
+// bounds).
 PackageLayout LayoutOf(const PackageHeader& header);

@@ -1,5 +1,6 @@
 #include "engine/PackageCheck.h"
 
+#include "engine/AreaLayout.h"
 #include "engine/EngineTexts.h"
 #include "hid/Protocol.h"
 #include "package/PackageChecks.h"
@@ -15,36 +16,31 @@ bool Present(uint32_t size)
     return size != kAreaAbsent;
 }
 
-struct Extent {
-    bool present;
-    uint64_t address;
-    uint64_t length;   // bytes the area occupies in flash
-    uint64_t offset;   // where its data starts in the payload
-    uint64_t dataLength;  // bytes read from the payload
-};
-
 // Refuses areas that reach past the flash window or past the payload, and
-// areas whose sectors overlap: each area's erase would wipe the other's data.
+// areas that share a sector: each area's erase would wipe the other's data.
+// The sectors are those the update erases, so the check and the erase agree.
 bool ExtentsAreSound(const PackageHeader& h, uint32_t payloadLength)
 {
-    const Extent areas[] = {
-        {Present(h.mainSize), h.mainAddress, h.mainSize, h.mainOffset, h.mainSize},
-        {Present(h.voiceSize), h.voiceAddress, h.voiceSize, h.voiceOffset, h.voiceSize},
-        {Present(h.mapSize), h.mapAddress, uint64_t(h.mapSize) + kMapRandomBlockSize, h.mapOffset, h.mapSize},
+    const PackageLayout layout = LayoutOf(h);
+    struct Area {
+        const AreaLayout& flash;
+        uint64_t offset;  // where its data starts in the payload
+        uint32_t size;    // bytes read from the payload
     };
-    uint64_t previousEnd = 0;  // sector-rounded end of the last present area
-    for (const Extent& area : areas) {
-        if (!area.present)
+    const Area areas[] = {
+        {layout.main, h.mainOffset, h.mainSize},
+        {layout.voice, h.voiceOffset, h.voiceSize},
+        {layout.map, h.mapOffset, h.mapSize},
+    };
+    uint64_t firstFreeSector = 0;  // past the last present area
+    for (const Area& area : areas) {
+        if (!area.flash.present)
             continue;
-        const uint64_t end = area.address + area.length;
-        if (end > kFlashEnd)
+        const uint64_t endSector = uint64_t(area.flash.firstSector) + area.flash.sectorCount;
+        if (endSector > kSectorCount || area.offset + area.size > payloadLength ||
+            area.flash.firstSector < firstFreeSector)
             return false;
-        if (area.offset + area.dataLength > payloadLength)
-            return false;
-        const uint64_t firstSectorStart = area.address / kSectorSize * kSectorSize;
-        if (firstSectorStart < previousEnd)
-            return false;
-        previousEnd = (end + kSectorSize - 1) / kSectorSize * kSectorSize;
+        firstFreeSector = endSector;
     }
     return true;
 }
