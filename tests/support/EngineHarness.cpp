@@ -76,17 +76,6 @@ void EngineHarness::InstallPayload(const std::vector<uint8_t>& payload, uint32_t
     InstallLoadedPackage(std::move(package));
 }
 
-std::vector<uint8_t> PatternBytes(size_t length, uint32_t seed)
-{
-    std::vector<uint8_t> bytes(length);
-    uint32_t state = seed * 2654435761u + 1;
-    for (uint8_t& b : bytes) {
-        state = state * 1103515245u + 12345u;
-        b = static_cast<uint8_t>(state >> 16);
-    }
-    return bytes;
-}
-
 PackageSpec ThreeAreaSpec()
 {
     PackageSpec spec;

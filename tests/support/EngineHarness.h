@@ -14,6 +14,7 @@
 #include "platform/Prompter.h"
 #include "platform/Services.h"
 #include "sim/SimulatedBackend.h"
+#include "support/PackageTestFiles.h"
 #include "support/RecordingPage.h"
 
 class EngineHarness {
@@ -45,9 +46,6 @@ private:
     std::unique_ptr<SimulatedBackend> m_backend;
     std::unique_ptr<ScopedServices> m_services;
 };
-
-// Deterministic non-trivial bytes.
-std::vector<uint8_t> PatternBytes(size_t length, uint32_t seed);
 
 // A small package with all three areas at sector-aligned addresses.
 PackageSpec ThreeAreaSpec();
