@@ -1,12 +1,14 @@
 // The progress page: Exit and the watch timer, the refused boot-loader
 // refresh, keys that must not close it, and the bar's update events.
 
+#include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -53,6 +55,41 @@ struct OutcomeCase {
     bool succeeds;
 };
 
+void PrintTo(const OutcomeCase& outcome, std::ostream* out)
+{
+    *out << outcome.name;
+}
+
+// Delivers a watch tick whenever the worker waits for the page to take a
+// text: the worker is held in that call, so it cannot become done during
+// the tick. A tick sent after merely seeing m_bDone clear may meet the
+// worker done by then, and rightly enable Exit.
+class TickWhileTheWorkerWaits final : public QObject {
+public:
+    explicit TickWhileTheWorkerWaits(CProgressDialog& page) : m_page(page) { m_page.installEventFilter(this); }
+    ~TickWhileTheWorkerWaits() override { m_page.removeEventFilter(this); }
+
+    int ticks = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The worker's texts are the only calls queued to the page here.
+        if (watched != &m_page || event->type() != QEvent::MetaCall)
+            return false;
+        EXPECT_EQ(m_page.m_bDone.load(), 0) << "done while a text call waits";
+        if (ticks == 0)
+            ExpectKeysAndCloseIgnored(m_page, "updating");
+        DeliverWatchTick(m_page);
+        ++ticks;
+        EXPECT_FALSE(m_page.ExitButton()->isEnabled()) << "tick " << ticks << " while the worker runs";
+        return false;
+    }
+
+private:
+    CProgressDialog& m_page;
+};
+
 class ExitButtonTest : public ::testing::TestWithParam<OutcomeCase> {};
 
 TEST_P(ExitButtonTest, StaysDisabledUntilTheFirstTickAfterTheWorkerIsDone)
@@ -62,12 +99,12 @@ TEST_P(ExitButtonTest, StaysDisabledUntilTheFirstTickAfterTheWorkerIsDone)
     RunProgressPage(bed, [&](CProgressDialog& page) {
         EXPECT_TRUE(page.WorkerStarted());
         EXPECT_FALSE(page.ExitButton()->isEnabled());
-        ExpectKeysAndCloseIgnored(page, "updating");
-        // Ticks while the worker runs change nothing.
-        while (!page.m_bDone.load()) {
-            DeliverWatchTick(page);
-            EXPECT_FALSE(page.ExitButton()->isEnabled());
-            QCoreApplication::processEvents();
+        // Ticks while the worker runs change nothing. Every run ends with a
+        // status text, so there is at least one.
+        {
+            TickWhileTheWorkerWaits ticking(page);
+            ASSERT_TRUE(PumpUntil([&] { return page.m_bDone.load() != 0; }));
+            EXPECT_GT(ticking.ticks, 0);
         }
         // Done, but not seen yet: the final text is already in place.
         statusWhenDone = page.StatusLabel()->text().toStdString();
