@@ -7,25 +7,6 @@
 #include "platform/FlashGeometry.h"
 #include "platform/Services.h"
 
-namespace {
-
-bool IsGenericRelease(uint16_t release)
-{
-    return release == kGenericRelease || release == kGenericReleaseAlt;
-}
-
-std::string PackageNameFor(uint16_t release)
-{
-    if (IsGenericRelease(release))
-        return kGenericPackageName;
-    char digits[5];
-    std::snprintf(digits, sizeof digits, "%04X", release);
-    std::string name = kGenericPackageName;
-    return name.insert(name.size() - 4, digits);
-}
-
-} // namespace
-
 int RunListCommand()
 {
     // The same devices, in the same order and up to the same limit, as every
@@ -38,9 +19,12 @@ int RunListCommand()
             std::printf("(more devices attached; only the first %d are updated)\n", CHidIO::kMaxDevices);
             break;
         }
-        bool generic = IsGenericRelease(device.releaseNumber);
+        const bool generic = IsGenericRelease(device.releaseNumber);
+        char releaseText[kReleaseTextSize] = {};
+        if (!generic)
+            FormatReleaseText(device.releaseNumber, releaseText);
         std::printf("%d  %s  release %04X  package %s  commands %s\n", index, device.path.c_str(),
-                    device.releaseNumber, PackageNameFor(device.releaseNumber).c_str(),
+                    device.releaseNumber, PackageFileName(releaseText).c_str(),
                     generic ? "0xA1-0xA6" : "0xE1-0xE6");
         ++index;
     }

@@ -34,16 +34,25 @@ int ProbeDeviceRelease(char* releaseText)
         GetPrompter().ShowMessage("请确认已连接设备！");
         return 0;
     }
-    if (release == kGenericRelease || release == kGenericReleaseAlt)
+    if (IsGenericRelease(release))
         return 0;
-    if (releaseText) {
-        releaseText[0] = HexDigitChar(release >> 12);
-        releaseText[1] = HexDigitChar(release >> 8);
-        releaseText[2] = HexDigitChar(release >> 4);
-        releaseText[3] = HexDigitChar(release);
-        releaseText[4] = '\0';
-    }
+    if (releaseText)
+        FormatReleaseText(release, releaseText);
     return 1;
+}
+
+bool IsGenericRelease(uint16_t release)
+{
+    return release == kGenericRelease || release == kGenericReleaseAlt;
+}
+
+void FormatReleaseText(uint16_t release, char releaseText[kReleaseTextSize])
+{
+    releaseText[0] = HexDigitChar(release >> 12);
+    releaseText[1] = HexDigitChar(release >> 8);
+    releaseText[2] = HexDigitChar(release >> 4);
+    releaseText[3] = HexDigitChar(release);
+    releaseText[4] = '\0';
 }
 
 char HexDigitChar(unsigned int value)

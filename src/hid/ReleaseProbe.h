@@ -8,6 +8,13 @@ inline constexpr uint16_t kGenericRelease = 0x0000;
 inline constexpr uint16_t kGenericReleaseAlt = 0x5512;
 inline constexpr int kReleaseTextSize = 5;  // four hex digits and a zero byte
 
+// Devices with these release numbers take the generic package and the base
+// command codes.
+bool IsGenericRelease(uint16_t release);
+
+// Writes the release number as four upper-case hex digits and a zero byte.
+void FormatReleaseText(uint16_t release, char releaseText[kReleaseTextSize]);
+
 // Looks for the first present device with these IDs without opening it.
 // Returns 1 when found, else 0. `release` receives the release number of the
 // last device looked at; it is meaningful only when the result is 1.

@@ -6,18 +6,13 @@
 #include "platform/ProgramDirectory.h"
 #include "platform/Services.h"
 
-namespace {
-
-// "KT7_Down.dat" becomes "KT7_Down0123.dat" for release text "0123".
-std::string PackagePath(const char releaseText[5], bool deviceSpecific)
+std::string PackageFileName(const char* releaseText)
 {
-    std::string path = GetProgramDirectory() + kGenericPackageName;
-    if (deviceSpecific)
-        path.insert(path.size() - 4, releaseText, strnlen(releaseText, 4));
-    return path;
+    std::string name = kGenericPackageName;
+    if (releaseText)
+        name.insert(name.size() - 4, releaseText, strnlen(releaseText, 4));
+    return name;
 }
-
-} // namespace
 
 bool ReadPackageFile(const std::string& path)
 {
@@ -46,7 +41,8 @@ bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction
 
     LoadedPackage package;
     MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
-    if (const char* failure = LoadPackageFromFile(PackagePath(releaseText, specific), random, &package)) {
+    const std::string path = GetProgramDirectory() + PackageFileName(specific ? releaseText : nullptr);
+    if (const char* failure = LoadPackageFromFile(path, random, &package)) {
         GetPrompter().ShowMessage(failure);
         return false;
     }

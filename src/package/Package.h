@@ -68,6 +68,11 @@ bool ReadPackageFile(const std::string& path);
 // text (4 hex digits + zero byte); nonzero selects the device-specific name.
 using ReleaseProbeFunction = int (*)(char releaseText[5]);
 
+// The package file's name: the generic one, or with a device's release text
+// (four hex digits) put before ".dat", as in "KT7_Down0123.dat". A null or
+// empty text gives the generic name.
+std::string PackageFileName(const char* releaseText);
+
 // The whole loading sequence in GetProgramDirectory(). On failure it has shown
 // its message and returns false; the caller ends the program with exit code 1.
 bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction probe);
