@@ -20,6 +20,7 @@
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
 #include "support/PackageTestFiles.h"
+#include "support/SimulatedDevices.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ const std::string kCheck = kOpen + "String code\nHex code\n";
 constexpr int kAbsent = -1;     // no image file at all
 constexpr int kDirectory = -2;  // a folder where the image should be
 
-class RefreshTest : public ::testing::Test {
+class RefreshTest : public SimulatedDevicesTest {
 protected:
     RefreshTest()
     {
@@ -47,12 +48,7 @@ protected:
             image = PatternBytes(size_t(imageLength), 0x3C);
             WriteBytesToFile(dir.File(kBootloaderImageName), image);
         }
-        SimConfig config;
-        std::string error;
-        ASSERT_TRUE(ParseSimConfig(simulate, &config, &error)) << error;
-        m_services.reset();
-        backend = std::make_unique<SimulatedBackend>(config, clock);
-        m_services = std::make_unique<ScopedServices>(Services{backend.get(), &clock, nullptr, &diagnostics});
+        SimulatedDevicesTest::Start(simulate);
         // The old boot loader and the descriptor block that follows it.
         for (int device = 0; device < backend->DeviceCount(); ++device) {
             backend->Firmware(device).PokeFlash(0, oldFlash.data(), oldFlash.size());
@@ -86,14 +82,8 @@ protected:
     }
 
     PackageTempDir dir;
-    VirtualClock clock;
-    CapturingDiagnostics diagnostics;
-    std::unique_ptr<SimulatedBackend> backend;
     std::vector<uint8_t> image;
     const std::vector<uint8_t> oldFlash = PatternBytes(0x10000, 0xA5);
-
-private:
-    std::unique_ptr<ScopedServices> m_services;
 };
 
 TEST_F(RefreshTest, OldBootLoaderIsRewrittenOnEveryDevice)

@@ -16,24 +16,15 @@
 #include "platform/Services.h"
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
+#include "support/SimulatedDevices.h"
 
 namespace {
 
 const char kOpenLine[] = "USB HID Device VID[0416] PID[b500] Open Success.\n";
 
-class SimOperationsTest : public ::testing::Test {
+class SimOperationsTest : public SimulatedDevicesTest {
 protected:
     ~SimOperationsTest() override { SelectCommandSet(0); }
-
-    void Start(const std::string& simulate)
-    {
-        SimConfig config;
-        std::string error;
-        ASSERT_TRUE(ParseSimConfig(simulate, &config, &error)) << error;
-        m_services.reset();
-        backend = std::make_unique<SimulatedBackend>(config, clock);
-        m_services = std::make_unique<ScopedServices>(Services{backend.get(), &clock, nullptr, &diagnostics});
-    }
 
     std::vector<uint8_t> Pages(int device, uint32_t firstPage, uint32_t count)
     {
@@ -49,13 +40,6 @@ protected:
             bytes[i] = uint8_t(i * 7 + 3);
         return bytes;
     }
-
-    VirtualClock clock;
-    CapturingDiagnostics diagnostics;
-    std::unique_ptr<SimulatedBackend> backend;
-
-private:
-    std::unique_ptr<ScopedServices> m_services;
 };
 
 TEST_F(SimOperationsTest, WritePagesReachesEveryDevice)

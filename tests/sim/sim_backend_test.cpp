@@ -11,17 +11,9 @@
 #include "hid/Protocol.h"
 #include "platform/Clock.h"
 #include "sim/SimulatedBackend.h"
+#include "support/SimulatedDevices.h"
 
 namespace {
-
-using Report = std::array<uint8_t, kReportSize>;
-
-Report Command(uint8_t code, uint32_t arg1, uint32_t arg2)
-{
-    Report report;
-    BuildCommandReport(CommandPacket{code, arg1, arg2}, report.data());
-    return report;
-}
 
 SimConfig Config(const std::string& text)
 {

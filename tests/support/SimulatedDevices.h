@@ -1,0 +1,47 @@
+#pragma once
+// Simulated devices for tests that talk to them through the command
+// operations: KT7_SIMULATE-style text, a virtual clock and captured
+// diagnostics, installed as the process's services. Start() replaces
+// whatever an earlier call installed.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "hid/Protocol.h"
+#include "platform/Clock.h"
+#include "platform/Diagnostics.h"
+#include "platform/Services.h"
+#include "sim/SimConfig.h"
+#include "sim/SimulatedBackend.h"
+
+class SimulatedDevicesTest : public ::testing::Test {
+protected:
+    void Start(const std::string& simulate)
+    {
+        SimConfig config;
+        std::string error;
+        ASSERT_TRUE(ParseSimConfig(simulate, &config, &error)) << error;
+        m_services.reset();
+        backend = std::make_unique<SimulatedBackend>(config, clock);
+        m_services = std::make_unique<ScopedServices>(Services{backend.get(), &clock, nullptr, &diagnostics});
+    }
+
+    VirtualClock clock;
+    CapturingDiagnostics diagnostics;
+    std::unique_ptr<SimulatedBackend> backend;
+
+private:
+    std::unique_ptr<ScopedServices> m_services;
+};
+
+// One whole command report, report ID first, as the host sends it.
+using Report = std::array<uint8_t, kReportSize>;
+inline Report Command(uint8_t code, uint32_t arg1, uint32_t arg2)
+{
+    Report report;
+    BuildCommandReport(CommandPacket{code, arg1, arg2}, report.data());
+    return report;
+}
