@@ -118,6 +118,11 @@ std::vector<NamedPackage> Packages()
     mapOutside.keyBlock = ZeroKey();
     add("map_offset_past_payload", mapOutside);
 
+    PackageSpec shortVoice = AllAreas();
+    shortVoice.voice = Area(0x30, 0x40020000, 2, "S0");  // no whole page: its write fails
+    shortVoice.keyBlock = ZeroKey();
+    add("voice_shorter_than_a_page", shortVoice);
+
     PackageSpec headerOnly;
     headerOnly.keyBlock = ZeroKey();
     headerOnly.editHeader = [](PackageHeader& h) {
@@ -255,6 +260,7 @@ int main(int argc, char** argv)
         {"main_past_window", "main_past_window", UpdateSetup(0, 0x5512, 0, 0, 0, 15)},
         {"map_size_not_page_multiple", "map_size_not_page_multiple", UpdateSetup(1, 0x0042, 0, 0, 0, 15)},
         {"map_ends_at_window_end", "map_ends_at_window_end", UpdateSetup(0, 0x5512, 0, 0, 0, 15)},
+        {"voice_shorter_than_a_page", "voice_shorter_than_a_page", UpdateSetup(0, 0x5512, 0, 0, 0, 15)},
     };
     for (const Run& run : runs)
         for (const NamedPackage& p : packages)
