@@ -261,6 +261,8 @@ int main(int argc, char** argv)
         {"map_size_not_page_multiple", "map_size_not_page_multiple", UpdateSetup(1, 0x0042, 0, 0, 0, 15)},
         {"map_ends_at_window_end", "map_ends_at_window_end", UpdateSetup(0, 0x5512, 0, 0, 0, 15)},
         {"voice_shorter_than_a_page", "voice_shorter_than_a_page", UpdateSetup(0, 0x5512, 0, 0, 0, 15)},
+        // Only the second device, of the other command set, takes part.
+        {"first_device_gone_before_start", "all_areas_plain", UpdateSetup(7, 0xFFFF, 0, 0, 0, 15)},
     };
     for (const Run& run : runs)
         for (const NamedPackage& p : packages)

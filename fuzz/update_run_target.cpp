@@ -190,9 +190,16 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
     } else if (healthy && writesEveryArea) {
         FUZZ_CHECK(succeeded, "a sound package on healthy devices failed to update");
     }
-    if (succeeded)
+    if (succeeded) {
+        // A device unplugged before its first report never took part.
+        int programmed = 0;
         for (int d = 0; d < backend.DeviceCount(); ++d)
-            CheckProgrammedDevice(backend.Firmware(d), reference);
+            if (backend.ReportCount(d) > 0) {
+                CheckProgrammedDevice(backend.Firmware(d), reference);
+                ++programmed;
+            }
+        FUZZ_CHECK(programmed > 0, "an update succeeded without a device");
+    }
     ResetProcessState();
     return 0;
 }
