@@ -44,15 +44,15 @@ std::vector<uint8_t> Bytes(size_t length, uint8_t seed)
 
 PackageSpec BenchPackage(size_t mainBytes)
 {
-    PackageSpec spec;
-    spec.main = PackageArea{Bytes(mainBytes, 1), 0x40010000u, "B001"};
-    spec.keyBlock = MakeKeyBlock(7);
-    return spec;
+    PackageSpec contents;
+    contents.main = PackageArea{Bytes(mainBytes, 1), 0x40010000u, "B001"};
+    contents.keyBlock = MakeKeyBlock(7);
+    return contents;
 }
 
-bool InstallPackage(const PackageSpec& spec)
+bool InstallPackage(const PackageSpec& contents)
 {
-    const std::vector<uint8_t> file = BuildPackageFile(spec);
+    const std::vector<uint8_t> file = BuildPackageFile(contents);
     LoadedPackage package;
     if (ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(1), &package))
         return false;
@@ -65,7 +65,7 @@ struct RunResult {
     uint64_t reports = 0;
 };
 
-RunResult RunOnce(const std::string& simulate, Clock& clock, const PackageSpec& spec)
+RunResult RunOnce(const std::string& simulate, Clock& clock, const PackageSpec& contents)
 {
     ResetProcessState();
     SimConfig config;
@@ -81,7 +81,7 @@ RunResult RunOnce(const std::string& simulate, Clock& clock, const PackageSpec& 
     services.diagnostics = &diagnostics;
     ScopedServices scoped(services);
     RunResult result;
-    if (!InstallPackage(spec))
+    if (!InstallPackage(contents))
         return result;
     NullPage page;
     UpdateThreadProc(&page);
@@ -94,11 +94,11 @@ RunResult RunOnce(const std::string& simulate, Clock& clock, const PackageSpec& 
 // A whole update of 512 KiB on the instant simulator and the virtual clock.
 void BM_InstantUpdateReports(benchmark::State& state)
 {
-    const PackageSpec spec = BenchPackage(512 * 1024);
+    const PackageSpec contents = BenchPackage(512 * 1024);
     uint64_t reports = 0;
     for (auto _ : state) {
         VirtualClock clock;
-        const RunResult result = RunOnce("devices=1", clock, spec);
+        const RunResult result = RunOnce("devices=1", clock, contents);
         if (!result.ok) {
             state.SkipWithError("update failed");
             return;
@@ -118,11 +118,11 @@ void BM_UsbUpdateWallTime(benchmark::State& state)
     constexpr size_t kMainBytes = 64 * 1024;
     constexpr uint64_t kErasedSectors = kMainBytes / 4096 + 2;  // the area and both control blocks
     constexpr uint64_t kFixedWaitsMs = 1000 + 2 * 1000 + 1000;
-    const PackageSpec spec = BenchPackage(kMainBytes);
+    const PackageSpec contents = BenchPackage(kMainBytes);
     for (auto _ : state) {
         SteadyClock clock;
         const auto start = std::chrono::steady_clock::now();
-        const RunResult result = RunOnce("devices=1;timing=usb", clock, spec);
+        const RunResult result = RunOnce("devices=1;timing=usb", clock, contents);
         const double wallMs =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         if (!result.ok) {

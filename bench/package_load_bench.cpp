@@ -56,16 +56,16 @@ const std::string& PackagePath()
         const uint32_t payload = kFileLength - kKeyBlockSize;
         const uint32_t mainSize = 0x200000;
         const uint32_t voiceSize = payload - kPackageHeaderSize - mainSize - kMapSize;
-        PackageSpec spec;
-        spec.padAreasToPages = false;
-        spec.main = PackageArea{Filler(mainSize, 1), 0x40010000u, "B001"};
-        spec.voice = PackageArea{Filler(voiceSize, 2), 0x40210000u, "B002"};
-        spec.map = PackageArea{Filler(kMapSize, 3), 0x40600000u, "B003"};
-        spec.mapScrambleLength = kMapSize;
-        spec.updateTime = "2026-12-10";
+        PackageSpec contents;
+        contents.padAreasToPages = false;
+        contents.main = PackageArea{Filler(mainSize, 1), 0x40010000u, "B001"};
+        contents.voice = PackageArea{Filler(voiceSize, 2), 0x40210000u, "B002"};
+        contents.map = PackageArea{Filler(kMapSize, 3), 0x40600000u, "B003"};
+        contents.mapScrambleLength = kMapSize;
+        contents.updateTime = "2026-12-10";
         std::string file = g_directory + "/KT7_Down.dat";
         std::string error;
-        if (!WritePackageFile(file, spec, &error) || std::filesystem::file_size(file) != kFileLength) {
+        if (!WritePackageFile(file, contents, &error) || std::filesystem::file_size(file) != kFileLength) {
             std::fprintf(stderr, "cannot write the benchmark package: %s\n", error.c_str());
             std::abort();
         }

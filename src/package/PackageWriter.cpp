@@ -39,13 +39,13 @@ void PlaceArea(const PackageArea& area, bool padToPages, std::vector<uint8_t>& p
 
 // The update checks the address order even for absent areas, so an absent
 // area gets an address that keeps main < voice < map inside the window.
-void ChooseAbsentAddresses(PackageHeader& h, const PackageSpec& spec)
+void ChooseAbsentAddresses(PackageHeader& h, const PackageSpec& contents)
 {
-    if (!spec.main)
+    if (!contents.main)
         h.mainAddress = kAreaWindowStart;
-    if (!spec.map)
+    if (!contents.map)
         h.mapAddress = kFlashEnd - kSectorSize;
-    if (!spec.voice)
+    if (!contents.voice)
         h.voiceAddress = h.mainAddress + (h.mapAddress - h.mainAddress) / 2;
 }
 
@@ -60,57 +60,57 @@ KeyBlock MakeKeyBlock(uint32_t seed)
     return key;
 }
 
-std::vector<uint8_t> BuildPackagePayload(const PackageSpec& spec)
+std::vector<uint8_t> BuildPackagePayload(const PackageSpec& contents)
 {
     std::vector<uint8_t> payload(kPackageHeaderSize, 0);
     PackageHeader h;
-    SetText(h.magic, spec.magic);
-    SetText(h.updateTime, spec.updateTime);
-    h.mapScrambleLength = spec.mapScrambleLength;
+    SetText(h.magic, contents.magic);
+    SetText(h.updateTime, contents.updateTime);
+    h.mapScrambleLength = contents.mapScrambleLength;
     h.mainSize = h.voiceSize = h.mapSize = kAreaAbsent;
 
-    if (spec.main)
-        PlaceArea(*spec.main, spec.padAreasToPages, payload, h.mainOffset, h.mainSize, h.mainAddress,
+    if (contents.main)
+        PlaceArea(*contents.main, contents.padAreasToPages, payload, h.mainOffset, h.mainSize, h.mainAddress,
                   h.firmwareVersion);
-    if (spec.voice)
-        PlaceArea(*spec.voice, spec.padAreasToPages, payload, h.voiceOffset, h.voiceSize, h.voiceAddress,
+    if (contents.voice)
+        PlaceArea(*contents.voice, contents.padAreasToPages, payload, h.voiceOffset, h.voiceSize, h.voiceAddress,
                   h.voiceVersion);
-    if (spec.map)
-        PlaceArea(*spec.map, spec.padAreasToPages, payload, h.mapOffset, h.mapSize, h.mapAddress, h.dataVersion);
-    ChooseAbsentAddresses(h, spec);
+    if (contents.map)
+        PlaceArea(*contents.map, contents.padAreasToPages, payload, h.mapOffset, h.mapSize, h.mapAddress, h.dataVersion);
+    ChooseAbsentAddresses(h, contents);
 
     PackageCheckBytes checks = ComputeCheckBytes(payload.data(), payload.size(), h);
     h.mainCheck = checks.main;
     h.voiceCheck = checks.voice;
     h.mapCheck = checks.map;
 
-    if (spec.editHeader)
-        spec.editHeader(h);
+    if (contents.editHeader)
+        contents.editHeader(h);
     StorePackageHeader(h, payload.data());
-    if (spec.editPayload)
-        spec.editPayload(payload);
+    if (contents.editPayload)
+        contents.editPayload(payload);
     return payload;
 }
 
-std::vector<uint8_t> BuildPackageFile(const PackageSpec& spec)
+std::vector<uint8_t> BuildPackageFile(const PackageSpec& contents)
 {
     KeyBlock key;
-    if (spec.keyBlock) {
-        key = *spec.keyBlock;
+    if (contents.keyBlock) {
+        key = *contents.keyBlock;
     } else {
         std::random_device device;
         key = MakeKeyBlock(device());
     }
     std::vector<uint8_t> file(key.begin(), key.end());
-    std::vector<uint8_t> payload = BuildPackagePayload(spec);
+    std::vector<uint8_t> payload = BuildPackagePayload(contents);
     DescramblePackage(payload.data(), payload.size(), key.data());
     file.insert(file.end(), payload.begin(), payload.end());
     return file;
 }
 
-bool WritePackageFile(const std::string& path, const PackageSpec& spec, std::string* error)
+bool WritePackageFile(const std::string& path, const PackageSpec& contents, std::string* error)
 {
-    std::vector<uint8_t> bytes = BuildPackageFile(spec);
+    std::vector<uint8_t> bytes = BuildPackageFile(contents);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
         if (error)

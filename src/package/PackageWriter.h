@@ -45,11 +45,11 @@ struct PackageSpec {
 KeyBlock MakeKeyBlock(uint32_t seed);
 
 // The plain (descrambled) payload: header followed by main, voice and map.
-std::vector<uint8_t> BuildPackagePayload(const PackageSpec& spec);
+std::vector<uint8_t> BuildPackagePayload(const PackageSpec& contents);
 
 // The whole package file: key block followed by the scrambled payload.
-std::vector<uint8_t> BuildPackageFile(const PackageSpec& spec);
+std::vector<uint8_t> BuildPackageFile(const PackageSpec& contents);
 
-// Writes BuildPackageFile(spec) to `path`. On failure returns false and puts
+// Writes BuildPackageFile(contents) to `path`. On failure returns false and puts
 // a reason into `error` (when given).
-bool WritePackageFile(const std::string& path, const PackageSpec& spec, std::string* error = nullptr);
+bool WritePackageFile(const std::string& path, const PackageSpec& contents, std::string* error = nullptr);

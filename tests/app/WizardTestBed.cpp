@@ -20,10 +20,10 @@ WizardTestBed::~WizardTestBed()
     SetProgramDirectory(m_savedDirectory);
 }
 
-void WizardTestBed::WritePackage(const PackageSpec& spec, const std::string& name)
+void WizardTestBed::WritePackage(const PackageSpec& contents, const std::string& name)
 {
     std::string error;
-    ASSERT_TRUE(WritePackageFile(folder.File(name), spec, &error)) << error;
+    ASSERT_TRUE(WritePackageFile(folder.File(name), contents, &error)) << error;
 }
 
 bool PumpUntil(const std::function<bool()>& done)

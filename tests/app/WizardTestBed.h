@@ -25,7 +25,7 @@ public:
     explicit WizardTestBed(const std::string& simulate = "");
     ~WizardTestBed();
 
-    void WritePackage(const PackageSpec& spec = SamplePackageSpec(), const std::string& name = "KT7_Down.dat");
+    void WritePackage(const PackageSpec& contents = SamplePackageSpec(), const std::string& name = "KT7_Down.dat");
 
     EngineHarness harness;
     PackageTempDir folder;

@@ -27,8 +27,8 @@ std::vector<uint8_t> Flash(WizardTestBed& bed, uint32_t address, size_t length)
 TEST(WizardFlow, NextToExitUpdatesTheDeviceAndEndsWithExitCode0)
 {
     WizardTestBed bed;
-    const PackageSpec spec = SamplePackageSpec();
-    bed.WritePackage(spec);
+    const PackageSpec contents = SamplePackageSpec();
+    bed.WritePackage(contents);
 
     bool summaryShown = false;
     std::string finalStatus;
@@ -51,8 +51,8 @@ TEST(WizardFlow, NextToExitUpdatesTheDeviceAndEndsWithExitCode0)
     EXPECT_EQ(finalStatus.rfind(kSuccessPrefix, 0), 0u) << finalStatus;
     EXPECT_EQ(finalPercent, 100);
     EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kDoNotDisturb});
-    EXPECT_EQ(Flash(bed, spec.main->address, spec.main->data.size()), spec.main->data);
-    EXPECT_EQ(Flash(bed, spec.voice->address, spec.voice->data.size()), spec.voice->data);
+    EXPECT_EQ(Flash(bed, contents.main->address, contents.main->data.size()), contents.main->data);
+    EXPECT_EQ(Flash(bed, contents.voice->address, contents.voice->data.size()), contents.voice->data);
     EXPECT_EQ(g_packageData, nullptr);
     EXPECT_EQ(g_mapImage, nullptr);
 }

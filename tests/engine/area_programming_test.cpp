@@ -22,9 +22,9 @@ TEST(AreaProgramming, EstimateStartsFromThePayloadAndDropsWithEachErase)
     // estimate starts at (120 + 125) * 32 + 30 * 34 = 8860 ms; erasing ten
     // sectors on three devices takes 1020 ms off, the first status step 512.
     EngineHarness harness("devices=3");
-    PackageSpec spec = MainOnlySpec();
-    spec.main->data = PatternBytes(0xA000, 5);
-    ASSERT_TRUE(harness.Install(spec));
+    PackageSpec contents = MainOnlySpec();
+    contents.main->data = PatternBytes(0xA000, 5);
+    ASSERT_TRUE(harness.Install(contents));
     ASSERT_EQ(Program(harness), 0);
     const std::vector<std::string> status = harness.page.StatusTexts();
     ASSERT_GE(status.size(), 2u);
@@ -51,12 +51,12 @@ TEST(AreaProgramming, BaseAndTotalDependOnTheAreasPresent)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shows);
         EngineHarness harness("devices=2");
-        PackageSpec spec = ThreeAreaSpec();
+        PackageSpec contents = ThreeAreaSpec();
         if (!c.voice)
-            spec.voice.reset();
+            contents.voice.reset();
         if (!c.map)
-            spec.map.reset();
-        ASSERT_TRUE(harness.Install(spec));
+            contents.map.reset();
+        ASSERT_TRUE(harness.Install(contents));
         const uint32_t dataBytes = g_packageLength - 128;
         ASSERT_EQ(Program(harness), 0);
         EXPECT_EQ(g_basePercent, c.base);

@@ -20,7 +20,7 @@ std::string Check(const std::vector<uint8_t>& payload)
 
 struct CheckCase {
     const char* shows;
-    std::function<PackageSpec()> spec;
+    std::function<PackageSpec()> contents;
     std::function<void(PackageHeader&)> editHeader;
     std::function<void(std::vector<uint8_t>&)> editPayload;
     std::string expected;  // empty: the package passes
@@ -28,10 +28,10 @@ struct CheckCase {
 
 PackageSpec WithVoiceAt(uint32_t address, size_t size)
 {
-    PackageSpec spec = ThreeAreaSpec();
-    spec.voice->address = address;
-    spec.voice->data = PatternBytes(size, 9);
-    return spec;
+    PackageSpec contents = ThreeAreaSpec();
+    contents.voice->address = address;
+    contents.voice->data = PatternBytes(size, 9);
+    return contents;
 }
 
 TEST(CheckPackage, FirstFailingCheckGivesItsMessage)
@@ -78,10 +78,10 @@ TEST(CheckPackage, FirstFailingCheckGivesItsMessage)
         {"map data past the payload", three, [](auto& h) { h.mapOffset += 0x100; }, {}, kMsgAddressBad},
     };
     for (const CheckCase& c : cases) {
-        PackageSpec spec = c.spec();
-        spec.editHeader = c.editHeader;
-        spec.editPayload = c.editPayload;
-        EXPECT_EQ(Check(BuildPackagePayload(spec)), c.expected) << c.shows;
+        PackageSpec contents = c.contents();
+        contents.editHeader = c.editHeader;
+        contents.editPayload = c.editPayload;
+        EXPECT_EQ(Check(BuildPackagePayload(contents)), c.expected) << c.shows;
     }
 }
 
@@ -123,25 +123,25 @@ TEST(CheckPackage, CheckBlocksPastThePayloadFailTheirArea)
 
 TEST(AreaValues, LengthsAndSumsOfEveryArea)
 {
-    const PackageSpec spec = ThreeAreaSpec();
-    const std::vector<uint8_t> payload = BuildPackagePayload(spec);
+    const PackageSpec contents = ThreeAreaSpec();
+    const std::vector<uint8_t> payload = BuildPackagePayload(contents);
     const PackageHeader h = ParsePackageHeader(payload.data(), payload.size());
-    std::vector<uint8_t> image(256 + spec.map->data.size() + 1024, 0xAB);
+    std::vector<uint8_t> image(256 + contents.map->data.size() + 1024, 0xAB);
     const std::vector<uint8_t> random = PatternBytes(256, 77);
     std::memcpy(image.data(), random.data(), 256);
-    std::memcpy(image.data() + 256, spec.map->data.data(), spec.map->data.size());
+    std::memcpy(image.data() + 256, contents.map->data.data(), contents.map->data.size());
 
     uint32_t lengths[3], sums[3];
     ComputeAreaValues(payload.data(), static_cast<uint32_t>(payload.size()), h, image.data(),
                       static_cast<uint32_t>(image.size()), lengths, sums);
 
     uint32_t wordSum = 0;
-    for (size_t i = 0; i < spec.main->data.size(); i += 4)
-        wordSum += LoadLe32(spec.main->data.data() + i);
+    for (size_t i = 0; i < contents.main->data.size(); i += 4)
+        wordSum += LoadLe32(contents.main->data.data() + i);
     EXPECT_EQ(lengths[0], 0x2400u);
     EXPECT_EQ(wordSum + sums[0], 0u) << "the words and the negated sum add up to 0";
     EXPECT_EQ(lengths[1], 0x1800u);
-    EXPECT_EQ(sums[1], ChunkSums(spec.voice->data));
+    EXPECT_EQ(sums[1], ChunkSums(contents.voice->data));
     EXPECT_EQ(lengths[2], 0x1F00u + 256);
     std::vector<uint8_t> meaningful(image.begin(), image.begin() + 256 + 0x1F00);
     EXPECT_EQ(sums[2], ChunkSums(meaningful));

@@ -117,9 +117,9 @@ TEST(UpdateFailures, BadPackagesAreRefusedBeforeAnyDeviceCommand)
     for (const BadPackage& c : cases) {
         SCOPED_TRACE(c.shows);
         EngineHarness harness("devices=1");
-        PackageSpec spec = ThreeAreaSpec();
-        c.edit(spec);
-        harness.InstallPayload(BuildPackagePayload(spec));
+        PackageSpec contents = ThreeAreaSpec();
+        c.edit(contents);
+        harness.InstallPayload(BuildPackagePayload(contents));
         RunWorker(harness);
         EXPECT_EQ(harness.Messages(), std::vector<std::string>{c.message});
         EXPECT_EQ(harness.page.LastStatus(), kUpdateFailedText);

@@ -32,39 +32,39 @@ std::vector<uint8_t> WholePages(const std::vector<uint8_t>& data)
 // Reads back what an update left in a device's flash and checks it against
 // the package it was given: every area, the map unscrambled with the key of
 // its random block, the area table and both control blocks unmasked.
-void ExpectFlashHolds(const SimFirmware& fw, const PackageSpec& spec)
+void ExpectFlashHolds(const SimFirmware& fw, const PackageSpec& contents)
 {
     EXPECT_TRUE(fw.Faults().empty()) << fw.Faults().front();
     EXPECT_EQ(fw.EndCount(), 1);
 
-    const std::vector<uint8_t> main = WholePages(spec.main->data);
-    EXPECT_EQ(FlashBytes(fw, spec.main->address, main.size()), main) << "main program";
+    const std::vector<uint8_t> main = WholePages(contents.main->data);
+    EXPECT_EQ(FlashBytes(fw, contents.main->address, main.size()), main) << "main program";
     uint32_t mainWordSum = 0;
-    for (size_t i = 0; i + 4 <= spec.main->data.size(); i += 4)
-        mainWordSum += LoadLe32(spec.main->data.data() + i);
+    for (size_t i = 0; i + 4 <= contents.main->data.size(); i += 4)
+        mainWordSum += LoadLe32(contents.main->data.data() + i);
 
-    const uint16_t mainSector = static_cast<uint16_t>((spec.main->address - 0x40000000u) / 4096);
+    const uint16_t mainSector = static_cast<uint16_t>((contents.main->address - 0x40000000u) / 4096);
     uint16_t voiceSector = 0xFFFF, mapSector = 0xFFFF;
     uint32_t voiceLength = 0xFFFFFFFF, voiceSum = 0xFFFFFFFF, mapLength = 0xFFFFFFFF, mapSum = 0xFFFFFFFF;
-    if (spec.voice) {
-        const std::vector<uint8_t> voice = WholePages(spec.voice->data);
-        EXPECT_EQ(FlashBytes(fw, spec.voice->address, voice.size()), voice) << "voice data";
-        voiceSector = static_cast<uint16_t>((spec.voice->address - 0x40000000u) / 4096);
-        voiceLength = static_cast<uint32_t>(spec.voice->data.size());
-        voiceSum = ChunkSums(spec.voice->data);
+    if (contents.voice) {
+        const std::vector<uint8_t> voice = WholePages(contents.voice->data);
+        EXPECT_EQ(FlashBytes(fw, contents.voice->address, voice.size()), voice) << "voice data";
+        voiceSector = static_cast<uint16_t>((contents.voice->address - 0x40000000u) / 4096);
+        voiceLength = static_cast<uint32_t>(contents.voice->data.size());
+        voiceSum = ChunkSums(contents.voice->data);
     }
-    if (spec.map) {
+    if (contents.map) {
         // The map goes out as the random block and its whole pages of data; a
         // tail shorter than a page is not written, but counts in the sum.
-        const size_t mapSize = spec.map->data.size();
+        const size_t mapSize = contents.map->data.size();
         const size_t written = mapSize / 256 * 256;
-        const std::vector<uint8_t> flash = FlashBytes(fw, spec.map->address, 256 + written);
+        const std::vector<uint8_t> flash = FlashBytes(fw, contents.map->address, 256 + written);
         MapRandomBlock random;
         std::memcpy(random.data(), flash.data(), 256);
         EXPECT_NE(std::vector<uint8_t>(random.begin(), random.end()), std::vector<uint8_t>(256, 0xFF));
         const MapKey key = DeriveMapKey(random);
-        std::vector<uint8_t> scrambled = spec.map->data;
-        for (size_t j = 0; j < std::min<size_t>(spec.mapScrambleLength, mapSize); ++j)
+        std::vector<uint8_t> scrambled = contents.map->data;
+        for (size_t j = 0; j < std::min<size_t>(contents.mapScrambleLength, mapSize); ++j)
             scrambled[j] ^= key[j % 16];
         EXPECT_EQ(std::vector<uint8_t>(flash.begin() + 256, flash.end()),
                   std::vector<uint8_t>(scrambled.begin(), scrambled.begin() + written))
@@ -72,7 +72,7 @@ void ExpectFlashHolds(const SimFirmware& fw, const PackageSpec& spec)
         std::vector<uint8_t> image(256 + mapSize);
         std::memcpy(image.data(), random.data(), 256);
         std::memcpy(image.data() + 256, scrambled.data(), mapSize);
-        mapSector = static_cast<uint16_t>((spec.map->address - 0x40000000u) / 4096);
+        mapSector = static_cast<uint16_t>((contents.map->address - 0x40000000u) / 4096);
         mapLength = static_cast<uint32_t>(256 + mapSize);
         mapSum = ChunkSums(image);
     }
@@ -92,7 +92,7 @@ void ExpectFlashHolds(const SimFirmware& fw, const PackageSpec& spec)
     const std::vector<uint32_t> d = BlockWords(fw, kDescriptorAddress);
     EXPECT_EQ(d[0], 0x86017618u);
     EXPECT_EQ(d[3], 0x40010000u);
-    EXPECT_EQ(d[5], spec.main->data.size());
+    EXPECT_EQ(d[5], contents.main->data.size());
     EXPECT_EQ(d[7] + mainWordSum, 0u);
 }
 
@@ -108,8 +108,8 @@ void ExpectDescriptorAddresses(const SimFirmware& fw, uint32_t voiceAddress, uin
 TEST(UpdateRun, ThreeAreasOnTwoDevices)
 {
     EngineHarness harness("devices=2");
-    const PackageSpec spec = ThreeAreaSpec();
-    ASSERT_TRUE(harness.Install(spec));
+    const PackageSpec contents = ThreeAreaSpec();
+    ASSERT_TRUE(harness.Install(contents));
     const PackageHeader header = g_packageHeader;
     RunWorker(harness);
 
@@ -126,7 +126,7 @@ TEST(UpdateRun, ThreeAreasOnTwoDevices)
     EXPECT_EQ(g_mapImage, nullptr);
     for (int device = 0; device < 2; ++device) {
         SCOPED_TRACE(device);
-        ExpectFlashHolds(harness.Firmware(device), spec);
+        ExpectFlashHolds(harness.Firmware(device), contents);
         ExpectDescriptorAddresses(harness.Firmware(device), header.voiceAddress, header.mapAddress);
     }
 }
@@ -134,8 +134,8 @@ TEST(UpdateRun, ThreeAreasOnTwoDevices)
 TEST(UpdateRun, MainProgramOnly)
 {
     EngineHarness harness("devices=1");
-    const PackageSpec spec = MainOnlySpec();
-    ASSERT_TRUE(harness.Install(spec));
+    const PackageSpec contents = MainOnlySpec();
+    ASSERT_TRUE(harness.Install(contents));
     const PackageHeader header = g_packageHeader;
     RunWorker(harness);
 
@@ -148,7 +148,7 @@ TEST(UpdateRun, MainProgramOnly)
     EXPECT_TRUE(NeverDecreases(percents));
     EXPECT_EQ(percents.back(), 100);
     EXPECT_EQ(harness.page.AreaTexts(), std::vector<std::string>{"Device:1,Area:3 "});
-    ExpectFlashHolds(harness.Firmware(0), spec);
+    ExpectFlashHolds(harness.Firmware(0), contents);
     ExpectDescriptorAddresses(harness.Firmware(0), header.voiceAddress, header.mapAddress);
     const std::vector<uint32_t> c = BlockWords(harness.Firmware(0), kCheckCodeAddress);
     EXPECT_EQ(c[0], ~c[7]) << "absent voice: complement of its mask";
@@ -160,29 +160,29 @@ TEST(UpdateRun, MainProgramOnly)
 TEST(UpdateRun, PackageTooSmallToCountShowsAFullBar)
 {
     EngineHarness harness("devices=1");
-    PackageSpec spec = MainOnlySpec();
-    spec.main->data = PatternBytes(512, 13);
-    ASSERT_TRUE(harness.Install(spec));
+    PackageSpec contents = MainOnlySpec();
+    contents.main->data = PatternBytes(512, 13);
+    ASSERT_TRUE(harness.Install(contents));
     RunWorker(harness);
     EXPECT_TRUE(harness.Messages().empty());
     const std::vector<int> percents = harness.page.Percents();
     ASSERT_FALSE(percents.empty());
     for (int percent : percents)
         EXPECT_EQ(percent, 100);
-    ExpectFlashHolds(harness.Firmware(0), spec);
+    ExpectFlashHolds(harness.Firmware(0), contents);
 }
 
 TEST(UpdateRun, DeviceSpecificPackageUsesTheShiftedCodes)
 {
     EngineHarness harness("devices=1;release=0123");
     SelectCommandSet(1);
-    const PackageSpec spec = ThreeAreaSpec();
-    ASSERT_TRUE(harness.Install(spec));
+    const PackageSpec contents = ThreeAreaSpec();
+    ASSERT_TRUE(harness.Install(contents));
     RunWorker(harness);
     EXPECT_TRUE(harness.Messages().empty());
     EXPECT_EQ(harness.Firmware(0).CodeOffset(), 0x40);
     EXPECT_EQ(harness.Firmware(0).IgnoredReports(), 0u);
-    ExpectFlashHolds(harness.Firmware(0), spec);
+    ExpectFlashHolds(harness.Firmware(0), contents);
 }
 
 // An area that does not start on a sector boundary reaches into one more
@@ -191,16 +191,16 @@ TEST(UpdateRun, DeviceSpecificPackageUsesTheShiftedCodes)
 TEST(UpdateRun, UnalignedAreaIsWrittenOnlyIntoErasedFlash)
 {
     EngineHarness harness("devices=1");
-    PackageSpec spec = MainOnlySpec();
-    spec.main->address = 0x40010800u;
-    spec.main->data = PatternBytes(0x2000, 11);
+    PackageSpec contents = MainOnlySpec();
+    contents.main->address = 0x40010800u;
+    contents.main->data = PatternBytes(0x2000, 11);
     const std::vector<uint8_t> oldContents(0x4000, 0x00);
     harness.Firmware(0).PokeFlash(0x10000, oldContents.data(), oldContents.size());
-    ASSERT_TRUE(harness.Install(spec));
+    ASSERT_TRUE(harness.Install(contents));
     RunWorker(harness);
     EXPECT_TRUE(harness.Messages().empty());
     EXPECT_TRUE(harness.Firmware(0).Faults().empty()) << harness.Firmware(0).Faults().front();
-    EXPECT_EQ(FlashBytes(harness.Firmware(0), 0x40010800u, 0x2000), spec.main->data);
+    EXPECT_EQ(FlashBytes(harness.Firmware(0), 0x40010800u, 0x2000), contents.main->data);
 }
 
 // A map size that is not a whole number of pages: its sum runs over the
@@ -209,14 +209,14 @@ TEST(UpdateRun, UnalignedAreaIsWrittenOnlyIntoErasedFlash)
 TEST(UpdateRun, PartialMapPageSumsItsTailAsErasedFlash)
 {
     EngineHarness harness("devices=1");
-    PackageSpec spec = ThreeAreaSpec();
-    spec.map->data = PatternBytes(0x1F40, 12);
-    ASSERT_TRUE(harness.Install(spec));
+    PackageSpec contents = ThreeAreaSpec();
+    contents.map->data = PatternBytes(0x1F40, 12);
+    ASSERT_TRUE(harness.Install(contents));
     const uint32_t meaningful = 256 + 0x1F40;
     std::memset(g_mapImage.get() + meaningful, 0xA5, g_mapImageCapacity - meaningful);
     RunWorker(harness);
     EXPECT_TRUE(harness.Messages().empty());
-    ExpectFlashHolds(harness.Firmware(0), spec);
+    ExpectFlashHolds(harness.Firmware(0), contents);
 }
 
 TEST(UpdateRun, DevicesBackOnlyAtTheLastAttemptStillGoOn)

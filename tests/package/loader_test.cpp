@@ -81,9 +81,9 @@ protected:
     }
 
     std::string PackagePath(const char* name = "KT7_Down.dat") const { return m_dir.File(name); }
-    void WritePackage(const PackageSpec& spec, const char* name = "KT7_Down.dat") const
+    void WritePackage(const PackageSpec& contents, const char* name = "KT7_Down.dat") const
     {
-        WriteBytesToFile(PackagePath(name), BuildPackageFile(spec));
+        WriteBytesToFile(PackagePath(name), BuildPackageFile(contents));
     }
     bool Load(ReleaseProbeFunction probe = GenericProbe)
     {
@@ -103,9 +103,9 @@ protected:
 
 TEST_F(PackageLoad, FillsThePackageStateAndTheSummary)
 {
-    PackageSpec spec = SamplePackageSpec();
-    spec.mapScrambleLength = 0x5000;  // above the map size: clipped
-    WritePackage(spec);
+    PackageSpec contents = SamplePackageSpec();
+    contents.mapScrambleLength = 0x5000;  // above the map size: clipped
+    WritePackage(contents);
 
     ASSERT_TRUE(Load());
     EXPECT_TRUE(Messages().empty());
@@ -114,7 +114,7 @@ TEST_F(PackageLoad, FillsThePackageStateAndTheSummary)
               "\r\nSolution:KT7.0\r\nUpdate Time:2026-12-10\r\nSoftware Ver:SW1.12\r\nFirmware Ver:M101\r\n"
               "Voice Ver:V202\r\nData Ver:D303");
 
-    std::vector<uint8_t> payload = BuildPackagePayload(spec);
+    std::vector<uint8_t> payload = BuildPackagePayload(contents);
     ASSERT_EQ(g_packageLength, payload.size());
     EXPECT_EQ(g_packageCursor, g_packageLength);
     EXPECT_EQ(g_packageCapacity, payload.size() + 1024 + 512);
@@ -136,10 +136,10 @@ TEST_F(PackageLoad, FillsThePackageStateAndTheSummary)
 
 TEST_F(PackageLoad, WithoutMapThereIsNoMapImage)
 {
-    PackageSpec spec = SamplePackageSpec();
-    spec.map.reset();
-    spec.editHeader = [](PackageHeader& h) { h.mapAddress = 0xFFFFFFFF; };  // would fail the map checks
-    WritePackage(spec);
+    PackageSpec contents = SamplePackageSpec();
+    contents.map.reset();
+    contents.editHeader = [](PackageHeader& h) { h.mapAddress = 0xFFFFFFFF; };  // would fail the map checks
+    WritePackage(contents);
     ASSERT_TRUE(Load());
     EXPECT_EQ(g_mapImage, nullptr);
     EXPECT_EQ(g_packageHeader.mapSize, kAreaAbsent);
@@ -175,9 +175,9 @@ TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
 {
     auto package = [](std::function<void(PackageHeader&)> edit) {
         return [edit](const std::string& path) {
-            PackageSpec spec = SamplePackageSpec();
-            spec.editHeader = edit;
-            WriteBytesToFile(path, BuildPackageFile(spec));
+            PackageSpec contents = SamplePackageSpec();
+            contents.editHeader = edit;
+            WriteBytesToFile(path, BuildPackageFile(contents));
         };
     };
     auto sized = [](uint64_t length) { return [length](const std::string& path) { SetLength(path, length); }; };
@@ -237,9 +237,9 @@ TEST_F(PackageLoad, SizeLimitAndMapWindowBoundariesAreAccepted)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        PackageSpec spec = SamplePackageSpec();
-        c.edit(spec);
-        WritePackage(spec);
+        PackageSpec contents = SamplePackageSpec();
+        c.edit(contents);
+        WritePackage(contents);
         if (c.fileLength)
             SetLength(PackagePath(), c.fileLength);
         m_prompter.Clear();
@@ -276,13 +276,13 @@ TEST_F(PackageLoad, ReleaseNumberChoosesTheFileName)
         SCOPED_TRACE(c.what);
         std::filesystem::remove(PackagePath());
         std::filesystem::remove(PackagePath("KT7_Down0100.dat"));
-        PackageSpec spec = SamplePackageSpec();
-        spec.updateTime = "generic";
+        PackageSpec contents = SamplePackageSpec();
+        contents.updateTime = "generic";
         if (c.genericPresent)
-            WritePackage(spec);
-        spec.updateTime = "specific";
+            WritePackage(contents);
+        contents.updateTime = "specific";
         if (c.specificPresent)
-            WritePackage(spec, "KT7_Down0100.dat");
+            WritePackage(contents, "KT7_Down0100.dat");
         m_prompter.Clear();
         EXPECT_EQ(Load(c.probe), c.loads);
         EXPECT_EQ(m_deviceSpecific, c.deviceSpecific);

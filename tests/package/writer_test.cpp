@@ -75,11 +75,11 @@ TEST(CheckBytes, BytesPastThePayloadCountAsErasedFlash)
 
 TEST(PackageWriter, LaysOutAreasAndStoresTheirFields)
 {
-    PackageSpec spec = SamplePackageSpec();
-    spec.main->data = PatternBytes(0x11F1, 1);  // not page-sized: padded in the payload
-    spec.main->version = "LONGER";               // cut to 4
-    spec.updateTime = "2026-12-10 08:00";        // cut to 10
-    std::vector<uint8_t> payload = BuildPackagePayload(spec);
+    PackageSpec contents = SamplePackageSpec();
+    contents.main->data = PatternBytes(0x11F1, 1);  // not page-sized: padded in the payload
+    contents.main->version = "LONGER";               // cut to 4
+    contents.updateTime = "2026-12-10 08:00";        // cut to 10
+    std::vector<uint8_t> payload = BuildPackagePayload(contents);
     PackageHeader h = ParsePackageHeader(payload.data(), payload.size());
 
     EXPECT_EQ(std::string(h.magic, 8), "KT7USBZL");
@@ -96,9 +96,9 @@ TEST(PackageWriter, LaysOutAreasAndStoresTheirFields)
     EXPECT_EQ(h.mapAddress, 0x40030000u);
     EXPECT_EQ(payload.size(), 128u + 0x1200 + 0x800 + 0x400);
     EXPECT_EQ((payload.size() - 128) % 256, 0u);
-    EXPECT_TRUE(std::equal(spec.main->data.begin(), spec.main->data.end(), payload.begin() + 128));
+    EXPECT_TRUE(std::equal(contents.main->data.begin(), contents.main->data.end(), payload.begin() + 128));
     EXPECT_EQ(payload[128 + 0x11F1], 0xFF) << "padding is erased flash";
-    EXPECT_TRUE(std::equal(spec.map->data.begin(), spec.map->data.end(), payload.begin() + h.mapOffset));
+    EXPECT_TRUE(std::equal(contents.map->data.begin(), contents.map->data.end(), payload.begin() + h.mapOffset));
 
     PackageCheckBytes checks = ComputeCheckBytes(payload.data(), payload.size(), h);
     EXPECT_EQ(h.mainCheck, checks.main);
@@ -109,17 +109,17 @@ TEST(PackageWriter, LaysOutAreasAndStoresTheirFields)
 
 TEST(PackageWriter, FileIsTheKeyBlockAndTheScrambledPayload)
 {
-    PackageSpec spec = SamplePackageSpec();
-    std::vector<uint8_t> file = BuildPackageFile(spec);
-    std::vector<uint8_t> payload = BuildPackagePayload(spec);
+    PackageSpec contents = SamplePackageSpec();
+    std::vector<uint8_t> file = BuildPackageFile(contents);
+    std::vector<uint8_t> payload = BuildPackagePayload(contents);
     ASSERT_EQ(file.size(), 1024 + payload.size());
-    EXPECT_TRUE(std::equal(spec.keyBlock->begin(), spec.keyBlock->end(), file.begin()));
+    EXPECT_TRUE(std::equal(contents.keyBlock->begin(), contents.keyBlock->end(), file.begin()));
     std::vector<uint8_t> descrambled(file.begin() + 1024, file.end());
     DescramblePackage(descrambled.data(), descrambled.size(), file.data());
     EXPECT_EQ(descrambled, payload);
 
-    spec.keyBlock.reset();
-    EXPECT_NE(BuildPackageFile(spec), BuildPackageFile(spec)) << "a fresh random key block each time";
+    contents.keyBlock.reset();
+    EXPECT_NE(BuildPackageFile(contents), BuildPackageFile(contents)) << "a fresh random key block each time";
 }
 
 TEST(PackageWriter, AbsentAreasKeepTheAddressOrder)
@@ -133,14 +133,14 @@ TEST(PackageWriter, AbsentAreasKeepTheAddressOrder)
                           {"no map", true, true, false},
                           {"no main", false, true, true}};
     for (const Case& c : cases) {
-        PackageSpec spec = SamplePackageSpec();
+        PackageSpec contents = SamplePackageSpec();
         if (!c.main)
-            spec.main.reset();
+            contents.main.reset();
         if (!c.voice)
-            spec.voice.reset();
+            contents.voice.reset();
         if (!c.map)
-            spec.map.reset();
-        std::vector<uint8_t> payload = BuildPackagePayload(spec);
+            contents.map.reset();
+        std::vector<uint8_t> payload = BuildPackagePayload(contents);
         PackageHeader h = ParsePackageHeader(payload.data(), payload.size());
         EXPECT_EQ(h.mainSize == kAreaAbsent, !c.main) << c.what;
         EXPECT_EQ(h.voiceSize == kAreaAbsent, !c.voice) << c.what;
@@ -154,11 +154,11 @@ TEST(PackageWriter, AbsentAreasKeepTheAddressOrder)
 
 TEST(PackageWriter, HooksMakeBadPackages)
 {
-    PackageSpec spec = SamplePackageSpec();
-    spec.magic = "OTHER";
-    spec.editHeader = [](PackageHeader& h) { h.voiceCheck ^= 1; };
-    spec.editPayload = [](std::vector<uint8_t>& p) { p.resize(100); };
-    std::vector<uint8_t> payload = BuildPackagePayload(spec);
+    PackageSpec contents = SamplePackageSpec();
+    contents.magic = "OTHER";
+    contents.editHeader = [](PackageHeader& h) { h.voiceCheck ^= 1; };
+    contents.editPayload = [](std::vector<uint8_t>& p) { p.resize(100); };
+    std::vector<uint8_t> payload = BuildPackagePayload(contents);
     ASSERT_EQ(payload.size(), 100u);
 
     PackageSpec good = SamplePackageSpec();

@@ -40,9 +40,9 @@ EngineHarness::~EngineHarness()
     m_services.reset();
 }
 
-bool EngineHarness::Install(const PackageSpec& spec, uint32_t mapSeed, std::string* error)
+bool EngineHarness::Install(const PackageSpec& contents, uint32_t mapSeed, std::string* error)
 {
-    const std::vector<uint8_t> file = BuildPackageFile(spec);
+    const std::vector<uint8_t> file = BuildPackageFile(contents);
     LoadedPackage package;
     const char* failure = ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(mapSeed), &package);
     if (failure) {
@@ -78,23 +78,23 @@ void EngineHarness::InstallPayload(const std::vector<uint8_t>& payload, uint32_t
 
 PackageSpec ThreeAreaSpec()
 {
-    PackageSpec spec;
-    spec.main = PackageArea{PatternBytes(0x2400, 1), 0x40010000u, "M101"};
-    spec.voice = PackageArea{PatternBytes(0x1800, 2), 0x40100000u, "V202"};
-    spec.map = PackageArea{PatternBytes(0x1F00, 3), 0x40200000u, "D303"};
-    spec.mapScrambleLength = 0x100;
-    spec.updateTime = "2026-12-10";
-    spec.keyBlock = MakeKeyBlock(42);
-    return spec;
+    PackageSpec contents;
+    contents.main = PackageArea{PatternBytes(0x2400, 1), 0x40010000u, "M101"};
+    contents.voice = PackageArea{PatternBytes(0x1800, 2), 0x40100000u, "V202"};
+    contents.map = PackageArea{PatternBytes(0x1F00, 3), 0x40200000u, "D303"};
+    contents.mapScrambleLength = 0x100;
+    contents.updateTime = "2026-12-10";
+    contents.keyBlock = MakeKeyBlock(42);
+    return contents;
 }
 
 PackageSpec MainOnlySpec()
 {
-    PackageSpec spec;
-    spec.main = PackageArea{PatternBytes(0x3000, 4), 0x40010000u, "M101"};
-    spec.updateTime = "2026-12-10";
-    spec.keyBlock = MakeKeyBlock(43);
-    return spec;
+    PackageSpec contents;
+    contents.main = PackageArea{PatternBytes(0x3000, 4), 0x40010000u, "M101"};
+    contents.updateTime = "2026-12-10";
+    contents.keyBlock = MakeKeyBlock(43);
+    return contents;
 }
 
 std::vector<uint8_t> FlashBytes(const SimFirmware& firmware, uint32_t address, size_t length)

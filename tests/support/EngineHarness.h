@@ -24,10 +24,10 @@ public:
     EngineHarness(const EngineHarness&) = delete;
     EngineHarness& operator=(const EngineHarness&) = delete;
 
-    // Loads the package file made from `spec` the way the welcome page does;
+    // Loads the package file made from `contents` the way the welcome page does;
     // the map's random block comes from `mapSeed`. False with *error when the
     // loader refuses it.
-    bool Install(const PackageSpec& spec, uint32_t mapSeed = 1, std::string* error = nullptr);
+    bool Install(const PackageSpec& contents, uint32_t mapSeed = 1, std::string* error = nullptr);
     // Puts a plain payload into the loaded-package variables without the
     // loader's checks (for headers the loader would refuse); the map image is
     // built when the map lies inside the payload.

@@ -43,12 +43,12 @@ std::vector<uint8_t> PatternBytes(size_t length, uint8_t salt)
 
 PackageSpec SamplePackageSpec()
 {
-    PackageSpec spec;
-    spec.main = PackageArea{PatternBytes(0x1000, 1), 0x40010000u, "M101"};
-    spec.voice = PackageArea{PatternBytes(0x800, 2), 0x40020000u, "V202"};
-    spec.map = PackageArea{PatternBytes(0x400, 3), 0x40030000u, "D303"};
-    spec.updateTime = "2026-12-10";
-    spec.mapScrambleLength = 0x100;
-    spec.keyBlock = MakeKeyBlock(7);
-    return spec;
+    PackageSpec contents;
+    contents.main = PackageArea{PatternBytes(0x1000, 1), 0x40010000u, "M101"};
+    contents.voice = PackageArea{PatternBytes(0x800, 2), 0x40020000u, "V202"};
+    contents.map = PackageArea{PatternBytes(0x400, 3), 0x40030000u, "D303"};
+    contents.updateTime = "2026-12-10";
+    contents.mapScrambleLength = 0x100;
+    contents.keyBlock = MakeKeyBlock(7);
+    return contents;
 }

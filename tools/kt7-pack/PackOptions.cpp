@@ -105,7 +105,7 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions* options
 {
     std::map<std::string, std::string> versions;
     std::optional<uint32_t> seed;
-    PackageSpec& spec = options->spec;
+    PackageSpec& contents = options->contents;
 
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
@@ -125,13 +125,13 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions* options
         if (option == "--out") {
             options->outPath = value;
         } else if (option == "--main") {
-            if (!ParseArea(option, value, &spec.main, error))
+            if (!ParseArea(option, value, &contents.main, error))
                 return false;
         } else if (option == "--voice") {
-            if (!ParseArea(option, value, &spec.voice, error))
+            if (!ParseArea(option, value, &contents.voice, error))
                 return false;
         } else if (option == "--map") {
-            if (!ParseArea(option, value, &spec.map, error))
+            if (!ParseArea(option, value, &contents.map, error))
                 return false;
         } else if (option == "--main-version" || option == "--voice-version" || option == "--map-version") {
             if (!CheckTextLength(option, value, 4, error))
@@ -140,11 +140,11 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions* options
         } else if (option == "--time") {
             if (!CheckTextLength(option, value, sizeof(PackageHeader::updateTime), error))
                 return false;
-            spec.updateTime = value;
+            contents.updateTime = value;
         } else if (option == "--magic") {
             if (!CheckTextLength(option, value, sizeof(PackageHeader::magic), error))
                 return false;
-            spec.magic = value;
+            contents.magic = value;
         } else if (option == "--map-scramble" || option == "--seed") {
             std::optional<uint32_t> number = ParseNumber(value);
             if (!number) {
@@ -154,7 +154,7 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions* options
             if (option == "--seed")
                 seed = number;
             else
-                spec.mapScrambleLength = *number;
+                contents.mapScrambleLength = *number;
         } else {
             *error = "unknown option '" + option + "' (see --help)";
             return false;
@@ -166,7 +166,7 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions* options
         return false;
     }
     const std::pair<const char*, std::optional<PackageArea>*> areas[] = {
-        {"--main-version", &spec.main}, {"--voice-version", &spec.voice}, {"--map-version", &spec.map}};
+        {"--main-version", &contents.main}, {"--voice-version", &contents.voice}, {"--map-version", &contents.map}};
     for (const auto& [option, area] : areas) {
         auto version = versions.find(option);
         if (version == versions.end())
@@ -177,14 +177,14 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions* options
         }
         (*area)->version = version->second;
     }
-    uint64_t fileLength = kKeyBlockSize + kPackageHeaderSize + PaddedSize(spec.main) + PaddedSize(spec.voice) +
-                          PaddedSize(spec.map);
+    uint64_t fileLength = kKeyBlockSize + kPackageHeaderSize + PaddedSize(contents.main) + PaddedSize(contents.voice) +
+                          PaddedSize(contents.map);
     if (fileLength > kMaxPackageFileLength) {
         *error = "the package would be " + std::to_string(fileLength) + " bytes, more than the limit of " +
                  std::to_string(kMaxPackageFileLength);
         return false;
     }
     if (seed)
-        spec.keyBlock = MakeKeyBlock(*seed);
+        contents.keyBlock = MakeKeyBlock(*seed);
     return true;
 }

@@ -9,7 +9,7 @@
 struct PackOptions {
     bool help = false;
     std::string outPath;
-    PackageSpec spec;
+    PackageSpec contents;
 };
 
 // Parses the arguments after the program name and reads the area files.

@@ -19,7 +19,7 @@ int main(int argc, char** argv)
         std::fputs(kPackUsage, stdout);
         return 0;
     }
-    if (!WritePackageFile(options.outPath, options.spec, &error)) {
+    if (!WritePackageFile(options.outPath, options.contents, &error)) {
         std::fprintf(stderr, "kt7-pack: %s\n", error.c_str());
         return 1;
     }
