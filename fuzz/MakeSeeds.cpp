@@ -88,6 +88,11 @@ std::vector<NamedPackage> Packages()
     unaligned.keyBlock = ZeroKey();
     add("main_not_sector_aligned", unaligned);
 
+    PackageSpec offPage = AllAreas();
+    offPage.main = Area(0x1000, 0x4001000A, 6, "V1.2");  // written from the page the address lies in
+    offPage.keyBlock = ZeroKey();
+    add("main_not_page_aligned", offPage);
+
     PackageSpec oddMap = AllAreas();
     oddMap.map = Area(0x1234, 0x40030000, 8, "D4");  // image's last page partly unset without the 0xFF fill
     oddMap.mapScrambleLength = 0xFFFFFFFF;
@@ -261,6 +266,7 @@ int main(int argc, char** argv)
         {"map_size_not_page_multiple", "map_size_not_page_multiple", UpdateSetup(1, 0x0042, 0, 0, 0, 15)},
         {"map_ends_at_window_end", "map_ends_at_window_end", UpdateSetup(0, 0x5512, 0, 0, 0, 15)},
         {"voice_shorter_than_a_page", "voice_shorter_than_a_page", UpdateSetup(0, 0x5512, 0, 0, 0, 15)},
+        {"main_not_page_aligned", "main_not_page_aligned", UpdateSetup(0, 0x5512, 0, 0, 0, 15)},
         // Only the second device, of the other command set, takes part.
         {"first_device_gone_before_start", "all_areas_plain", UpdateSetup(7, 0xFFFF, 0, 0, 0, 15)},
     };

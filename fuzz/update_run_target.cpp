@@ -107,12 +107,12 @@ SimConfig ConfigFor(const Setup& s)
     return config;
 }
 
-void ExpectFlash(const SimFirmware& firmware, uint32_t address, const uint8_t* expected, uint64_t length,
-                 const char* reason)
+// An area is written from the page its address lies in.
+void ExpectFlash(const SimFirmware& firmware, const AreaLayout& area, const uint8_t* expected, const char* reason)
 {
-    std::vector<uint8_t> actual(length);
-    firmware.ReadFlash(address - kFlashBase, actual.data(), actual.size());
-    FUZZ_CHECK(std::memcmp(actual.data(), expected, length) == 0, reason);
+    std::vector<uint8_t> actual(uint64_t(area.pageCount) * kPageSize);
+    firmware.ReadFlash(area.firstPage * kPageSize, actual.data(), actual.size());
+    FUZZ_CHECK(std::memcmp(actual.data(), expected, actual.size()) == 0, reason);
 }
 
 // What a successful update must have left on a device.
@@ -124,13 +124,10 @@ void CheckProgrammedDevice(const SimFirmware& firmware, const LoadedPackage& p)
     const PackageHeader& h = p.header;
     const PackageLayout layout = LayoutOf(h);
     if (layout.map.present)
-        ExpectFlash(firmware, h.mapAddress, p.mapImage.get(), uint64_t(layout.map.pageCount) * kPageSize,
-                    "the map area in flash differs from the map image");
+        ExpectFlash(firmware, layout.map, p.mapImage.get(), "the map area in flash differs from the map image");
     if (layout.voice.present)
-        ExpectFlash(firmware, h.voiceAddress, p.data.get() + h.voiceOffset, uint64_t(layout.voice.pageCount) * kPageSize,
-                    "the voice area in flash differs from the package");
-    ExpectFlash(firmware, h.mainAddress, p.data.get() + h.mainOffset, uint64_t(layout.main.pageCount) * kPageSize,
-                "the main program in flash differs from the package");
+        ExpectFlash(firmware, layout.voice, p.data.get() + h.voiceOffset, "the voice area in flash differs from the package");
+    ExpectFlash(firmware, layout.main, p.data.get() + h.mainOffset, "the main program in flash differs from the package");
     uint8_t descriptor[8];
     firmware.ReadFlash(kDescriptorPage * kPageSize, descriptor, sizeof descriptor);
     FUZZ_CHECK(LoadLe32(descriptor) == PROGRAM_DESCRIPTOR_SIGNATURE, "no program descriptor block after success");
