@@ -42,14 +42,14 @@ KeyBlock ZeroKey()
 // A main program, voice data and a map, each in sectors of its own.
 PackageSpec AllAreas()
 {
-    PackageSpec spec;
-    spec.main = Area(0x2000, 0x40010000, 1, "V1.0");
-    spec.voice = Area(0x1000, 0x40020000, 2, "S2");
-    spec.map = Area(0x1F00, 0x40030000, 3, "D3.1");
-    spec.updateTime = "2026-12-10";
-    spec.mapScrambleLength = 64;
-    spec.keyBlock = MakeKeyBlock(7);
-    return spec;
+    PackageSpec contents;
+    contents.main = Area(0x2000, 0x40010000, 1, "V1.0");
+    contents.voice = Area(0x1000, 0x40020000, 2, "S2");
+    contents.map = Area(0x1F00, 0x40030000, 3, "D3.1");
+    contents.updateTime = "2026-12-10";
+    contents.mapScrambleLength = 64;
+    contents.keyBlock = MakeKeyBlock(7);
+    return contents;
 }
 
 struct NamedPackage {
@@ -60,7 +60,7 @@ struct NamedPackage {
 std::vector<NamedPackage> Packages()
 {
     std::vector<NamedPackage> packages;
-    auto add = [&](const char* name, const PackageSpec& spec) { packages.push_back({name, BuildPackageFile(spec)}); };
+    auto add = [&](const char* name, const PackageSpec& contents) { packages.push_back({name, BuildPackageFile(contents)}); };
 
     PackageSpec mainOnly;
     mainOnly.main = Area(0x1000, 0x40010000, 4, "V0.9");
