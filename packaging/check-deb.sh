@@ -24,7 +24,9 @@ for wanted in \
         status=1
     fi
 done
-if ! dpkg-deb -I "$deb" | grep -q "Package: kt7-updater"; then
+# Captured first: with pipefail, grep -q leaving early could fail the pipe.
+info=$(dpkg-deb -I "$deb")
+if ! grep -q "Package: kt7-updater" <<<"$info"; then
     echo "the package is not named kt7-updater"
     status=1
 fi
