@@ -1,6 +1,6 @@
 #include "engine/ControlBlocks.h"
 
-#include "hid/Protocol.h"
+#include "platform/ByteOrder.h"
 
 uint32_t DrawRandomWord(Random& random)
 {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "hid/HidIO.h"
+#include "platform/ByteOrder.h"
 
 inline constexpr uint32_t HID_CMD_SIGNATURE = 0x86017766u;
 
@@ -59,20 +60,3 @@ bool ParseCommandReport(const uint8_t report[kReportSize], CommandPacket* packet
 // Fills a 65-byte data report: report ID 0, then 64 bytes from `data`.
 void BuildDataReport(const uint8_t* data, uint8_t report[kReportSize]);
 
-// Little-endian helpers used by every wire format of the program.
-inline uint32_t LoadLe32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-inline void StoreLe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-    p[2] = uint8_t(v >> 16);
-    p[3] = uint8_t(v >> 24);
-}
-inline void StoreLe16(uint8_t* p, uint16_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}

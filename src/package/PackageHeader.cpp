@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "package/Package.h"
+#include "platform/ByteOrder.h"
 
 namespace {
 
@@ -24,17 +25,6 @@ constexpr size_t kDataVersionAt = 0x4C;
 constexpr size_t kMainCheckAt = 0x50;
 constexpr size_t kVoiceCheckAt = 0x51;
 constexpr size_t kMapCheckAt = 0x52;
-
-uint32_t Le32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void PutLe32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
 
 template <size_t N>
 void GetText(char (&field)[N], const uint8_t* bytes, size_t at)
@@ -59,19 +49,19 @@ PackageHeader ParsePackageHeader(const uint8_t* payload, size_t available)
 
     PackageHeader h;
     GetText(h.magic, bytes, kMagicAt);
-    h.mapScrambleLength = Le32(bytes + kMapScrambleLengthAt);
+    h.mapScrambleLength = LoadLe32(bytes + kMapScrambleLengthAt);
     GetText(h.updateTime, bytes, kUpdateTimeAt);
-    h.mainOffset = Le32(bytes + kMainOffsetAt);
-    h.mainSize = Le32(bytes + kMainSizeAt);
-    h.mainAddress = Le32(bytes + kMainAddressAt);
+    h.mainOffset = LoadLe32(bytes + kMainOffsetAt);
+    h.mainSize = LoadLe32(bytes + kMainSizeAt);
+    h.mainAddress = LoadLe32(bytes + kMainAddressAt);
     GetText(h.firmwareVersion, bytes, kFirmwareVersionAt);
-    h.voiceOffset = Le32(bytes + kVoiceOffsetAt);
-    h.voiceSize = Le32(bytes + kVoiceSizeAt);
-    h.voiceAddress = Le32(bytes + kVoiceAddressAt);
+    h.voiceOffset = LoadLe32(bytes + kVoiceOffsetAt);
+    h.voiceSize = LoadLe32(bytes + kVoiceSizeAt);
+    h.voiceAddress = LoadLe32(bytes + kVoiceAddressAt);
     GetText(h.voiceVersion, bytes, kVoiceVersionAt);
-    h.mapOffset = Le32(bytes + kMapOffsetAt);
-    h.mapSize = Le32(bytes + kMapSizeAt);
-    h.mapAddress = Le32(bytes + kMapAddressAt);
+    h.mapOffset = LoadLe32(bytes + kMapOffsetAt);
+    h.mapSize = LoadLe32(bytes + kMapSizeAt);
+    h.mapAddress = LoadLe32(bytes + kMapAddressAt);
     GetText(h.dataVersion, bytes, kDataVersionAt);
     h.mainCheck = bytes[kMainCheckAt];
     h.voiceCheck = bytes[kVoiceCheckAt];
@@ -83,19 +73,19 @@ void StorePackageHeader(const PackageHeader& h, uint8_t out[kPackageHeaderSize])
 {
     std::memset(out, 0, kPackageHeaderSize);
     PutText(out, kMagicAt, h.magic);
-    PutLe32(out + kMapScrambleLengthAt, h.mapScrambleLength);
+    StoreLe32(out + kMapScrambleLengthAt, h.mapScrambleLength);
     PutText(out, kUpdateTimeAt, h.updateTime);
-    PutLe32(out + kMainOffsetAt, h.mainOffset);
-    PutLe32(out + kMainSizeAt, h.mainSize);
-    PutLe32(out + kMainAddressAt, h.mainAddress);
+    StoreLe32(out + kMainOffsetAt, h.mainOffset);
+    StoreLe32(out + kMainSizeAt, h.mainSize);
+    StoreLe32(out + kMainAddressAt, h.mainAddress);
     PutText(out, kFirmwareVersionAt, h.firmwareVersion);
-    PutLe32(out + kVoiceOffsetAt, h.voiceOffset);
-    PutLe32(out + kVoiceSizeAt, h.voiceSize);
-    PutLe32(out + kVoiceAddressAt, h.voiceAddress);
+    StoreLe32(out + kVoiceOffsetAt, h.voiceOffset);
+    StoreLe32(out + kVoiceSizeAt, h.voiceSize);
+    StoreLe32(out + kVoiceAddressAt, h.voiceAddress);
     PutText(out, kVoiceVersionAt, h.voiceVersion);
-    PutLe32(out + kMapOffsetAt, h.mapOffset);
-    PutLe32(out + kMapSizeAt, h.mapSize);
-    PutLe32(out + kMapAddressAt, h.mapAddress);
+    StoreLe32(out + kMapOffsetAt, h.mapOffset);
+    StoreLe32(out + kMapSizeAt, h.mapSize);
+    StoreLe32(out + kMapAddressAt, h.mapAddress);
     PutText(out, kDataVersionAt, h.dataVersion);
     out[kMainCheckAt] = h.mainCheck;
     out[kVoiceCheckAt] = h.voiceCheck;
