@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/FlashGeometry.h"
+
 namespace {
 
 std::string Trim(const std::string& text)
@@ -152,6 +154,15 @@ bool ApplyItem(const std::string& key, const std::string& value, SimConfig* conf
             }
             faults.push_back(fault);
         }
+    } else if (key == "badpage") {
+        for (const std::string& part : Split(value, ',')) {
+            SimReportFault parsed;
+            if (!ParseReportFault(Trim(part), &parsed) || parsed.afterReports >= kPageCount) {
+                *error = BadValue(key, value, "DEVICE@PAGE, comma-separated, pages 0 to 32767");
+                return false;
+            }
+            config->badPages.push_back({parsed.device, static_cast<uint32_t>(parsed.afterReports)});
+        }
     } else if (key == "noreattach") {
         for (const std::string& part : Split(value, ',')) {
             if (!ParseDecimal(Trim(part), SimConfig::kMaxDevices - 1, &number)) {
@@ -185,6 +196,9 @@ bool CheckDeviceIndices(const SimConfig& config, std::string* error)
             return false;
     for (int device : config.noReattach)
         if (!check("noreattach", device))
+            return false;
+    for (const SimBadPage& bad : config.badPages)
+        if (!check("badpage", bad.device))
             return false;
     return true;
 }

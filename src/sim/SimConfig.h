@@ -16,6 +16,9 @@
 //   unplug=I@K       device I is gone after its K-th report
 //   stall=I@K        device I stops answering after its K-th report
 //   noreattach=I     device I does not come back after a reset
+//   badpage=I@P      device I keeps flash page P wrong whenever it is written
+//                    (bit 0 of the page's first byte flipped), e.g. a page of
+//                    the boot loader, which then fails its read-back
 // The fault keys may be given more than once, or as comma lists
 // (unplug=0@10,1@20). Reports are counted per device, both directions together.
 
@@ -28,6 +31,11 @@ enum class SimTiming { Instant, Usb };
 struct SimReportFault {
     int device = 0;
     uint64_t afterReports = 0;  // K: takes effect once this many reports were exchanged
+};
+
+struct SimBadPage {
+    int device = 0;
+    uint32_t page = 0;
 };
 
 struct SimConfig {
@@ -46,6 +54,7 @@ struct SimConfig {
     std::vector<SimReportFault> unplug;
     std::vector<SimReportFault> stall;
     std::vector<int> noReattach;
+    std::vector<SimBadPage> badPages;
 
     // The release number of device i (the last listed value repeats).
     uint16_t ReleaseOf(int device) const;

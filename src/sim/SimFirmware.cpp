@@ -169,8 +169,19 @@ void SimFirmware::ProgramPage(uint64_t page, const uint8_t* data)
         AddFault("write into unerased flash at page " + std::to_string(page));
         return;
     }
-    std::memcpy(SectorForWrite(sector) + offset, data, kPageSize);
+    uint8_t* stored = SectorForWrite(sector) + offset;
+    std::memcpy(stored, data, kPageSize);
+    if (page == m_badPage && m_badPageWrites > 0) {
+        --m_badPageWrites;
+        stored[0] ^= 0x01;
+    }
     Changed();
+}
+
+void SimFirmware::SetBadPage(uint32_t page, uint32_t writes)
+{
+    m_badPage = page;
+    m_badPageWrites = writes;
 }
 
 void SimFirmware::EraseSector(uint64_t sector)

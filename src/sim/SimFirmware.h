@@ -16,6 +16,8 @@
 //   fault is recorded. Pages outside the window are dropped with a fault.
 // - ERASE sets whole sectors to 0xFF; sectors outside the window are skipped
 //   with a fault.
+// - A page set up as bad (SetBadPage) is stored with bit 0 of its first byte
+//   flipped, as a flash cell that does not keep what it was given.
 // - READ answers pages x 256 bytes from flash; bytes of pages outside the
 //   window read as 0xFF (with a fault), never from outside the buffer.
 // - A new command replaces an answer the host has not read yet.
@@ -63,6 +65,8 @@ public:
     void ReadFlash(uint32_t offset, uint8_t* out, size_t length) const;
     // Sets flash bytes directly (test fixtures, loading images), no rules.
     void PokeFlash(uint32_t offset, const uint8_t* data, size_t length);
+    // The next `writes` programmings of `page` store it wrong (see above).
+    void SetBadPage(uint32_t page, uint32_t writes);
     // Whole-image files of exactly kFlashSize bytes.
     bool LoadFlash(const std::string& path, std::string* error);
     bool SaveFlash(const std::string& path, std::string* error) const;
@@ -129,4 +133,6 @@ private:
     int m_writeCommands = 0;
     bool m_resetRequested = false;
     uint32_t m_erasedSectors = 0;
+    uint64_t m_badPage = 0;
+    uint32_t m_badPageWrites = 0;
 };

@@ -115,6 +115,9 @@ SimulatedBackend::SimulatedBackend(const SimConfig& config, Clock& clock)
                 device->stallAfter = std::min(device->stallAfter, fault.afterReports);
         device->noReattach =
             std::find(m_config.noReattach.begin(), m_config.noReattach.end(), i) != m_config.noReattach.end();
+        for (const SimBadPage& bad : m_config.badPages)
+            if (bad.device == i)
+                device->firmware->SetBadPage(bad.page, std::numeric_limits<uint32_t>::max());
         if (device->unplugAfter == 0) {
             device->attached = false;
             device->unplugAfter = kNever;

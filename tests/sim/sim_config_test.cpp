@@ -32,7 +32,8 @@ TEST(SimConfig, EveryKeyIsRead)
 {
     SimConfig config = Parse(
         " devices=3 ; release=0100,abcd; others=2;version=A107;timing=usb;reattach=250;"
-        "flash=/tmp/f;trace=/tmp/t.txt;unplug=0@10,1@20;unplug=2@0;stall=1@5;noreattach=0,2");
+        "flash=/tmp/f;trace=/tmp/t.txt;unplug=0@10,1@20;unplug=2@0;stall=1@5;noreattach=0,2;"
+        "badpage=1@3,2@32767");
     EXPECT_EQ(config.devices, 3);
     EXPECT_EQ(config.releases, (std::vector<uint16_t>{0x0100, 0xABCD}));
     EXPECT_EQ(config.others, 2);
@@ -52,6 +53,11 @@ TEST(SimConfig, EveryKeyIsRead)
     EXPECT_EQ(config.stall[0].device, 1);
     EXPECT_EQ(config.stall[0].afterReports, 5u);
     EXPECT_EQ(config.noReattach, (std::vector<int>{0, 2}));
+    ASSERT_EQ(config.badPages.size(), 2u);
+    EXPECT_EQ(config.badPages[0].device, 1);
+    EXPECT_EQ(config.badPages[0].page, 3u);
+    EXPECT_EQ(config.badPages[1].device, 2);
+    EXPECT_EQ(config.badPages[1].page, 32767u);
     EXPECT_EQ(Parse("timing=instant").timing, SimTiming::Instant);
 }
 
@@ -115,7 +121,10 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"stall of a missing device", "stall=1@5", "stall"},
                     BadCase{"stall badly formed", "stall=a@b", "stall"},
                     BadCase{"noreattach of a missing device", "devices=1;noreattach=0,1", "noreattach"},
-                    BadCase{"noreattach not a number", "noreattach=x", "noreattach"}),
+                    BadCase{"noreattach not a number", "noreattach=x", "noreattach"},
+                    BadCase{"badpage past the flash", "badpage=0@32768", "badpage"},
+                    BadCase{"badpage without a page", "badpage=0", "badpage"},
+                    BadCase{"badpage of a missing device", "badpage=1@3", "badpage"}),
     [](const testing::TestParamInfo<BadCase>& info) {
         std::string name = info.param.what;
         for (char& c : name)
