@@ -19,8 +19,10 @@ inline constexpr uint32_t kProbeReadTimeoutMs = 1500;
 // no recognised version answer, or a rewrite that failed.
 int UpdateBootloader();
 
-// Erases the first sectors of every device and writes the image file from
-// page 0. Returns the byte count written (pages x 256); 0 when the file
-// can't be opened or read; -1 when the image is too long, the buffer can't be
-// allocated, or the erase or the write fails.
+// Erases the first sectors of every device, writes the image file from page 0
+// and reads it back from every device; when a device holds something else,
+// erases and writes once more and reads back again. Returns the byte count
+// written (pages x 256); 0 when the file can't be opened or read; -1 when the
+// image is empty or too long, the buffer can't be allocated, the erase or the
+// write fails, or the second read-back still differs.
 int WriteBootloaderImage();

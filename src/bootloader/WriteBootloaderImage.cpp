@@ -8,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "bootloader/BootloaderReadBack.h"
 #include "hid/HidCommands.h"
 #include "platform/Diagnostics.h"
 #include "platform/FlashGeometry.h"
@@ -31,6 +32,37 @@ int64_t FileLength(std::FILE* file)
     return int64_t(length);
 }
 
+// Erases the boot loader's sectors and writes the image on every device; the
+// byte count written, or -1.
+int EraseAndWrite(const uint8_t* image, uint32_t sectors, uint32_t pages)
+{
+    DiagPrintf("Erase bootloader!\n");
+    if (EraseSectors(0, sectors) == 0) {
+        DiagPrintf("ERROR: Erase bootloader sectors fail!\n");
+        return -1;
+    }
+    DiagPrintf("Write bootloader Data!\n");
+    int written = WritePages(image, 0, pages);
+    if (written == 0) {
+        DiagPrintf("ERROR: Write bootloader pages fail!\n");
+        return -1;
+    }
+    return written;
+}
+
+bool ReadsBackAsWritten(const uint8_t* image, uint32_t pages)
+{
+    const ReadBackResult check = ReadBackBootloader(image, pages);
+    if (check.matches)
+        return true;
+    if (check.answered)
+        DiagPrintf("ERROR: Bootloader read back from device %d differs from the image at page %u!\n", check.device,
+                   check.page);
+    else
+        DiagPrintf("ERROR: Bootloader read back from device %d failed!\n", check.device);
+    return false;
+}
+
 } // namespace
 
 int WriteBootloaderImage()
@@ -51,6 +83,11 @@ int WriteBootloaderImage()
         return -1;
     }
 
+    if (length == 0) {
+        DiagPrintf("ERROR: Bootloader image %s is empty!\n", path.c_str());
+        return -1;
+    }
+
     const uint32_t fileLength = uint32_t(length);
     const uint32_t padded = (fileLength + kPageSize - 1) / kPageSize * kPageSize;
     const uint32_t pages = padded / kPageSize;
@@ -68,16 +105,13 @@ int WriteBootloaderImage()
         return 0;
     }
 
-    DiagPrintf("Erase bootloader!\n");
-    if (EraseSectors(0, sectors) == 0) {
-        DiagPrintf("ERROR: Erase bootloader sectors fail!\n");
-        return -1;
-    }
-    DiagPrintf("Write bootloader Data!\n");
-    int written = WritePages(image.get(), 0, pages);
-    if (written == 0) {
-        DiagPrintf("ERROR: Write bootloader pages fail!\n");
-        return -1;
-    }
-    return written;
+    int written = EraseAndWrite(image.get(), sectors, pages);
+    if (written < 0 || ReadsBackAsWritten(image.get(), pages))
+        return written;
+    // One more full rewrite: a page can only be written again once erased.
+    DiagPrintf("Write bootloader once more!\n");
+    written = EraseAndWrite(image.get(), sectors, pages);
+    if (written < 0 || ReadsBackAsWritten(image.get(), pages))
+        return written;
+    return -1;
 }

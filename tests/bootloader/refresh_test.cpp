@@ -160,7 +160,8 @@ TEST_F(RefreshTest, Outcomes)
          kOpen + kHeader + kOpen + "ERROR: Read Version fail!\n"},
         {"image missing", "version=A107", kAbsent, 0, kOpen + kHeader + kCheck + "Can't open file %s\n"},
         {"image path is a folder", "version=A107", kDirectory, 0, kOpen + kHeader + kCheck + "Can't open file %s\n"},
-        {"empty image erases nothing", "version=A107", 0, 0, refresh + "ERROR: Erase bootloader sectors fail!\n"},
+        {"empty image erases nothing", "version=A107", 0, 0,
+         kOpen + kHeader + kCheck + "ERROR: Bootloader image %s is empty!\n"},
         {"image too long for the boot loader", "version=A107", 0x8001, 0,
          kOpen + kHeader + kCheck +
              "ERROR: Bootloader image %s is 32769 bytes, more than the 32768 the boot loader may take!\n"},
@@ -189,10 +190,74 @@ TEST_F(RefreshTest, Outcomes)
 
 TEST_F(RefreshTest, RefusedImageLeavesTheDevicesUntouched)
 {
-    Start("version=A107", 0x8001);
-    EXPECT_EQ(WriteBootloaderImage(), -1);
-    EXPECT_EQ(backend->Firmware(0).EraseCount(), 0);
-    EXPECT_EQ(Flash(0, 0, 0x10000), oldFlash);
+    for (int length : {0x8001, 0}) {
+        SCOPED_TRACE(length);
+        std::filesystem::remove(dir.File(kBootloaderImageName));
+        Start("version=A107", length);
+        EXPECT_EQ(WriteBootloaderImage(), -1);
+        EXPECT_EQ(backend->Firmware(0).EraseCount(), 0);
+        EXPECT_EQ(backend->ReportCount(0), 0u);
+        EXPECT_EQ(Flash(0, 0, 0x10000), oldFlash);
+    }
+}
+
+// The image is read back from every device after it was written. A device
+// that holds something else gets the image once more; if it still differs,
+// the refresh fails, naming the device and the first page that differs.
+TEST_F(RefreshTest, WrittenImageIsReadBackAndWrittenOnceMore)
+{
+    struct Case {
+        const char* shows;
+        int badDevice;        // -1: none
+        uint32_t badWrites;   // writes of page 3 the device keeps wrong
+        int result;
+        std::string lines;    // after the version check
+        uint64_t reports[2];  // per device
+    };
+    const std::string write = "Erase bootloader!\nWrite bootloader Data!\n" + kOpen + ">>> Write pages: 0 - 39\n" + kOpen +
+                              ">>> Write pages: 0 - 39\n";
+    const std::string differs = "ERROR: Bootloader read back from device 1 differs from the image at page 3!\n";
+    // Probe 2, version 2, erase 6 (command, read command, 4 answers), write
+    // 1 + 40 x 4, read back 1 + 40 x 4; a second round adds erase, write and
+    // read back. A read-back that finds page 3 wrong stops at its 13th answer.
+    const uint64_t once = 2 + 2 + 6 + 161 + 161, twice = once + 6 + 161 + 161, cut = 160 - 13;
+    const Case cases[] = {
+        {"both devices hold the image", -1, 0, 1, write + "Update bootloader successful!\n", {once, once}},
+        {"a page kept wrong once is written again", 1, 1, 1,
+         write + differs + "Write bootloader once more!\n" + write + "Update bootloader successful!\n",
+         {twice, twice - cut}},
+        {"a page kept wrong twice fails the refresh", 1, 2, 0,
+         write + differs + "Write bootloader once more!\n" + write + differs, {twice, twice - 2 * cut}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shows);
+        Start("devices=2;version=A107", 10000);
+        if (c.badDevice >= 0)
+            backend->Firmware(c.badDevice).SetBadPage(3, c.badWrites);
+        diagnostics.Clear();
+        EXPECT_EQ(UpdateBootloader(), c.result);
+        EXPECT_EQ(Lines(), kOpen + kOpen + kHeader + kCheck + "String code\nHex code\n" + c.lines);
+        for (int device = 0; device < 2; ++device) {
+            SCOPED_TRACE(device);
+            EXPECT_FALSE(backend->Firmware(device).ResetRequested());
+            EXPECT_EQ(backend->ReportCount(device), c.reports[device]);
+            if (c.result == 1) {
+                EXPECT_EQ(Flash(device, 0, 40 * kPageSize), PaddedImage());
+            }
+        }
+    }
+}
+
+TEST_F(RefreshTest, DeviceThatDoesNotAnswerTheReadBackFailsTheRefresh)
+{
+    // Probe 2, version 2, erase 6, write 1 + 4 x 4: the read-back command is
+    // the 28th report, and it is never answered.
+    Start("version=A107;stall=0@28", 1000);
+    diagnostics.Clear();
+    EXPECT_EQ(UpdateBootloader(), 0);
+    EXPECT_NE(Lines().find("ERROR: Bootloader read back from device 0 failed!\nWrite bootloader once more!\n"),
+              std::string::npos)
+        << Lines();
 }
 
 TEST_F(RefreshTest, WriteResults)
