@@ -1,10 +1,10 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
-#include "engine/PackageCheck.h"
 #include "hid/ReleaseProbe.h"
 #include "package/MapImage.h"
 #include "package/Package.h"
+#include "package/PackageChecks.h"
 #include "package/PackageParser.h"
 #include "package/PackageReader.h"
 #include "platform/Services.h"
@@ -44,5 +44,5 @@ int RunInfoCommand(const CliOptions& options)
     PrintSummary(summary);
     std::printf("\n%s\n", checkFailure.empty() ? "The package passes every check; it is ready to update."
                                               : checkFailure.c_str());
-    return kExitSuccess;
+    return checkFailure.empty() ? kExitSuccess : kExitPackageLoadFailed;
 }

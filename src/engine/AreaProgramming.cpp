@@ -2,15 +2,17 @@
 
 #include <string>
 
-#include "engine/AreaLayout.h"
+#include "engine/AreaValues.h"
 #include "engine/EngineTexts.h"
-#include "engine/PackageCheck.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressPage.h"
 #include "engine/ProgressState.h"
 #include "hid/HidCommands.h"
 #include "hid/Presence.h"
+#include "package/AreaLayout.h"
 #include "package/Package.h"
+#include "package/PackageChecks.h"
+#include "package/PackageMessages.h"
 #include "platform/FlashGeometry.h"
 #include "platform/Services.h"
 
@@ -44,9 +46,9 @@ uint8_t BasePercent(const PackageLayout& layout)
     return static_cast<uint8_t>(40 - 10 * present);
 }
 
-// The pages written never reach past the random block and the map data
-// (a tail shorter than a page is not written), so the image the loader built
-// holds all of them; anything else is refused rather than read past.
+// The pages written end with the page the map data's last byte lies in; the
+// loader sizes the image for that page and fills its tail with 0xFF. Anything
+// smaller is refused rather than read past.
 bool MapImageHoldsItsPages(const AreaLayout& map)
 {
     return g_mapImage && uint64_t(map.pageCount) * kPageSize <= g_mapImageCapacity;

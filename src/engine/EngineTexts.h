@@ -18,19 +18,6 @@ inline constexpr char kMsgDescriptorEraseFailed[] = "擦除失败，请检查USB
 inline constexpr char kMsgDescriptorWriteFailed[] = "写入失败，请检查USB连接！";
 inline constexpr char kMsgEndNotSent[] = "发送结束命令失败！";
 
-// Package checks.
-inline constexpr char kMsgPayloadTooLarge[] = "写入文件太大，超出FLASH空间！";
-inline constexpr char kMsgPayloadTooSmall[] = "文件参数错误，必须大于128字节！";
-inline constexpr char kMsgPayloadNotAligned[] = "文件参数错误，必须是256字节对齐！";
-inline constexpr char kMsgMainSizeBad[] = "主程序读取参数错误！";
-inline constexpr char kMsgVoiceSizeBad[] = "声音读取参数错误！";
-inline constexpr char kMsgMapSizeBad[] = "数据读取参数错误！";
-inline constexpr char kMsgAddressBad[] = "读取文件地址错误！";
-inline constexpr char kMsgMainMissing[] = "必须升级主程序！";
-inline constexpr char kMsgMainCheckFailed[] = "校验区域3数据失败!";
-inline constexpr char kMsgVoiceCheckFailed[] = "校验区域2数据失败!";
-inline constexpr char kMsgMapCheckFailed[] = "校验区域1数据失败!";
-
 // Areas are numbered in programming order: 1 map, 2 voice, 3 main program.
 std::string AreaEraseFailedMessage(int areaNumber);  // "区域%d数据擦除失败，请检查USB连接！"
 std::string AreaWriteFailedMessage(int areaNumber);  // "区域%d数据写入失败，请检查USB连接！"

@@ -1,9 +1,19 @@
 #include "package/PackageChecks.h"
 
+#include "package/AreaLayout.h"
+#include "package/PackageMessages.h"
+#include "platform/FlashGeometry.h"
+
 namespace {
 
 constexpr uint64_t kBlock = 1024;
 constexpr uint8_t kErased = 0xFF;
+constexpr uint32_t kMaxAreaSize = 0x7F00000u;
+
+bool Present(uint32_t size)
+{
+    return size != kAreaAbsent;
+}
 
 // XOR of `blocks` 1024-byte blocks from `offset`; bytes past the payload
 // count as erased flash.
@@ -25,6 +35,59 @@ uint32_t BlockCount(uint32_t size)
     return (size / kBlock) & 0xFFFFu;
 }
 
+// Refuses areas that reach past the flash window or past the payload, and
+// areas that share a sector: each area's erase would wipe the other's data.
+// The sectors are those the update erases, so the check and the erase agree.
+bool ExtentsAreSound(const PackageHeader& h, uint32_t payloadLength)
+{
+    const PackageLayout layout = LayoutOf(h);
+    struct Area {
+        const AreaLayout& flash;
+        uint64_t offset;  // where its data starts in the payload
+        uint32_t size;    // bytes read from the payload
+    };
+    const Area areas[] = {
+        {layout.main, h.mainOffset, h.mainSize},
+        {layout.voice, h.voiceOffset, h.voiceSize},
+        {layout.map, h.mapOffset, h.mapSize},
+    };
+    uint64_t firstFreeSector = 0;  // past the last present area
+    for (const Area& area : areas) {
+        if (!area.flash.present)
+            continue;
+        const uint64_t endSector = uint64_t(area.flash.firstSector) + area.flash.sectorCount;
+        if (endSector > kSectorCount || area.offset + area.size > payloadLength ||
+            area.flash.firstSector < firstFreeSector)
+            return false;
+        firstFreeSector = endSector;
+    }
+    return true;
+}
+
+// The check bytes as the packages store them (one running offset from
+// mainOffset through main, voice and map), compared in that order.
+const char* CheckAreaBytes(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& h)
+{
+    const PackageCheckBytes computed = ComputeCheckBytes(payload, payloadLength, h);
+    struct Area {
+        uint32_t size;
+        uint8_t stored;
+        uint8_t computed;
+        uint64_t blocksEnd;
+        const char* message;
+    };
+    const Area areas[] = {
+        {h.mainSize, h.mainCheck, computed.main, computed.mainEnd, kMsgMainCheckFailed},
+        {h.voiceSize, h.voiceCheck, computed.voice, computed.voiceEnd, kMsgVoiceCheckFailed},
+        {h.mapSize, h.mapCheck, computed.map, computed.mapEnd, kMsgMapCheckFailed},
+    };
+    for (const Area& area : areas) {
+        if (Present(area.size) && (area.blocksEnd > payloadLength || area.stored != area.computed))
+            return area.message;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 PackageCheckBytes ComputeCheckBytes(const uint8_t* payload, size_t length, const PackageHeader& header)
@@ -44,4 +107,47 @@ PackageCheckBytes ComputeCheckBytes(const uint8_t* payload, size_t length, const
     if (header.mapSize != kAreaAbsent)
         next(header.mapSize, &checks.map, &checks.mapEnd);
     return checks;
+}
+
+const char* FirstFailedCheck(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& h)
+{
+    const uint32_t length = payload ? payloadLength : 0;
+    if (length > kMaxAreaSize)
+        return kMsgPayloadTooLarge;
+    if (length <= kPackageHeaderSize)
+        return kMsgPayloadTooSmall;
+    if ((length - kPackageHeaderSize) % kPageSize != 0)
+        return kMsgPayloadNotAligned;
+
+    // An empty main program or voice area has no page to write.
+    if (Present(h.mainSize) && (h.mainSize == 0 || h.mainSize > kMaxAreaSize))
+        return kMsgMainSizeBad;
+    if (Present(h.voiceSize) && (h.voiceSize == 0 || h.voiceSize > kMaxAreaSize))
+        return kMsgVoiceSizeBad;
+    if (Present(h.mapSize) && h.mapSize > kMaxAreaSize)
+        return kMsgMapSizeBad;
+
+    // The order and range of the addresses count whether or not the areas are
+    // present; the extents only for present ones.
+    if (!(h.mainAddress < h.voiceAddress && h.voiceAddress < h.mapAddress && h.mainAddress >= kAreaWindowStart &&
+          h.mapAddress < kFlashEnd))
+        return kMsgAddressBad;
+    if (!ExtentsAreSound(h, length))
+        return kMsgAddressBad;
+
+    if (!Present(h.mainSize))
+        return kMsgMainMissing;
+
+    return CheckAreaBytes(payload, length, h);
+}
+
+std::string CheckPackage(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& header)
+{
+    const char* failure = FirstFailedCheck(payload, payloadLength, header);
+    return failure ? failure : "";
+}
+
+std::string CheckLoadedPackage()
+{
+    return CheckPackage(g_packageData.get(), g_packageLength, g_packageHeader);
 }

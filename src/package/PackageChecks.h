@@ -1,10 +1,13 @@
 #pragma once
-// The check bytes of a package's areas, computed the way the update verifies
-// them before it programs anything. The package writer stores them; the
-// update compares them.
+// The checks a package passes before anything is sent to a device: when it is
+// loaded, again before its areas are programmed, and in kt7-pack on what it
+// wrote. Also the check bytes of its areas, which the package writer stores
+// and the checks compare. Pure: they read the given payload only, never past
+// its length.
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "package/Package.h"
 
@@ -27,3 +30,13 @@ struct PackageCheckBytes {
 // so that the writer never reads outside its buffer; the update refuses a
 // package whose check blocks run past the payload in any case.
 PackageCheckBytes ComputeCheckBytes(const uint8_t* payload, size_t length, const PackageHeader& header);
+
+// Null when the package may be programmed, else the message of the first
+// check that fails: payload length and alignment, area sizes, addresses and
+// extents (inside the flash window and the payload, no two areas in one
+// sector), the main program's presence, and the check bytes.
+const char* FirstFailedCheck(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& header);
+// The same as text: empty when the package passes.
+std::string CheckPackage(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& header);
+// The same over the loaded package.
+std::string CheckLoadedPackage();

@@ -4,6 +4,7 @@
 
 #include "package/Descramble.h"
 #include "package/PackageBuffers.h"
+#include "package/PackageChecks.h"
 #include "package/PackageMessages.h"
 #include "package/PackageSummary.h"
 #include "platform/FlashGeometry.h"
@@ -55,18 +56,21 @@ const char* FinishPackageLoad(LoadedPackage* p, const MapRandomBlock& random)
 {
     p->header = ParsePackageHeader(p->data.get(), p->length);
     p->summary = ComposePackageSummary(p->header);
-    if (p->header.mapSize == kAreaAbsent)
-        return nullptr;
-    if (const char* failure = CheckMapArea(p->header, p->length))
-        return failure;
-
-    uint32_t capacity = p->header.mapSize + kMapImageSlack;
-    p->mapImage = AllocatePackageBuffer(capacity);
-    if (!p->mapImage)
-        return kMsgNoMemoryForMap;
-    p->mapImageCapacity = capacity;
-    FillMapImage(p->mapImage.get(), capacity, p->data.get(), p->length, p->header, random);
-    return nullptr;
+    if (p->header.mapSize != kAreaAbsent) {
+        if (const char* failure = CheckMapArea(p->header, p->length))
+            return failure;
+        // Room for the random block, the map data and the rest of the last
+        // page the two touch; FillMapImage sets that rest to 0xFF.
+        uint32_t capacity = p->header.mapSize + kMapImageSlack;
+        p->mapImage = AllocatePackageBuffer(capacity);
+        if (!p->mapImage)
+            return kMsgNoMemoryForMap;
+        p->mapImageCapacity = capacity;
+        FillMapImage(p->mapImage.get(), capacity, p->data.get(), p->length, p->header, random);
+    }
+    // The checks the update makes before it programs anything: a damaged
+    // package is refused here, before any device is reset.
+    return FirstFailedCheck(p->data.get(), p->length, p->header);
 }
 
 const char* ParsePackageFile(const uint8_t* file, size_t size, const MapRandomBlock& random, LoadedPackage* p)

@@ -32,7 +32,9 @@ const char* AllocatePayload(uint64_t fileLength, LoadedPackage* package);
 // slack never holds leftover memory.
 void FillPayloadSlack(LoadedPackage* package);
 
-// After the payload is in memory: summary, header, map checks and map image.
+// After the payload is in memory: summary, header, map checks, map image, and
+// last the package checks the update makes (FirstFailedCheck). A package
+// refused by those last checks is otherwise complete.
 const char* FinishPackageLoad(LoadedPackage* package, const MapRandomBlock& random);
 
 // A whole package file held in memory: length check, descrambling and

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "engine/AreaLayout.h"
 #include "engine/AreaProgramming.h"
 #include "engine/ProgressState.h"
 #include "hid/Presence.h"
+#include "package/AreaLayout.h"
 #include "support/EngineHarness.h"
 
 namespace {
@@ -76,6 +76,9 @@ TEST(AreaLayout, SectorsCoverEveryByteTheAreaTouches)
     const Case cases[] = {
         {"aligned, whole sectors", 0x40010000, 0x2000, 16, 2, 256, 32},
         {"aligned, partial last sector", 0x40010000, 0x1100, 16, 2, 256, 17},
+        {"partial last page is written", 0x40010000, 0x1130, 16, 2, 256, 18},
+        {"shorter than a page: one page", 0x40010000, 0x30, 16, 1, 256, 1},
+        {"partial page at the window end", 0x407FE000, 0x1FF1, 2046, 2, 32736, 32},
         {"starting mid-sector", 0x40010800, 0x2000, 16, 3, 264, 32},
         {"ending at the window end", 0x407FE000, 0x2000, 2046, 2, 32736, 32},
     };
@@ -97,6 +100,12 @@ TEST(AreaLayout, SectorsCoverEveryByteTheAreaTouches)
     const AreaLayout map = LayoutOf(h).map;
     EXPECT_EQ(map.sectorCount, 2u) << "0x1F00 + 256 bytes fill two sectors";
     EXPECT_EQ(map.pageCount, 32u);
+
+    // The random block and the map data, the last page completed.
+    h.mapSize = 0x1F01;
+    EXPECT_EQ(LayoutOf(h).map.pageCount, 33u);
+    h.mapSize = 0;
+    EXPECT_EQ(LayoutOf(h).map.pageCount, 1u);
 }
 
 }  // namespace

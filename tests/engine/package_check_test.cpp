@@ -3,10 +3,10 @@
 #include <cstring>
 #include <functional>
 
-#include "engine/EngineTexts.h"
-#include "engine/PackageCheck.h"
+#include "engine/AreaValues.h"
 #include "hid/Protocol.h"
 #include "package/PackageChecks.h"
+#include "package/PackageMessages.h"
 #include "package/PackageWriter.h"
 #include "support/EngineHarness.h"
 
@@ -48,6 +48,9 @@ TEST(CheckPackage, FirstFailingCheckGivesItsMessage)
         {"main size too large", three, [](auto& h) { h.mainSize = 0x7F00001; }, {}, kMsgMainSizeBad},
         {"voice size too large", three, [](auto& h) { h.voiceSize = 0x7F00001; }, {}, kMsgVoiceSizeBad},
         {"map size too large", three, [](auto& h) { h.mapSize = 0x7F00001; }, {}, kMsgMapSizeBad},
+        {"empty main program", three, [](auto& h) { h.mainSize = 0; }, {}, kMsgMainSizeBad},
+        {"empty voice area", three, [](auto& h) { h.voiceSize = 0; }, {}, kMsgVoiceSizeBad},
+        {"empty map data still has its random block", three, [](auto& h) { h.mapSize = 0; h.mapCheck = 0; }, {}, ""},
         {"main below the area window", three, [](auto& h) { h.mainAddress = 0x4000F000; }, {}, kMsgAddressBad},
         {"main at the window start", three, [](auto& h) { h.mainAddress = 0x40010000; }, {}, ""},
         {"voice before main", three, [](auto& h) { h.voiceAddress = h.mainAddress; }, {}, kMsgAddressBad},
@@ -174,16 +177,18 @@ TEST(AreaValues, PartialLastChunksCountMissingBytesAsErased)
     auto exact = std::make_unique<uint8_t[]>(payload.size());
     std::memcpy(exact.get(), payload.data(), payload.size());
 
+    // The map image's last page is sent whole: what lies behind it is not.
     std::vector<uint8_t> imageA(0x80 + 1024, 0x11), imageB(0x80 + 1024, 0x22);
-    std::memset(imageB.data(), 0x11, 256 + 0x80);
+    std::memset(imageB.data(), 0x11, 512);
     uint32_t lengths[3], sumsA[3], sumsB[3];
     ComputeAreaValues(exact.get(), static_cast<uint32_t>(payload.size()), h, imageA.data(),
                       static_cast<uint32_t>(imageA.size()), lengths, sumsA);
     ComputeAreaValues(exact.get(), static_cast<uint32_t>(payload.size()), h, imageB.data(),
                       static_cast<uint32_t>(imageB.size()), lengths, sumsB);
     EXPECT_EQ(sumsA[1], ChunkSums(voice));
-    EXPECT_EQ(sumsA[2], sumsB[2]) << "leftover bytes after the map image must not change its sum";
-    EXPECT_EQ(sumsA[2], ChunkSums(std::vector<uint8_t>(256 + 0x80, 0x11)));
+    EXPECT_EQ(sumsA[2], sumsB[2]) << "bytes behind the map image's last page must not change its sum";
+    EXPECT_EQ(sumsA[2], ChunkSums(std::vector<uint8_t>(512, 0x11)));
+    EXPECT_EQ(lengths[2], 256u + 0x80);
 }
 
 }  // namespace

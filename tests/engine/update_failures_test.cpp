@@ -6,6 +6,7 @@
 #include "engine/EngineTexts.h"
 #include "engine/UpdateRun.h"
 #include "package/Package.h"
+#include "package/PackageMessages.h"
 #include "package/PackageWriter.h"
 #include "support/EngineHarness.h"
 
@@ -84,14 +85,20 @@ struct BadPackage {
     const char* shows;
     std::function<void(PackageSpec&)> edit;
     const char* message;
+    const char* loadMessage = nullptr;  // the loader's own check, when it comes first
 };
 
-// A package the checks refuse never reaches the device: it is only reset.
+// A package the checks refuse is refused when it is loaded, with the same
+// message; should it be installed all the same, the run refuses it again
+// before any device command: the device is only reset.
 TEST(UpdateFailures, BadPackagesAreRefusedBeforeAnyDeviceCommand)
 {
     const BadPackage cases[] = {
         {"payload of the header only", [](auto& s) { s.editPayload = [](auto& p) { p.resize(128); }; },
-         kMsgPayloadTooSmall},
+         kMsgPayloadTooSmall, kMsgBadPackingInfo},
+        {"one payload byte flipped", [](auto& s) { s.editPayload = [](auto& p) { p[0x1000] ^= 0x01; }; },
+         kMsgMainCheckFailed},
+        {"empty voice area", [](auto& s) { s.voice->data.clear(); }, kMsgVoiceSizeBad},
         {"main check byte", [](auto& s) { s.editHeader = [](auto& h) { h.mainCheck ^= 0x40; }; },
          kMsgMainCheckFailed},
         {"voice check byte", [](auto& s) { s.editHeader = [](auto& h) { h.voiceCheck ^= 0x40; }; },
@@ -119,6 +126,9 @@ TEST(UpdateFailures, BadPackagesAreRefusedBeforeAnyDeviceCommand)
         EngineHarness harness("devices=1");
         PackageSpec contents = ThreeAreaSpec();
         c.edit(contents);
+        std::string loadFailure;
+        EXPECT_FALSE(harness.Install(contents, 1, &loadFailure));
+        EXPECT_EQ(loadFailure, c.loadMessage ? c.loadMessage : c.message);
         harness.InstallPayload(BuildPackagePayload(contents));
         RunWorker(harness);
         EXPECT_EQ(harness.Messages(), std::vector<std::string>{c.message});

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "engine/EngineTexts.h"
-#include "engine/PackageCheck.h"
 #include "engine/UpdateRun.h"
 #include "hid/CommandSet.h"
 #include "hid/Protocol.h"
@@ -24,57 +23,65 @@ std::vector<uint32_t> BlockWords(const SimFirmware& firmware, uint32_t address)
     return words;
 }
 
-std::vector<uint8_t> WholePages(const std::vector<uint8_t>& data)
+size_t WholePagesFor(size_t length)
 {
-    return std::vector<uint8_t>(data.begin(), data.begin() + data.size() / 256 * 256);
+    return (length + 255) / 256 * 256;
+}
+
+// Every page an area's bytes touch, as flash holds them. The area's own bytes
+// come first; the rest of its last page must be erased-flash bytes (the
+// packages used here pad their areas with 0xFF).
+std::vector<uint8_t> AreaPages(const SimFirmware& fw, uint32_t address, size_t length, const char* what)
+{
+    std::vector<uint8_t> pages = FlashBytes(fw, address, WholePagesFor(length));
+    EXPECT_EQ(std::vector<uint8_t>(pages.begin() + length, pages.end()), std::vector<uint8_t>(pages.size() - length, 0xFF))
+        << what << ": the last page past the area";
+    return pages;
 }
 
 // Reads back what an update left in a device's flash and checks it against
-// the package it was given: every area, the map unscrambled with the key of
-// its random block, the area table and both control blocks unmasked.
+// the package it was given: every byte of every area, the map unscrambled
+// with the key of its random block, the area table, and both control blocks
+// unmasked and matched against the lengths and sums of what flash holds.
 void ExpectFlashHolds(const SimFirmware& fw, const PackageSpec& contents)
 {
     EXPECT_TRUE(fw.Faults().empty()) << fw.Faults().front();
     EXPECT_EQ(fw.EndCount(), 1);
 
-    const std::vector<uint8_t> main = WholePages(contents.main->data);
-    EXPECT_EQ(FlashBytes(fw, contents.main->address, main.size()), main) << "main program";
+    const std::vector<uint8_t>& main = contents.main->data;
+    const std::vector<uint8_t> mainPages = AreaPages(fw, contents.main->address, main.size(), "main program");
+    EXPECT_EQ(std::vector<uint8_t>(mainPages.begin(), mainPages.begin() + main.size()), main) << "main program";
     uint32_t mainWordSum = 0;
-    for (size_t i = 0; i + 4 <= contents.main->data.size(); i += 4)
-        mainWordSum += LoadLe32(contents.main->data.data() + i);
+    for (size_t i = 0; i + 4 <= main.size(); i += 4)
+        mainWordSum += LoadLe32(mainPages.data() + i);
 
     const uint16_t mainSector = static_cast<uint16_t>((contents.main->address - 0x40000000u) / 4096);
     uint16_t voiceSector = 0xFFFF, mapSector = 0xFFFF;
     uint32_t voiceLength = 0xFFFFFFFF, voiceSum = 0xFFFFFFFF, mapLength = 0xFFFFFFFF, mapSum = 0xFFFFFFFF;
     if (contents.voice) {
-        const std::vector<uint8_t> voice = WholePages(contents.voice->data);
-        EXPECT_EQ(FlashBytes(fw, contents.voice->address, voice.size()), voice) << "voice data";
+        const std::vector<uint8_t>& voice = contents.voice->data;
+        const std::vector<uint8_t> pages = AreaPages(fw, contents.voice->address, voice.size(), "voice data");
+        EXPECT_EQ(std::vector<uint8_t>(pages.begin(), pages.begin() + voice.size()), voice) << "voice data";
         voiceSector = static_cast<uint16_t>((contents.voice->address - 0x40000000u) / 4096);
-        voiceLength = static_cast<uint32_t>(contents.voice->data.size());
-        voiceSum = ChunkSums(contents.voice->data);
+        voiceLength = static_cast<uint32_t>(voice.size());
+        voiceSum = ChunkSums(pages);
     }
     if (contents.map) {
-        // The map goes out as the random block and its whole pages of data; a
-        // tail shorter than a page is not written, but counts in the sum.
+        // The map goes out as the random block followed by its data.
         const size_t mapSize = contents.map->data.size();
-        const size_t written = mapSize / 256 * 256;
-        const std::vector<uint8_t> flash = FlashBytes(fw, contents.map->address, 256 + written);
+        const std::vector<uint8_t> pages = AreaPages(fw, contents.map->address, 256 + mapSize, "map image");
         MapRandomBlock random;
-        std::memcpy(random.data(), flash.data(), 256);
+        std::memcpy(random.data(), pages.data(), 256);
         EXPECT_NE(std::vector<uint8_t>(random.begin(), random.end()), std::vector<uint8_t>(256, 0xFF));
         const MapKey key = DeriveMapKey(random);
         std::vector<uint8_t> scrambled = contents.map->data;
         for (size_t j = 0; j < std::min<size_t>(contents.mapScrambleLength, mapSize); ++j)
             scrambled[j] ^= key[j % 16];
-        EXPECT_EQ(std::vector<uint8_t>(flash.begin() + 256, flash.end()),
-                  std::vector<uint8_t>(scrambled.begin(), scrambled.begin() + written))
+        EXPECT_EQ(std::vector<uint8_t>(pages.begin() + 256, pages.begin() + 256 + mapSize), scrambled)
             << "map data scrambled with the key of its random block";
-        std::vector<uint8_t> image(256 + mapSize);
-        std::memcpy(image.data(), random.data(), 256);
-        std::memcpy(image.data() + 256, scrambled.data(), mapSize);
         mapSector = static_cast<uint16_t>((contents.map->address - 0x40000000u) / 4096);
         mapLength = static_cast<uint32_t>(256 + mapSize);
-        mapSum = ChunkSums(image);
+        mapSum = ChunkSums(pages);
     }
 
     ASSERT_TRUE(fw.HasAreaTable());
@@ -92,7 +99,7 @@ void ExpectFlashHolds(const SimFirmware& fw, const PackageSpec& contents)
     const std::vector<uint32_t> d = BlockWords(fw, kDescriptorAddress);
     EXPECT_EQ(d[0], 0x86017618u);
     EXPECT_EQ(d[3], 0x40010000u);
-    EXPECT_EQ(d[5], contents.main->data.size());
+    EXPECT_EQ(d[5], main.size());
     EXPECT_EQ(d[7] + mainWordSum, 0u);
 }
 
@@ -203,17 +210,50 @@ TEST(UpdateRun, UnalignedAreaIsWrittenOnlyIntoErasedFlash)
     EXPECT_EQ(FlashBytes(harness.Firmware(0), 0x40010800u, 0x2000), contents.main->data);
 }
 
-// A map size that is not a whole number of pages: its sum runs over the
-// whole last page, whose bytes past the map count as erased flash whatever
-// the memory behind the map image holds.
-TEST(UpdateRun, PartialMapPageSumsItsTailAsErasedFlash)
+// Areas whose sizes are not whole pages, one of them shorter than a page:
+// every page their bytes touch is written, the last one completed with
+// erased-flash bytes, and the control blocks carry the lengths and sums of
+// what flash then holds.
+TEST(UpdateRun, AreasOfPartialPagesAreWrittenWhole)
+{
+    struct Case {
+        const char* shows;
+        size_t main, voice, map;
+    };
+    const Case cases[] = {
+        {"main 4400 bytes, voice shorter than a page, map with a partial page", 4400, 100, 0x1F40},
+        {"main shorter than a page, voice and map with partial pages", 200, 0x7F1, 0x133},
+        {"map data shorter than a page", 0x1000, 0x800, 0x10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shows);
+        EngineHarness harness("devices=2");
+        PackageSpec contents = ThreeAreaSpec();
+        contents.main->data = PatternBytes(c.main, 21);
+        contents.voice->data = PatternBytes(c.voice, 22);
+        contents.map->data = PatternBytes(c.map, 23);
+        contents.mapScrambleLength = 0x100;
+        ASSERT_TRUE(harness.Install(contents));
+        RunWorker(harness);
+        EXPECT_TRUE(harness.Messages().empty()) << harness.Messages().front();
+        EXPECT_EQ(harness.page.LastStatus().rfind("升级成功", 0), 0u) << harness.page.LastStatus();
+        for (int device = 0; device < 2; ++device) {
+            SCOPED_TRACE(device);
+            ExpectFlashHolds(harness.Firmware(device), contents);
+        }
+    }
+}
+
+// The map image's last page is sent whole; what the buffer holds behind that
+// page is neither sent nor counted.
+TEST(UpdateRun, MapImageBehindItsLastPageIsNeverRead)
 {
     EngineHarness harness("devices=1");
     PackageSpec contents = ThreeAreaSpec();
     contents.map->data = PatternBytes(0x1F40, 12);
     ASSERT_TRUE(harness.Install(contents));
-    const uint32_t meaningful = 256 + 0x1F40;
-    std::memset(g_mapImage.get() + meaningful, 0xA5, g_mapImageCapacity - meaningful);
+    const uint32_t lastPageEnd = (256 + 0x1F40 + 255) / 256 * 256;
+    std::memset(g_mapImage.get() + lastPageEnd, 0xA5, g_mapImageCapacity - lastPageEnd);
     RunWorker(harness);
     EXPECT_TRUE(harness.Messages().empty());
     ExpectFlashHolds(harness.Firmware(0), contents);

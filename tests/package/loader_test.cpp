@@ -31,6 +31,13 @@ constexpr char kReadError[] = "读取文件数据错误，请重试！";
 constexpr char kPackingInfo[] = "读取文件打包信息出错，请确认！";
 constexpr char kMapPastFlash[] = "检测到地图文件超出FLASH空间！";
 constexpr char kNoMapMemory[] = "升级文件无法得到足够的内存，请重试！";
+// The package checks the update makes, run at load time as well.
+constexpr char kTooSmall[] = "文件参数错误，必须大于128字节！";
+constexpr char kNotAligned[] = "文件参数错误，必须是256字节对齐！";
+constexpr char kAddressBad[] = "读取文件地址错误！";
+constexpr char kMainMissing[] = "必须升级主程序！";
+constexpr char kMainCheckFailed[] = "校验区域3数据失败!";
+constexpr char kMapCheckFailed[] = "校验区域1数据失败!";
 constexpr char kConnectDevice[] = "请确认已连接设备！";
 
 constexpr uint32_t kTicks = 4242;
@@ -138,13 +145,16 @@ TEST_F(PackageLoad, WithoutMapThereIsNoMapImage)
 {
     PackageSpec contents = SamplePackageSpec();
     contents.map.reset();
-    contents.editHeader = [](PackageHeader& h) { h.mapAddress = 0xFFFFFFFF; };  // would fail the map checks
+    // Too close to the window's end for a random block: would fail the map checks.
+    contents.editHeader = [](PackageHeader& h) { h.mapAddress = 0x40800000 - 0x80; };
     WritePackage(contents);
     ASSERT_TRUE(Load());
     EXPECT_EQ(g_mapImage, nullptr);
     EXPECT_EQ(g_packageHeader.mapSize, kAreaAbsent);
 }
 
+// Such a payload is refused by the package checks; the summary made before
+// them shows its header read as zeros past the payload's end.
 TEST_F(PackageLoad, PayloadShorterThanTheHeaderReadsAsZeros)
 {
     std::vector<uint8_t> payload(20, 0);
@@ -156,12 +166,17 @@ TEST_F(PackageLoad, PayloadShorterThanTheHeaderReadsAsZeros)
         file.push_back(payload[i] ^ (i < 10 ? key[511 - i] : key[i]));
     WriteBytesToFile(PackagePath(), file);
 
-    ASSERT_TRUE(Load());
-    EXPECT_EQ(m_summary,
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(Messages(), std::vector<std::string>{kTooSmall});
+    EXPECT_EQ(g_packageData, nullptr);
+
+    LoadedPackage package;
+    EXPECT_STREQ(ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(1), &package), kTooSmall);
+    EXPECT_EQ(package.summary,
               "\r\nSolution:KT7.0\r\nUpdate Time:2026\r\nSoftware Ver:SW1.12\r\nFirmware Ver:\r\nVoice Ver:\r\n"
               "Data Ver:");
-    EXPECT_EQ(g_packageLength, 20u);
-    EXPECT_EQ(g_packageHeader.mainSize, 0u);
+    EXPECT_EQ(package.length, 20u);
+    EXPECT_EQ(package.header.mainSize, 0u);
 }
 
 struct FailureCase {
@@ -203,6 +218,17 @@ TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
         {"map offset far outside the payload", package([](PackageHeader& h) { h.mapOffset = 0xFFFFFF00u; }),
          kPackingInfo},
         {"map image not allocated", sample, kNoMapMemory, 1},
+        {"file of exactly the size limit passes the limit, not the alignment",
+         [sample](const std::string& path) {
+             sample(path);
+             SetLength(path, 0x7F00000);
+         },
+         kNotAligned},
+        {"main check byte", package([](PackageHeader& h) { h.mainCheck ^= 0x10; }), kMainCheckFailed},
+        {"map check byte", package([](PackageHeader& h) { h.mapCheck ^= 0x10; }), kMapCheckFailed},
+        {"voice before main", package([](PackageHeader& h) { h.voiceAddress = h.mainAddress - 0x1000; }),
+         kAddressBad},
+        {"no main program", package([](PackageHeader& h) { h.mainSize = kAreaAbsent; }), kMainMissing},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -229,8 +255,13 @@ TEST_F(PackageLoad, SizeLimitAndMapWindowBoundariesAreAccepted)
         std::function<void(PackageSpec&)> edit;
         uint64_t fileLength;  // 0: as built
     };
+    // A file of exactly the limit can't keep the payload in whole pages; the
+    // largest one that does is a page shorter.
+    constexpr uint64_t kLargest = 0x7F00000 - 128;
     const Case cases[] = {
-        {"file of exactly the limit", [](PackageSpec&) {}, 0x7F00000},
+        {"file one page short of the limit",
+         [](PackageSpec& s) { s.editPayload = [](std::vector<uint8_t>& p) { p.resize(kLargest - 1024, 0xFF); }; },
+         kLargest},
         {"map with random block ending at the window's end",
          [](PackageSpec& s) { s.map->address = 0x40800000 - 0x400 - 256; }, 0},
         {"map of size 0", [](PackageSpec& s) { s.map->data.clear(); }, 0},
@@ -240,11 +271,9 @@ TEST_F(PackageLoad, SizeLimitAndMapWindowBoundariesAreAccepted)
         PackageSpec contents = SamplePackageSpec();
         c.edit(contents);
         WritePackage(contents);
-        if (c.fileLength)
-            SetLength(PackagePath(), c.fileLength);
         m_prompter.Clear();
         EXPECT_TRUE(Load());
-        EXPECT_TRUE(Messages().empty());
+        EXPECT_EQ(Messages(), std::vector<std::string>{});
         EXPECT_NE(g_mapImage, nullptr);
         if (c.fileLength) {
             EXPECT_EQ(g_packageLength, c.fileLength - 1024);

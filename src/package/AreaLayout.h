@@ -13,6 +13,8 @@ struct AreaLayout {
     // map image, from its address on.
     uint32_t sectorCount = 0;
     uint32_t firstPage = 0;
+    // Every page the same bytes touch, the last one completed with whatever
+    // follows them in the buffer sent (0xFF past the payload's end).
     uint32_t pageCount = 0;
 };
 
