@@ -110,7 +110,11 @@ std::vector<uint8_t> BuildPackageFile(const PackageSpec& contents)
 
 bool WritePackageFile(const std::string& path, const PackageSpec& contents, std::string* error)
 {
-    std::vector<uint8_t> bytes = BuildPackageFile(contents);
+    return WritePackageBytes(path, BuildPackageFile(contents), error);
+}
+
+bool WritePackageBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
+{
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
         if (error)

@@ -53,3 +53,5 @@ std::vector<uint8_t> BuildPackageFile(const PackageSpec& contents);
 // Writes BuildPackageFile(contents) to `path`. On failure returns false and puts
 // a reason into `error` (when given).
 bool WritePackageFile(const std::string& path, const PackageSpec& contents, std::string* error = nullptr);
+// Writes a package file already built.
+bool WritePackageBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error = nullptr);

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "PackOptions.h"
+#include "package/MapImage.h"
+#include "package/PackageParser.h"
+#include "package/PackageWriter.h"
 
 int main(int argc, char** argv)
 {
@@ -19,7 +22,15 @@ int main(int argc, char** argv)
         std::fputs(kPackUsage, stdout);
         return 0;
     }
-    if (!WritePackageFile(options.outPath, options.contents, &error)) {
+    // The bytes go through the updater's own loader and checks before they
+    // are written, so that a package it would refuse never lands on disk.
+    const std::vector<uint8_t> file = BuildPackageFile(options.contents);
+    LoadedPackage loaded;
+    if (const char* refusal = ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(0), &loaded)) {
+        std::fprintf(stderr, "kt7-pack: the updater would refuse this package, nothing written: %s\n", refusal);
+        return 1;
+    }
+    if (!WritePackageBytes(options.outPath, file, &error)) {
         std::fprintf(stderr, "kt7-pack: %s\n", error.c_str());
         return 1;
     }

@@ -50,3 +50,19 @@ expect("unwritable output" 1 "cannot create" --out ${WORK}/no/such/dir/x.dat --m
 if(EXISTS ${WORK}/x.dat)
   message(FATAL_ERROR "a refused command line wrote a file")
 endif()
+
+# Packages the updater would refuse: a one-line message with the check's own
+# text, exit code 1, and no file, not even over an existing one.
+file(WRITE ${WORK}/kept.dat "an earlier package")
+expect("voice in main's sector" 1 "would refuse this package.*读取文件地址错误！\n$" --out ${WORK}/kept.dat
+       --main ${WORK}/main.bin@0x40010000 --voice ${WORK}/voice.bin@0x40010800 --seed 5)
+file(READ ${WORK}/kept.dat kept)
+if(NOT kept STREQUAL "an earlier package")
+  message(FATAL_ERROR "a refused package replaced the existing file")
+endif()
+expect("voice before main" 1 "读取文件地址错误！" --out ${WORK}/refused.dat
+       --main ${WORK}/main.bin@0x40020000 --voice ${WORK}/voice.bin@0x40010000)
+expect("no main program" 1 "必须升级主程序！" --out ${WORK}/refused.dat --voice ${WORK}/voice.bin@0x40020000)
+if(EXISTS ${WORK}/refused.dat)
+  message(FATAL_ERROR "a package the updater would refuse was written")
+endif()
