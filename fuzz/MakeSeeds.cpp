@@ -124,9 +124,27 @@ std::vector<NamedPackage> Packages()
     add("map_offset_past_payload", mapOutside);
 
     PackageSpec shortVoice = AllAreas();
-    shortVoice.voice = Area(0x30, 0x40020000, 2, "S0");  // no whole page: its write fails
+    shortVoice.voice = Area(0x30, 0x40020000, 2, "S0");  // shorter than a page: written as one page
     shortVoice.keyBlock = ZeroKey();
     add("voice_shorter_than_a_page", shortVoice);
+
+    // No area in whole pages: every last page is written completed.
+    PackageSpec partial = AllAreas();
+    partial.main = Area(0x1130, 0x40010000, 10, "V1.3");
+    partial.voice = Area(0x64, 0x40020000, 11, "S3");
+    partial.map = Area(0x777, 0x40030000, 12, "D5");
+    partial.keyBlock = ZeroKey();
+    add("partial_pages", partial);
+
+    // One flipped payload byte: the loader refuses it with the check's message.
+    PackageSpec flipped = AllAreas();
+    flipped.editPayload = [](Bytes& payload) { payload[0x200] ^= 0x01; };
+    add("main_byte_flipped", flipped);
+
+    PackageSpec emptyVoice = AllAreas();
+    emptyVoice.voice = Area(0, 0x40020000, 2, "S0");
+    emptyVoice.keyBlock = ZeroKey();
+    add("voice_empty", emptyVoice);
 
     PackageSpec headerOnly;
     headerOnly.keyBlock = ZeroKey();
@@ -269,6 +287,14 @@ int main(int argc, char** argv)
         {"main_not_page_aligned", "main_not_page_aligned", UpdateSetup(0, 0x5512, 0, 0, 0, 15)},
         // Only the second device, of the other command set, takes part.
         {"first_device_gone_before_start", "all_areas_plain", UpdateSetup(7, 0xFFFF, 0, 0, 0, 15)},
+        {"partial_pages_two_devices", "partial_pages", UpdateSetup(1, 0x5512, 0, 0, 0, 15)},
+        {"main_byte_flipped", "main_byte_flipped", UpdateSetup(0, 0x5512, 0, 0, 0, 15)},
+        {"voice_empty", "voice_empty", UpdateSetup(0, 0x5512, 0, 0, 0, 15)},
+        // An old boot loader is refreshed and read back first.
+        {"bootloader_refresh_two_devices", "all_areas_plain", UpdateSetup(1 | 8, 0x5512, 0, 0, 0, 15)},
+        {"bootloader_page_kept_wrong_once", "partial_pages", UpdateSetup(1 | 8 | 16, 0x5512, 0, 1, 3, 15)},
+        {"bootloader_page_kept_wrong_twice", "all_areas_plain", UpdateSetup(8 | 16 | 32, 0x5512, 0, 0, 11, 15)},
+        {"bootloader_device_lost_in_read_back", "all_areas_plain", UpdateSetup(1 | 2 | 8, 0x0000, 0, 1, 30, 15)},
     };
     for (const Run& run : runs)
         for (const NamedPackage& p : packages)

@@ -1,17 +1,20 @@
 // A package file's bytes through the loading sequence, the summary, the map
 // image and the offline checks. Beyond what the sanitizers see, it checks
-// that loading is deterministic and that a package the checks accept lays
-// out its areas inside the flash window, apart from each other, inside the
-// erased sectors and inside the buffers the engine sends them from.
+// that loading is deterministic, that the loader refuses every package the
+// update's checks refuse, with their message, and that a package it accepts
+// lays out its areas inside the flash window, apart from each other, inside
+// the erased sectors and inside the buffers the engine sends them from, every
+// byte of every area in a page that is written.
 
 #include <cstring>
 #include <string>
 
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
-#include "engine/AreaLayout.h"
-#include "engine/PackageCheck.h"
+#include "engine/AreaValues.h"
 #include "engine/ProcessState.h"
+#include "package/AreaLayout.h"
+#include "package/PackageChecks.h"
 #include "package/PackageParser.h"
 #include "platform/FlashGeometry.h"
 #include "platform/Prompter.h"
@@ -99,8 +102,10 @@ struct SectorRange {
 };
 
 // For a package the checks let through: what the engine will erase and write.
-SectorRange CheckAreaLayout(const AreaLayout& area, uint64_t sourceLength)
+SectorRange CheckAreaLayout(const AreaLayout& area, uint64_t areaLength, uint64_t sourceLength)
 {
+    FUZZ_CHECK(uint64_t(area.pageCount) * kPageSize >= areaLength && area.pageCount > 0,
+               "an area's last bytes are not written");
     FUZZ_CHECK(area.firstSector >= (kAreaWindowStart - kFlashBase) / kSectorSize,
                "an area starts in the boot loader's sectors");
     const uint64_t sectorEnd = uint64_t(area.firstSector) + area.sectorCount;
@@ -120,13 +125,13 @@ void CheckAcceptedPackage(const LoadedPackage& p)
     SectorRange ranges[3];
     int count = 0;
     if (layout.map.present)
-        ranges[count++] = CheckAreaLayout(layout.map, p.mapImageCapacity);
+        ranges[count++] = CheckAreaLayout(layout.map, uint64_t(h.mapSize) + kMapRandomBlockSize, p.mapImageCapacity);
     if (layout.voice.present) {
         FUZZ_CHECK(h.voiceOffset <= p.length, "the voice data start past the payload");
-        ranges[count++] = CheckAreaLayout(layout.voice, p.length - h.voiceOffset);
+        ranges[count++] = CheckAreaLayout(layout.voice, h.voiceSize, p.capacity - h.voiceOffset);
     }
     FUZZ_CHECK(h.mainOffset <= p.length, "the main program starts past the payload");
-    ranges[count++] = CheckAreaLayout(layout.main, p.length - h.mainOffset);
+    ranges[count++] = CheckAreaLayout(layout.main, h.mainSize, p.capacity - h.mainOffset);
     for (int i = 0; i < count; ++i)
         for (int k = i + 1; k < count; ++k)
             FUZZ_CHECK(ranges[i].end <= ranges[k].first || ranges[k].end <= ranges[i].first,
@@ -150,13 +155,24 @@ int FuzzPackageLoad(const uint8_t* data, size_t size)
     FUZZ_CHECK((failure == nullptr) == (again == nullptr), "two loads of the same bytes disagree");
     if (failure) {
         FUZZ_CHECK(*failure != '\0', "a load failure without a message");
+        FUZZ_CHECK(again && std::strcmp(failure, again) == 0, "two loads of the same bytes fail differently");
+        // The package checks come last: a package they refuse is otherwise
+        // whole, and they judge it the same way when it is installed.
+        if (CheckPackage(first.data.get(), first.length, first.header) == failure) {
+            CheckLoadedShape(first, size);
+            CheckLoadIsDeterministic(first, second);
+            InstallLoadedPackage(std::move(first));
+            FUZZ_CHECK(CheckLoadedPackage() == failure, "the loaded package is judged differently");
+            ResetProcessState();
+        }
         return 0;
     }
     CheckLoadedShape(first, size);
     CheckLoadIsDeterministic(first, second);
 
     const std::string verdict = CheckPackage(first.data.get(), first.length, first.header);
-    if (verdict.empty()) {
+    FUZZ_CHECK(verdict.empty(), "a package the checks refuse was loaded");
+    {
         // The engine computes these only for a package the checks let through.
         uint32_t lengths[2][3], sums[2][3];
         ComputeAreaValues(first.data.get(), first.length, first.header, first.mapImage.get(),

@@ -1,36 +1,48 @@
 // A package through a whole update against one or two instant simulated
-// devices on a virtual clock, with an optional fault. The run must end (done
-// flag raised, bounded virtual time), a package the offline checks refuse
-// must never reach a device's flash, and an update reported as successful
-// must have left every device with exactly the package's areas and no
-// firmware fault.
+// devices on a virtual clock, with an optional fault, after an optional
+// boot-loader refresh. The loader refuses exactly the packages the update's
+// checks refuse; the run must end (done flag raised, bounded virtual time), a
+// package the checks refuse must never reach a device's flash even when it is
+// installed all the same, no page is ever written into unerased flash, and an
+// update reported as successful must have left every device with every byte
+// of the package's areas and no firmware fault. A boot-loader refresh that
+// succeeds left the image on every attached device; one whose read-back still
+// differs after the second write fails, and the update does not start.
 //
 // Input: an 8-byte set-up, then the package file.
 //   0     flags: bit 0 two devices; bit 1 inject the fault; bit 2 the second
-//         device uses the other command set
+//         device uses the other command set; bit 3 the boot loader is old
+//         and is refreshed first; bit 4 the device the fault hits (byte 4)
+//         keeps a boot-loader page wrong (page: bytes 5-6 modulo the image's
+//         pages), once, or with bit 5 twice
 //   1-2   release number of the first device (little-endian)
 //   3     fault: 0 unplug, 1 stall, 2 no re-attach after the reset
 //   4     device the fault hits (low bit)
 //   5-6   reports after which an unplug or stall strikes
 //   7     re-attach delay after a reset, in units of 100 ms
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
-#include "engine/AreaLayout.h"
+#include "bootloader/BootloaderRefresh.h"
 #include "engine/ControlBlocks.h"
-#include "engine/PackageCheck.h"
 #include "engine/ProcessState.h"
 #include "engine/ProgressPage.h"
 #include "engine/UpdateRun.h"
 #include "hid/CommandSet.h"
 #include "hid/Protocol.h"
 #include "hid/ReleaseProbe.h"
+#include "package/AreaLayout.h"
+#include "package/PackageChecks.h"
 #include "package/PackageParser.h"
 #include "platform/FlashGeometry.h"
+#include "platform/ProgramDirectory.h"
 #include "platform/Prompter.h"
 #include "platform/Services.h"
 #include "sim/SimulatedBackend.h"
@@ -64,7 +76,53 @@ struct Setup {
     int faultDevice = 0;
     uint16_t faultAfter = 0;
     uint32_t reattachMs = 0;
+    bool oldBootloader = false;
+    bool badBootPage = false;
+    bool badBootPageTwice = false;
 };
+
+// 12 pages, the last one partial.
+constexpr size_t kBootloaderImageLength = 3000;
+constexpr uint32_t kBootloaderImagePages = (kBootloaderImageLength + kPageSize - 1) / kPageSize;
+
+// The boot-loader image the refresh reads, in a folder of this process's own.
+class BootloaderImageFolder {
+public:
+    BootloaderImageFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kt7-fuzz-XXXXXX").string();
+        FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr, "cannot make a folder for the boot-loader image");
+        m_path = pattern + "/";
+        m_padded.assign(kBootloaderImagePages * kPageSize, 0xFF);
+        uint32_t state = 7;
+        for (size_t i = 0; i < kBootloaderImageLength; ++i) {
+            state = state * 1103515245u + 12345u;
+            m_padded[i] = static_cast<uint8_t>(state >> 16);
+        }
+        std::FILE* file = std::fopen((m_path + kBootloaderImageName).c_str(), "wb");
+        FUZZ_CHECK(file && std::fwrite(m_padded.data(), 1, kBootloaderImageLength, file) == kBootloaderImageLength &&
+                       std::fclose(file) == 0,
+                   "cannot write the boot-loader image");
+    }
+    ~BootloaderImageFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    const std::string& Path() const { return m_path; }
+    // The image as a device holds it: padded with 0xFF to whole pages.
+    const std::vector<uint8_t>& Padded() const { return m_padded; }
+
+private:
+    std::string m_path;
+    std::vector<uint8_t> m_padded;
+};
+
+const BootloaderImageFolder& ImageFolder()
+{
+    static const BootloaderImageFolder folder;
+    return folder;
+}
 
 Setup ReadSetup(FuzzInput& input)
 {
@@ -73,6 +131,9 @@ Setup ReadSetup(FuzzInput& input)
     s.twoDevices = flags & 1;
     s.fault = flags & 2;
     s.mixedSets = flags & 4;
+    s.oldBootloader = flags & 8;
+    s.badBootPage = flags & 16;
+    s.badBootPageTwice = flags & 32;
     s.release = input.Le16();
     s.faultKind = input.Byte() % 3;
     s.faultDevice = input.Byte() & 1;
@@ -95,6 +156,8 @@ SimConfig ConfigFor(const Setup& s)
         config.releases.push_back(IsGeneric(s.release) ? 0x0123 : kGenericReleaseAlt);
     config.timing = SimTiming::Instant;
     config.reattachMs = s.reattachMs;
+    if (s.oldBootloader)
+        config.versionText = "A107";
     if (s.fault) {
         const SimReportFault fault{s.faultDevice % config.devices, s.faultAfter};
         if (s.faultKind == 0)
@@ -107,7 +170,9 @@ SimConfig ConfigFor(const Setup& s)
     return config;
 }
 
-// An area is written from the page its address lies in.
+// An area is written from the page its address lies in, up to the end of the
+// page its last byte lies in: the expected bytes run on into the buffer's
+// slack (0xFF) past the payload.
 void ExpectFlash(const SimFirmware& firmware, const AreaLayout& area, const uint8_t* expected, const char* reason)
 {
     std::vector<uint8_t> actual(uint64_t(area.pageCount) * kPageSize);
@@ -151,17 +216,46 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
     SimulatedBackend backend(ConfigFor(setup), clock);
     ScopedServices services({.hid = &backend, .clock = &clock, .prompter = &prompter, .diagnostics = &diagnostics});
 
-    // The loader's part: a package it refuses never gets to an update.
+    // The loader's part: it refuses every package the update's checks
+    // refuse. One refused by its own earlier checks never gets to an update;
+    // one refused by the update's checks is whole, and is installed all the
+    // same so that the run's own checks are tried on it too.
     const MapRandomBlock random = MakeMapRandomBlock(clock.TickCount());
     LoadedPackage package, reference;
-    if (ParsePackageFile(file, fileSize, random, &package) != nullptr)
-        return 0;
+    const char* loadFailure = ParsePackageFile(file, fileSize, random, &package);
     ParsePackageFile(file, fileSize, random, &reference);
     const std::string verdict = CheckPackage(reference.data.get(), reference.length, reference.header);
+    if (loadFailure && verdict != loadFailure)
+        return 0;
+    FUZZ_CHECK((loadFailure == nullptr) == verdict.empty(), "the loader accepted a package the checks refuse");
     InstallLoadedPackage(std::move(package));
 
     char releaseText[kReleaseTextSize] = {};
     SelectCommandSet(ProbeDeviceRelease(releaseText));
+
+    const bool healthy = !setup.fault && !(setup.twoDevices && setup.mixedSets) && setup.reattachMs < 14000;
+    if (setup.oldBootloader && verdict.empty()) {
+        const BootloaderImageFolder& image = ImageFolder();
+        SetProgramDirectory(image.Path());
+        if (setup.badBootPage)
+            backend.Firmware(setup.faultDevice % backend.DeviceCount())
+                .SetBadPage(setup.faultAfter % kBootloaderImagePages, setup.badBootPageTwice ? 2 : 1);
+        const int refreshed = UpdateBootloader();
+        if (healthy)
+            FUZZ_CHECK(refreshed == (setup.badBootPage && setup.badBootPageTwice ? 0 : 1),
+                       "the refresh's outcome does not follow from the stored boot loader");
+        if (!refreshed) {
+            // The front end stops here: no reset, no update.
+            ResetProcessState();
+            return 0;
+        }
+        for (int d = 0; d < backend.DeviceCount(); ++d)
+            if (backend.IsAttached(d)) {
+                std::vector<uint8_t> stored(image.Padded().size());
+                backend.Firmware(d).ReadFlash(0, stored.data(), stored.size());
+                FUZZ_CHECK(stored == image.Padded(), "a refreshed boot loader differs from its image");
+            }
+    }
 
     QuietPage page;
     FUZZ_CHECK(UpdateThreadProc(&page) == 1, "the worker's routine returns 1");
@@ -171,11 +265,11 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
 
     const bool succeeded = page.status.rfind(kSuccessPrefix, 0) == 0;
     // Faults and a slow re-attach bring their own failures; without them the
-    // outcome follows from the package alone. An area shorter than one page
-    // writes no page, and a write of no pages counts as a failed write.
-    const PackageLayout layout = LayoutOf(reference.header);
-    const bool writesEveryArea = layout.main.pageCount > 0 && (!layout.voice.present || layout.voice.pageCount > 0);
-    const bool healthy = !setup.fault && !(setup.twoDevices && setup.mixedSets) && setup.reattachMs < 14000;
+    // outcome follows from the package alone: every area the checks let
+    // through is written, however short.
+    for (int d = 0; d < backend.DeviceCount(); ++d)
+        for (const std::string& fault : backend.Firmware(d).Faults())
+            FUZZ_CHECK(fault.rfind("write into unerased flash", 0) != 0, "a page was written into unerased flash");
     if (!verdict.empty()) {
         FUZZ_CHECK(!succeeded, "a refused package was reported as written");
         for (int d = 0; d < backend.DeviceCount(); ++d)
@@ -184,7 +278,7 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
         const std::vector<std::string> messages = prompter.Messages();
         if (healthy)
             FUZZ_CHECK(!messages.empty() && messages.back() == verdict, "the refusal did not show the check's message");
-    } else if (healthy && writesEveryArea) {
+    } else if (healthy) {
         FUZZ_CHECK(succeeded, "a sound package on healthy devices failed to update");
     }
     if (succeeded) {
