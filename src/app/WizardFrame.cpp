@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 #include "app/DialogFont.h"
+#include "backends/BackendSelection.h"
 
 namespace {
 
@@ -16,7 +17,11 @@ constexpr int kBannerY = 7;
 
 QString PageCaption()
 {
-    return QString::fromUtf8("预警仪升级工具（适用KT7.0方案）");
+    QString caption = QString::fromUtf8("预警仪升级工具（适用KT7.0方案）");
+    // Simulated devices must never pass for a real update.
+    if (SimulatedDevicesInUse())
+        caption += QString::fromUtf8(" [模拟设备]");
+    return caption;
 }
 
 DialogUnits SetUpWizardFrame(QDialog& page)

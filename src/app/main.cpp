@@ -36,5 +36,9 @@ int main(int argc, char** argv)
     ScopedServices installed(services);
 
     CVornelApp app;
-    return app.InitInstance();
+    int exitCode = app.InitInstance();
+    const bool finished = FinishHidBackend(*backend, &error);
+    if (!finished)
+        std::fprintf(stderr, "kt7-updater: %s\n", error.c_str());
+    return ExitCodeAfterFinish(exitCode, finished);
 }

@@ -17,11 +17,33 @@ std::unique_ptr<HidBackend> CreateHidBackend(Clock& clock, std::string* error)
         return nullptr;
     auto backend = std::make_unique<SimulatedBackend>(config, clock);
     // A flash image that can't be used would silently start from an erased
-    // device; refuse instead, so nothing runs on the wrong assumption.
+    // device, and files that can't be written would lose the run's result;
+    // refuse instead, so nothing runs on the wrong assumption.
     if (!backend->StartError().empty()) {
         if (error)
             *error = std::string(kSimulateVariable) + ": " + backend->StartError();
         return nullptr;
     }
     return backend;
+}
+
+bool SimulatedDevicesInUse()
+{
+    return std::getenv(kSimulateVariable) != nullptr;
+}
+
+bool FinishHidBackend(HidBackend& backend, std::string* error)
+{
+    auto* simulated = dynamic_cast<SimulatedBackend*>(&backend);
+    std::string reason;
+    if (!simulated || simulated->Finish(&reason))
+        return true;
+    if (error)
+        *error = std::string(kSimulateVariable) + ": could not save the simulated devices' files: " + reason;
+    return false;
+}
+
+int ExitCodeAfterFinish(int runExitCode, bool finished)
+{
+    return finished || runExitCode != 0 ? runExitCode : kExitSimulationNotSaved;
 }

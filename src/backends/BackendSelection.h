@@ -11,5 +11,24 @@
 
 inline constexpr const char kSimulateVariable[] = "KT7_SIMULATE";
 
-// Null with *error set when the simulation settings are bad.
+// The exit code of a run on simulated devices that went well but whose
+// flash images or trace could not be saved: its result cannot be trusted.
+inline constexpr int kExitSimulationNotSaved = 74;
+
+// Null with *error set when the simulation settings are bad, including a
+// flash= that is not an existing folder or a trace= that cannot be created.
 std::unique_ptr<HidBackend> CreateHidBackend(Clock& clock, std::string* error);
+
+// True when the front ends work on simulated devices; they say so, so that a
+// stray variable cannot pass for a real update.
+bool SimulatedDevicesInUse();
+
+// Ends the work on the backend: simulated devices save their flash images
+// and trace now. False with *error ("KT7_SIMULATE: could not save …") when
+// something was not written completely; always true for real devices.
+bool FinishHidBackend(HidBackend& backend, std::string* error);
+
+// The exit code of a run whose own code is `runExitCode`, once its backend
+// was finished with `finished`: a run that failed keeps its code, one that
+// succeeded without its files becomes kExitSimulationNotSaved.
+int ExitCodeAfterFinish(int runExitCode, bool finished);

@@ -1,36 +1,18 @@
 #include "bootloader/BootloaderRefresh.h"
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
-#include <system_error>
 
 #include "bootloader/BootloaderReadBack.h"
 #include "hid/HidCommands.h"
 #include "platform/Diagnostics.h"
 #include "platform/FlashGeometry.h"
 #include "platform/ProgramDirectory.h"
+#include "platform/RegularFile.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// The file's length, or -1 when it has none (a directory, an unseekable file).
-int64_t FileLength(std::FILE* file)
-{
-    if (fseeko(file, 0, SEEK_END) != 0)
-        return -1;
-    off_t length = ftello(file);
-    if (length < 0 || fseeko(file, 0, SEEK_SET) != 0)
-        return -1;
-    return int64_t(length);
-}
 
 // Erases the boot loader's sectors and writes the image on every device; the
 // byte count written, or -1.
@@ -69,9 +51,9 @@ int WriteBootloaderImage()
 {
     const std::string path = GetProgramDirectory() + kBootloaderImageName;
 
-    std::error_code error;
-    FilePtr file(std::filesystem::is_directory(path, error) ? nullptr : std::fopen(path.c_str(), "rb"));
-    int64_t length = file ? FileLength(file.get()) : -1;
+    // A folder or a special file is as good as no image.
+    RegularFile file(path);
+    int64_t length = file.Length();
     if (length < 0) {
         DiagPrintf("Can't open file %s\n", path.c_str());
         return 0;
@@ -100,7 +82,7 @@ int WriteBootloaderImage()
     }
     std::memset(image.get(), 0xFF, padded + 4);
     // A short read would put 0xFF where the boot loader has code.
-    if (std::fread(image.get(), 1, fileLength, file.get()) != fileLength) {
+    if (file.Read(image.get(), fileLength) != ssize_t(fileLength)) {
         DiagPrintf("Can't open file %s\n", path.c_str());
         return 0;
     }

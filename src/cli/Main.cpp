@@ -10,6 +10,19 @@
 #include "platform/ProgramDirectory.h"
 #include "platform/Services.h"
 
+namespace {
+
+int RunCommand(const CliOptions& options)
+{
+    if (options.verb == "list")
+        return RunListCommand();
+    if (options.verb == "info")
+        return RunInfoCommand(options);
+    return RunUpdateCommand();
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     std::string error;
@@ -31,11 +44,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kt7-flash: %s\n", error.c_str());
         return kExitUsage;
     }
+    if (SimulatedDevicesInUse())
+        std::fprintf(stderr, "kt7-flash: %s is set: simulated devices [模拟设备], no real device is used\n",
+                     kSimulateVariable);
     ScopedServices services({.hid = backend.get(), .clock = &clock});
 
-    if (options->verb == "list")
-        return RunListCommand();
-    if (options->verb == "info")
-        return RunInfoCommand(*options);
-    return RunUpdateCommand();
+    int exitCode = RunCommand(*options);
+    const bool finished = FinishHidBackend(*backend, &error);
+    if (!finished)
+        std::fprintf(stderr, "kt7-flash: %s\n", error.c_str());
+    return ExitCodeAfterFinish(exitCode, finished);
 }

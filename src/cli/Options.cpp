@@ -31,6 +31,8 @@ const char kCliHelpText[] =
     "  3   the boot-loader refresh was refused or failed\n"
     "  4   the update failed\n"
     "  64  bad command line or bad KT7_SIMULATE setting\n"
+    "  74  simulated devices: the run succeeded, but their flash images or\n"
+    "      trace could not be saved\n"
     "\n"
     "Environment:\n"
     "  KT7_SIMULATE    use simulated devices instead of real ones: a ';'-separated\n"

@@ -1,12 +1,10 @@
 #include "package/PackageReader.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
 
 #include "package/Descramble.h"
 #include "package/PackageMessages.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
@@ -15,69 +13,27 @@ namespace {
 constexpr size_t kReadBlock = 512 * 1024;
 static_assert(kReadBlock % kKeyBlockSize == 0, "blocks must keep chunk boundaries");
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-    bool IsOpen() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
-
-// Reads until `count` bytes are in or the file ends; -1 on a read error.
-ssize_t ReadFully(int fd, uint8_t* buffer, size_t count)
-{
-    size_t done = 0;
-    while (done < count) {
-        ssize_t n = ::read(fd, buffer + done, count - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    return static_cast<ssize_t>(done);
-}
-
-bool RegularFileLength(int fd, uint64_t* length)
-{
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    *length = static_cast<uint64_t>(info.st_size);
-    return true;
-}
-
 } // namespace
 
 const char* QueryPackageFileLength(const std::string& path, uint64_t* length)
 {
-    FileDescriptor file(path);
-    if (!file.IsOpen() || !RegularFileLength(file.Get(), length))
+    RegularFile file(path);
+    int64_t fileLength = file.Length();
+    if (fileLength < 0)
         return kMsgCannotOpenPackage;
+    *length = static_cast<uint64_t>(fileLength);
     return nullptr;
 }
 
 const char* ReadPackageInto(const std::string& path, uint64_t expectedFileLength, LoadedPackage* p)
 {
     p->length = 0;
-    FileDescriptor file(path);
-    uint64_t lengthNow = 0;
-    if (!file.IsOpen() || !RegularFileLength(file.Get(), &lengthNow))
+    RegularFile file(path);
+    if (!file.IsOpen())
         return kMsgPackageNotFound;
 
     uint8_t key[kKeyBlockSize];
-    ssize_t keyBytes = ReadFully(file.Get(), key, sizeof key);
+    ssize_t keyBytes = file.Read(key, sizeof key);
     if (keyBytes != static_cast<ssize_t>(sizeof key) || expectedFileLength < kKeyBlockSize)
         return kMsgPackageReadError;
 
@@ -88,7 +44,7 @@ const char* ReadPackageInto(const std::string& path, uint64_t expectedFileLength
     uint64_t total = 0;
     while (total < payloadExpected) {
         size_t want = static_cast<size_t>(std::min<uint64_t>(kReadBlock, payloadExpected - total));
-        ssize_t got = ReadFully(file.Get(), p->data.get() + total, want);
+        ssize_t got = file.Read(p->data.get() + total, want);
         if (got < 0)
             return kMsgPackageReadError;
         DescramblePackage(p->data.get() + total, static_cast<size_t>(got), key);
@@ -99,9 +55,8 @@ const char* ReadPackageInto(const std::string& path, uint64_t expectedFileLength
 
     // A file that shrank, grew or was replaced since its length was taken.
     uint8_t probe;
-    bool grew = ReadFully(file.Get(), &probe, 1) != 0;
-    if (grew || total != payloadExpected || !RegularFileLength(file.Get(), &lengthNow) ||
-        lengthNow != expectedFileLength)
+    bool grew = file.Read(&probe, 1) != 0;
+    if (grew || total != payloadExpected || file.Length() != static_cast<int64_t>(expectedFileLength))
         return kMsgPackageReadError;
 
     p->length = static_cast<uint32_t>(total);

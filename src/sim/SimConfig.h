@@ -11,8 +11,10 @@
 //   version=TEXT     the boot loader's version answer, at most 64 bytes (default B)
 //   timing=instant|usb   usb: 1 ms per report, 34 ms per erased sector
 //   reattach=MS      delay before a reset device attaches again (default 1500)
-//   flash=DIR        device i's flash image is DIR/device<i>.bin
-//   trace=FILE       every report to or from a simulated device, one per line
+//   flash=DIR        device i's flash image is DIR/device<i>.bin; DIR must
+//                    exist (checked when the backend starts, never created)
+//   trace=FILE       every report to or from a simulated device, one per line;
+//                    FILE is created or emptied when the backend starts
 //   unplug=I@K       device I is gone after its K-th report
 //   stall=I@K        device I stops answering after its K-th report
 //   noreattach=I     device I does not come back after a reset

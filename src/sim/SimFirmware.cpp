@@ -1,12 +1,13 @@
 #include "sim/SimFirmware.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "hid/Protocol.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
@@ -309,22 +310,21 @@ bool SimFirmware::LoadFlash(const std::string& path, std::string* error)
     std::string ignored;
     if (!error)
         error = &ignored;
-    std::error_code code;
-    const uintmax_t size = std::filesystem::file_size(path, code);
-    if (code) {
-        *error = "cannot read flash image " + path + ": " + code.message();
+    RegularFile file(path);
+    const int64_t size = file.Length();
+    if (size < 0) {
+        *error = "cannot read flash image " + path + ": not a readable regular file";
         return false;
     }
-    if (size != kFlashSize) {
+    if (size != int64_t(kFlashSize)) {
         *error = "flash image " + path + " has " + std::to_string(size) + " bytes; expected " +
                  std::to_string(kFlashSize);
         return false;
     }
-    std::ifstream file(path, std::ios::binary);
     std::vector<std::unique_ptr<uint8_t[]>> sectors(kSectorCount);
     std::vector<uint8_t> buffer(kSectorSize);
     for (uint32_t sector = 0; sector < kSectorCount; ++sector) {
-        if (!file.read(reinterpret_cast<char*>(buffer.data()), kSectorSize)) {
+        if (file.Read(buffer.data(), kSectorSize) != ssize_t(kSectorSize)) {
             *error = "cannot read flash image " + path;
             return false;
         }
@@ -341,22 +341,31 @@ bool SimFirmware::LoadFlash(const std::string& path, std::string* error)
 bool SimFirmware::SaveFlash(const std::string& path, std::string* error) const
 {
     // Written beside the target and renamed, so a failed save never leaves a
-    // truncated image where a good one was.
+    // truncated image where a good one was. Every write and the close are
+    // checked: a full disk must not pass for a saved image.
     const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        std::vector<uint8_t> erased(kSectorSize, 0xFF);
-        for (uint32_t sector = 0; sector < kSectorCount && file; ++sector) {
-            const uint8_t* bytes = m_sectors[sector] ? m_sectors[sector].get() : erased.data();
-            file.write(reinterpret_cast<const char*>(bytes), kSectorSize);
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    bool written = file != nullptr;
+    const std::vector<uint8_t> erased(kSectorSize, 0xFF);
+    for (uint32_t sector = 0; sector < kSectorCount && written; ++sector) {
+        const uint8_t* bytes = m_sectors[sector] ? m_sectors[sector].get() : erased.data();
+        written = std::fwrite(bytes, 1, kSectorSize, file) == kSectorSize;
+    }
+    int savedErrno = errno;
+    if (file) {
+        written = written && std::fflush(file) == 0;
+        if (!written)
+            savedErrno = errno;
+        if (std::fclose(file) != 0 && written) {
+            written = false;
+            savedErrno = errno;
         }
-        file.flush();
-        if (!file) {
-            if (error)
-                *error = "cannot write flash image " + temporary;
-            std::remove(temporary.c_str());
-            return false;
-        }
+    }
+    if (!written) {
+        if (error)
+            *error = "cannot write flash image " + temporary + ": " + std::strerror(savedErrno);
+        std::remove(temporary.c_str());
+        return false;
     }
     std::error_code code;
     std::filesystem::rename(temporary, path, code);

@@ -67,6 +67,9 @@ public:
     void PokeFlash(uint32_t offset, const uint8_t* data, size_t length);
     // The next `writes` programmings of `page` store it wrong (see above).
     void SetBadPage(uint32_t page, uint32_t writes);
+    // Counts every change of the flash (programming, erasing, pokes, loads),
+    // so an owner can tell whether there is anything new to save.
+    uint64_t FlashChanges() const { return m_flashChanges; }
     // Whole-image files of exactly kFlashSize bytes.
     bool LoadFlash(const std::string& path, std::string* error);
     bool SaveFlash(const std::string& path, std::string* error) const;
@@ -100,7 +103,11 @@ private:
     bool IsOwnCode(uint8_t code, uint8_t* baseCode) const;
     void AddFault(std::string text);
     uint8_t* SectorForWrite(uint32_t sector);
-    void Changed() { m_flashCacheValid = false; }
+    void Changed()
+    {
+        m_flashCacheValid = false;
+        ++m_flashChanges;
+    }
 
     uint16_t m_releaseNumber;
     uint8_t m_codeOffset;
@@ -110,6 +117,7 @@ private:
     std::vector<std::unique_ptr<uint8_t[]>> m_sectors;
     mutable std::vector<uint8_t> m_flashCache;
     mutable bool m_flashCacheValid = false;
+    uint64_t m_flashChanges = 0;
 
     Inbound m_inbound = Inbound::Command;
     uint64_t m_writePage = 0;       // page the current data belong to

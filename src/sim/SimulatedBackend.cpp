@@ -1,9 +1,13 @@
 #include "sim/SimulatedBackend.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "hid/Protocol.h"
 #include "platform/FlashGeometry.h"
@@ -55,7 +59,7 @@ struct SimulatedBackend::Device {
     uint64_t stallAfter = kNever;
     bool stalled = false;
     bool noReattach = false;
-    bool keepFlashFile = false;  // its image could not be loaded: never overwrite it
+    uint64_t savedFlashChanges = 0;  // the firmware's change count when the file last matched
     uint64_t busyUntilMs = 0;
     uint64_t linkDueMs = 0;  // when the link has carried the last report
 };
@@ -104,6 +108,7 @@ private:
 SimulatedBackend::SimulatedBackend(const SimConfig& config, Clock& clock)
     : m_config(config), m_clock(clock), m_lastTick(clock.TickCount())
 {
+    m_startError = CheckFlashFolder();
     for (int i = 0; i < m_config.devices; ++i) {
         auto device = std::make_unique<Device>();
         device->firmware = std::make_unique<SimFirmware>(m_config.ReleaseOf(i), m_config.versionText);
@@ -124,37 +129,79 @@ SimulatedBackend::SimulatedBackend(const SimConfig& config, Clock& clock)
         }
         device->stalled = device->stallAfter == 0;
 
-        if (!m_config.flashDir.empty()) {
+        if (m_startError.empty() && !m_config.flashDir.empty()) {
             const std::string path = FlashFileOf(m_config.flashDir, i);
             std::error_code code;
             if (std::filesystem::exists(path, code)) {
                 std::string error;
-                if (!device->firmware->LoadFlash(path, &error)) {
-                    device->keepFlashFile = true;
-                    if (m_startError.empty())
-                        m_startError = "simulated device " + std::to_string(i) + ": " + error;
-                }
+                if (!device->firmware->LoadFlash(path, &error) && m_startError.empty())
+                    m_startError = "simulated device " + std::to_string(i) + ": " + error;
             }
         }
+        device->savedFlashChanges = device->firmware->FlashChanges();
         m_devices.push_back(std::move(device));
     }
 
-    if (!m_config.traceFile.empty()) {
-        m_trace = std::fopen(m_config.traceFile.c_str(), "w");
-        if (m_trace) {
-            m_traceBuffer.resize(kTraceBufferSize);
-            std::setvbuf(m_trace, m_traceBuffer.data(), _IOFBF, m_traceBuffer.size());
-        } else if (m_startError.empty()) {
-            m_startError = "cannot open the simulator's trace file " + m_config.traceFile;
-        }
+    if (m_startError.empty() && !m_config.traceFile.empty())
+        OpenTrace();
+}
+
+// The folder is the user's: it must be there already, and nothing but the
+// images goes into it.
+std::string SimulatedBackend::CheckFlashFolder() const
+{
+    std::error_code code;
+    if (m_config.flashDir.empty() || std::filesystem::is_directory(m_config.flashDir, code))
+        return {};
+    return "flash=" + m_config.flashDir + " is not an existing folder";
+}
+
+// Opened without waiting, so that a FIFO with no reader is refused instead of
+// hanging the start; a pipe someone reads, or a device, is taken as it is.
+void SimulatedBackend::OpenTrace()
+{
+    const std::string& path = m_config.traceFile;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    int flags = fd >= 0 ? ::fcntl(fd, F_GETFL) : -1;
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !(m_trace = ::fdopen(fd, "w"))) {
+        m_startError = "trace=" + path + " cannot be created: " + std::strerror(errno);
+        if (fd >= 0)
+            ::close(fd);
+        return;
     }
+    m_traceBuffer.resize(kTraceBufferSize);
+    std::setvbuf(m_trace, m_traceBuffer.data(), _IOFBF, m_traceBuffer.size());
 }
 
 SimulatedBackend::~SimulatedBackend()
 {
-    SaveFlashFiles();
-    if (m_trace)
-        std::fclose(m_trace);
+    Finish();
+}
+
+bool SimulatedBackend::Finish(std::string* error)
+{
+    if (m_finished)
+        return true;
+    m_finished = true;
+    std::string message;
+    bool saved = SaveFlashFiles(&message);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_trace) {
+        bool written = std::fflush(m_trace) == 0 && !std::ferror(m_trace);
+        int savedErrno = errno;
+        if (std::fclose(m_trace) != 0 && written) {
+            written = false;
+            savedErrno = errno;
+        }
+        m_trace = nullptr;
+        if (!written && saved) {
+            saved = false;
+            message = "cannot write the trace " + m_config.traceFile + ": " + std::strerror(savedErrno);
+        }
+    }
+    if (!saved && error)
+        *error = message;
+    return saved;
 }
 
 SimulatedBackend::Device& SimulatedBackend::At(int device)
@@ -432,21 +479,25 @@ std::string SimulatedBackend::PathOf(int index) const
 bool SimulatedBackend::SaveFlashFiles(std::string* error)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_config.flashDir.empty())
+    // After a refused start nothing is written: bad settings change nothing.
+    if (m_config.flashDir.empty() || !m_startError.empty())
         return true;
-    std::error_code code;
-    std::filesystem::create_directories(m_config.flashDir, code);
     bool saved = true;
     for (size_t i = 0; i < m_devices.size(); ++i) {
-        if (m_devices[i]->keepFlashFile)
+        Device& device = *m_devices[i];
+        // An untouched device's image is already what the file holds, or
+        // erased flash, which a missing file stands for as well.
+        const uint64_t changes = device.firmware->FlashChanges();
+        if (changes == device.savedFlashChanges)
             continue;
         std::string message;
-        if (!m_devices[i]->firmware->SaveFlash(FlashFileOf(m_config.flashDir, static_cast<int>(i)), &message) &&
-            saved) {
-            saved = false;
-            if (error)
+        if (!device.firmware->SaveFlash(FlashFileOf(m_config.flashDir, static_cast<int>(i)), &message)) {
+            if (saved && error)
                 *error = message;
+            saved = false;
+            continue;
         }
+        device.savedFlashChanges = changes;
     }
     return saved;
 }

@@ -39,12 +39,12 @@ inline constexpr uint32_t kSimEraseMsPerSector = 34;
 
 class SimulatedBackend final : public HidBackend {
 public:
-    // Loads flash images from config.flashDir where present; a problem with
-    // one (wrong size, unreadable) is kept in StartError() and that device
-    // starts erased; its file is then never overwritten.
+    // Checks that config.flashDir is an existing folder, loads the flash
+    // images found there, and creates the trace file. A problem (no such
+    // folder, an image of the wrong size, a trace that cannot be created) is
+    // kept in StartError(); the backend then writes no file at all.
     SimulatedBackend(const SimConfig& config, Clock& clock);
-    // Writes the flash images back to flashDir (whatever the outcome of the
-    // run) and flushes the trace.
+    // Finish(), for an owner that did not call it.
     ~SimulatedBackend() override;
     SimulatedBackend(const SimulatedBackend&) = delete;
     SimulatedBackend& operator=(const SimulatedBackend&) = delete;
@@ -66,10 +66,15 @@ public:
     bool IsStalled(int device);
     std::string PathOf(int device) const;
 
-    // Writes every device's flash to flashDir (no-op without one); false
-    // with *error on the first file that could not be written.
+    // Writes the flash of every device whose flash changed since it was
+    // loaded or last saved to flashDir (no-op without one); false with
+    // *error on the first file that could not be written.
     bool SaveFlashFiles(std::string* error = nullptr);
     void FlushTrace();
+    // Ends the run's files: saves the flash images and closes the trace.
+    // False with *error when any of them could not be written completely.
+    // Later calls do nothing and return true.
+    bool Finish(std::string* error = nullptr);
 
     // Used by the handles.
     int HandleWrite(int device, uint64_t generation, const uint8_t* report, size_t length, uint32_t timeoutMs);
@@ -84,6 +89,8 @@ private:
     void Settle(Device& device);
     void CountReport(Device& device);
     void DetachLocked(Device& device, bool reattach);
+    std::string CheckFlashFolder() const;
+    void OpenTrace();
     void TraceReport(char direction, int device, const uint8_t* report65);
     enum class BusyWait { Ready, TimedOut, Gone };
     BusyWait WaitWhileBusy(std::unique_lock<std::mutex>& lock, Device& device, uint64_t generation, uint32_t timeoutMs);
@@ -99,5 +106,6 @@ private:
     uint64_t m_nowMs = 0;  // 64-bit time built from the 32-bit tick
     uint32_t m_lastTick = 0;
     std::FILE* m_trace = nullptr;
+    bool m_finished = false;
     std::vector<char> m_traceBuffer;
 };

@@ -5,10 +5,13 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "app/DialogFont.h"
 #include "app/DialogUnits.h"
 #include "app/UpdateDialog.h"
 #include "app/WizardFrame.h"
+#include "backends/BackendSelection.h"
 
 namespace {
 
@@ -64,6 +67,18 @@ TEST(WizardFrame, PageKeepsTheTemplateProportionsAndShowsTheBannerAtRealSize)
         EXPECT_EQ(label->pos(), QPoint(units.X(12), units.Y(7)));
     }
     EXPECT_TRUE(bannerFound) << "the banner resource is missing";
+}
+
+TEST(WizardFrame, CaptionSaysWhenTheDevicesAreSimulated)
+{
+    const QString real = QString::fromUtf8("预警仪升级工具（适用KT7.0方案）");
+    ASSERT_EQ(std::getenv(kSimulateVariable), nullptr);
+    EXPECT_EQ(CUpdateDialog().windowTitle(), real);
+
+    setenv(kSimulateVariable, "devices=1", 1);
+    const QString simulated = CUpdateDialog().windowTitle();
+    unsetenv(kSimulateVariable);
+    EXPECT_EQ(simulated, real + QString::fromUtf8(" [模拟设备]"));
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include "backends/BackendSelection.h"
 #include "backends/HidapiBackend.h"
+#include "hid/Protocol.h"
 #include "platform/FlashGeometry.h"
 #include "sim/SimulatedBackend.h"
 
@@ -102,6 +103,29 @@ TEST(BackendSelectionTest, UnusableFlashImageIsRefusedAndKept)
     EXPECT_EQ(content, "short");
     std::remove(image.c_str());
     rmdir(dir);
+}
+
+TEST(BackendSelectionTest, SimulationIsAnnouncedAndItsUnsavedFilesAreReported)
+{
+    VirtualClock clock;
+    {
+        ScopedSimulate simulate(nullptr);
+        EXPECT_FALSE(SimulatedDevicesInUse());
+        auto backend = CreateHidBackend(clock, nullptr);
+        std::string error;
+        EXPECT_TRUE(FinishHidBackend(*backend, &error));
+        EXPECT_EQ(error, "");
+    }
+    ScopedSimulate simulate("trace=/dev/full");
+    EXPECT_TRUE(SimulatedDevicesInUse());
+    std::string error;
+    auto backend = CreateHidBackend(clock, &error);
+    ASSERT_NE(backend, nullptr) << error;
+    backend->Enumerate();
+    backend->Open("sim/1/kt7-00")->Write(std::vector<uint8_t>(kReportSize).data(), kReportSize, 100);
+    EXPECT_FALSE(FinishHidBackend(*backend, &error));
+    EXPECT_THAT(error, ::testing::StartsWith(std::string(kSimulateVariable) + ": could not save"));
+    EXPECT_THAT(error, HasSubstr("/dev/full"));
 }
 
 struct BadSetting {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -19,6 +21,7 @@
 #include "platform/Services.h"
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
+#include "support/FifoWatch.h"
 #include "support/PackageTestFiles.h"
 #include "support/SimulatedDevices.h"
 
@@ -31,6 +34,7 @@ const std::string kCheck = kOpen + "String code\nHex code\n";
 
 constexpr int kAbsent = -1;     // no image file at all
 constexpr int kDirectory = -2;  // a folder where the image should be
+constexpr int kFifo = -3;       // a FIFO where the image should be
 
 class RefreshTest : public SimulatedDevicesTest {
 protected:
@@ -44,6 +48,8 @@ protected:
     {
         if (imageLength == kDirectory) {
             std::filesystem::create_directory(dir.File(kBootloaderImageName));
+        } else if (imageLength == kFifo) {
+            ASSERT_EQ(::mkfifo(dir.File(kBootloaderImageName).c_str(), 0600), 0);
         } else if (imageLength != kAbsent) {
             image = PatternBytes(size_t(imageLength), 0x3C);
             WriteBytesToFile(dir.File(kBootloaderImageName), image);
@@ -160,6 +166,7 @@ TEST_F(RefreshTest, Outcomes)
          kOpen + kHeader + kOpen + "ERROR: Read Version fail!\n"},
         {"image missing", "version=A107", kAbsent, 0, kOpen + kHeader + kCheck + "Can't open file %s\n"},
         {"image path is a folder", "version=A107", kDirectory, 0, kOpen + kHeader + kCheck + "Can't open file %s\n"},
+        {"image path is a FIFO", "version=A107", kFifo, 0, kOpen + kHeader + kCheck + "Can't open file %s\n"},
         {"empty image erases nothing", "version=A107", 0, 0,
          kOpen + kHeader + kCheck + "ERROR: Bootloader image %s is empty!\n"},
         {"image too long for the boot loader", "version=A107", 0x8001, 0,
@@ -176,7 +183,9 @@ TEST_F(RefreshTest, Outcomes)
         std::filesystem::remove(dir.File(kBootloaderImageName));
         Start(c.simulate, c.imageLength);
         diagnostics.Clear();
+        FifoWatch watch(dir.File(kBootloaderImageName));
         EXPECT_EQ(UpdateBootloader(), c.result);
+        EXPECT_FALSE(watch.Released()) << "the refresh waited for a writer";
 
         std::string expected = c.lines;
         if (size_t at = expected.find("%s"); at != std::string::npos)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/FifoWatch.h"
 #include "support/PackageTestFiles.h"
 #include "package/MapImage.h"
 #include "package/Package.h"
@@ -202,6 +204,10 @@ TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
         {"no file", [](const std::string&) {}, kOpenFailed},
         {"a folder in the file's place", [](const std::string& p) { std::filesystem::create_directory(p); },
          kOpenFailed},
+        {"a FIFO in the file's place", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+         kOpenFailed},
+        {"a device in the file's place", [](const std::string& p) { ASSERT_EQ(::symlink("/dev/zero", p.c_str()), 0); },
+         kOpenFailed},
         {"one byte over the size limit", sized(0x7F00001), kTooBig},
         {"4 GiB + 10 bytes, small in 32 bits", sized(0x10000000Aull), kTooBig},
         {"payload buffer not allocated", sample, kNoPayloadMemory, 0},
@@ -239,7 +245,9 @@ TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
             g_allocationsLeft = c.allocationsBeforeFailure;
             SetPackageAllocator(FailingAllocator);
         }
+        FifoWatch watch(PackagePath());
         EXPECT_FALSE(Load());
+        EXPECT_FALSE(watch.Released()) << "the load waited for a writer";
         SetPackageAllocator(nullptr);
         EXPECT_EQ(Messages(), std::vector<std::string>{c.message});
         EXPECT_EQ(g_packageData, nullptr);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -405,6 +407,7 @@ TEST_F(SimulatedFiles, TraceHasOneLinePerReportInOrder)
 TEST_F(SimulatedFiles, FlashImagesAreLoadedAndWrittenBack)
 {
     VirtualClock clock;
+    std::filesystem::create_directory(m_dir / "flash");
     const std::string config = "devices=2;flash=" + (m_dir / "flash").string();
     {
         SimulatedBackend backend(Config(config), clock);
@@ -417,7 +420,8 @@ TEST_F(SimulatedFiles, FlashImagesAreLoadedAndWrittenBack)
         for (int i = 0; i < 4; ++i)
             Write(*handle, data);
     }
-    ASSERT_EQ(std::filesystem::file_size(m_dir / "flash" / "device0.bin"), kFlashSize);
+    // Device 0 was never changed: its flash is erased, as a missing image is.
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "flash" / "device0.bin"));
     ASSERT_EQ(std::filesystem::file_size(m_dir / "flash" / "device1.bin"), kFlashSize);
 
     SimulatedBackend again(Config(config), clock);
@@ -439,6 +443,87 @@ TEST_F(SimulatedFiles, ImageOfWrongSizeIsAStartErrorAndIsNotOverwritten)
         EXPECT_NE(backend.StartError().find("8388608"), std::string::npos) << backend.StartError();
     }
     EXPECT_EQ(std::filesystem::file_size(m_dir / "flash" / "device0.bin"), 17u);
+}
+
+// Settings that name files the run could not use are refused when the
+// backend starts, before a device is seen, and leave the file system as it
+// was: no folder is created, no image written, no trace left behind.
+TEST_F(SimulatedFiles, UnusableFileSettingsAreAStartErrorAndWriteNothing)
+{
+    struct Case {
+        const char* what;
+        std::string settings;
+        const char* error;  // part of StartError()
+    };
+    std::ofstream(Path("plain-file")) << "not a folder";
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(m_dir / "flash");
+    std::ofstream(m_dir / "flash" / "device1.bin") << "short";
+    const Case cases[] = {
+        {"flash names a file", "flash=" + Path("plain-file"), "is not an existing folder"},
+        {"flash names a folder that does not exist", "flash=" + Path("new/flash"), "is not an existing folder"},
+        {"trace in a folder that does not exist", "trace=" + Path("new/trace.txt"), "cannot be created"},
+        {"trace names a folder", "trace=" + m_dir.string(), "cannot be created"},
+        {"trace is a FIFO nobody reads", "trace=" + Path("fifo"), "cannot be created"},
+        {"a bad image, with a trace", "devices=2;flash=" + Path("flash") + ";trace=" + Path("trace.txt"),
+         "device1.bin"},
+    };
+    const auto before = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_dir))
+            names.push_back(entry.path().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> files = before();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        VirtualClock clock;
+        {
+            SimulatedBackend backend(Config(c.settings), clock);
+            EXPECT_NE(backend.StartError().find(c.error), std::string::npos) << backend.StartError();
+            // Device 0 changes, so a backend that saved anything would write its image.
+            backend.Firmware(0).PokeFlash(0, reinterpret_cast<const uint8_t*>("x"), 1);
+            EXPECT_TRUE(backend.Finish());
+        }
+        EXPECT_EQ(before(), files);
+        EXPECT_EQ(std::filesystem::file_size(m_dir / "flash" / "device1.bin"), 5u);
+    }
+}
+
+// A file that could not be written whole is reported by Finish(), not
+// passed off as saved; a failed image never replaces a good one.
+TEST_F(SimulatedFiles, FinishReportsFilesThatCouldNotBeWritten)
+{
+    struct Case {
+        const char* what;
+        std::string settings;
+        const char* error;  // part of Finish()'s error; empty: saved
+    };
+    std::filesystem::create_directory(m_dir / "flash");
+    std::filesystem::create_directory(m_dir / "full");
+    // The image is written beside its place first: a full disk there.
+    std::filesystem::create_symlink("/dev/full", m_dir / "full" / "device0.bin.tmp");
+    const Case cases[] = {
+        {"everything saved", "flash=" + Path("flash") + ";trace=" + Path("trace.txt"), ""},
+        {"trace on a full disk", "trace=/dev/full", "cannot write the trace /dev/full"},
+        {"image on a full disk", "flash=" + Path("full"), "device0.bin.tmp"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        VirtualClock clock;
+        SimulatedBackend backend(Config(c.settings), clock);
+        ASSERT_EQ(backend.StartError(), "");
+        std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-00");
+        Write(*handle, Command(HID_CMD_ERASE, 0, 1));
+        std::string error;
+        EXPECT_EQ(backend.Finish(&error), *c.error == '\0');
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_FALSE(std::filesystem::exists(m_dir / "full" / "device0.bin"));
+        EXPECT_TRUE(backend.Finish()) << "a second Finish() writes nothing";
+    }
+    EXPECT_EQ(std::filesystem::file_size(m_dir / "flash" / "device0.bin"), kFlashSize);
+    EXPECT_GT(std::filesystem::file_size(m_dir / "trace.txt"), 0u);
 }
 
 }  // namespace

@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
+
+#include "platform/RegularFile.h"
 
 const char kPackUsage[] =
     "usage: kt7-pack --out FILE [--main FILE@ADDR] [--voice FILE@ADDR] [--map FILE@ADDR]\n"
@@ -54,11 +54,12 @@ std::optional<uint32_t> ParseNumber(const std::string& text)
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    RegularFile file(path);
+    int64_t length = file.Length();
+    if (length < 0)
         return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    bytes->resize(static_cast<size_t>(length));
+    return file.Read(bytes->data(), bytes->size()) == static_cast<ssize_t>(bytes->size());
 }
 
 bool ParseArea(const std::string& option, const std::string& value, std::optional<PackageArea>* area,

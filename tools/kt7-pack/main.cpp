@@ -1,6 +1,7 @@
 // kt7-pack: builds an update package file from area images.
 
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,9 @@
 #include "package/PackageParser.h"
 #include "package/PackageWriter.h"
 
-int main(int argc, char** argv)
+namespace {
+
+int Run(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     PackOptions options;
@@ -35,4 +38,18 @@ int main(int argc, char** argv)
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Whatever goes wrong underneath (memory for a huge input, say) ends
+    // with a message, not an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "kt7-pack: %s\n", failure.what());
+        return 1;
+    }
 }

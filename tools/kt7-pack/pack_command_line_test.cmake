@@ -8,7 +8,10 @@ file(WRITE ${WORK}/main.bin "${main_bytes}")
 file(WRITE ${WORK}/voice.bin "${voice_bytes}")
 
 function(expect what code pattern)
-  execute_process(COMMAND ${PACK} ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  # A run that blocks (on a FIFO, say) is stopped and fails, instead of
+  # hanging the suite.
+  execute_process(COMMAND ${PACK} ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err
+                  TIMEOUT 30)
   if(NOT result EQUAL code)
     message(FATAL_ERROR "${what}: exit code ${result}, expected ${code}\n${out}${err}")
   endif()
@@ -40,6 +43,14 @@ expect("address missing" 2 "--main wants FILE@ADDR" --out ${WORK}/x.dat --main $
 expect("bad address" 2 "bad flash address '0x4001zz00'" --out ${WORK}/x.dat --main ${WORK}/main.bin@0x4001zz00)
 expect("address over 32 bits" 2 "bad flash address" --out ${WORK}/x.dat --main ${WORK}/main.bin@0x140010000)
 expect("unreadable area file" 2 "cannot read" --out ${WORK}/x.dat --main ${WORK}/none.bin@0x40010000)
+execute_process(COMMAND mkfifo ${WORK}/fifo.bin RESULT_VARIABLE made)
+if(NOT made EQUAL 0)
+  message(FATAL_ERROR "cannot make a FIFO for the test")
+endif()
+expect("area file is a FIFO" 2 "^kt7-pack: --main: cannot read '[^\n]*fifo.bin'\n" --out ${WORK}/x.dat
+       --main ${WORK}/fifo.bin@0x40010000)
+expect("area file is a folder" 2 "^kt7-pack: --voice: cannot read '[^\n]*'\n" --out ${WORK}/x.dat
+       --main ${WORK}/main.bin@0x40010000 --voice ${WORK}@0x40020000)
 expect("long version" 2 "longer than 4 bytes" --out ${WORK}/x.dat --main ${WORK}/main.bin@0x40010000
        --main-version 12345)
 expect("version without area" 2 "--map-version given without its area" --out ${WORK}/x.dat
