@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "backends/DevicePermission.h"
 #include "bootloader/BootloaderRefresh.h"
 #include "cli/Commands.h"
 #include "cli/TerminalPage.h"
@@ -43,7 +44,7 @@ int RunUpdateCommand()
     GetPrompter().ShowMessage(kDoNotDisturbWarning);
 
     if (UpdateBootloader() == 0) {
-        GetPrompter().ShowMessage(kBootloaderRefused);
+        GetPrompter().ShowMessage(WithDevicePermissionHint(kBootloaderRefused));
         ReleasePackageBuffers();
         return kExitBootloaderRefused;
     }
