@@ -1,8 +1,10 @@
 #pragma once
 // The progress page of the command line. On a terminal it keeps one line
 // that it redraws in place (bar, percent, status text); otherwise it prints
-// every status text as a line of its own.
+// every status text as a line of its own. It writes to standard error:
+// progress is not the data the user asked for.
 
+#include <cstdio>
 #include <mutex>
 #include <string>
 
@@ -11,7 +13,7 @@
 
 class TerminalPage final : public ProgressPage {
 public:
-    explicit TerminalPage(bool interactive);
+    TerminalPage(std::FILE* out, bool interactive);
 
     void SetAreaText(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
@@ -27,6 +29,7 @@ public:
 private:
     void RedrawLocked();
 
+    std::FILE* const m_out;
     const bool m_interactive;
     mutable std::mutex m_mutex;
     std::string m_area;

@@ -27,7 +27,7 @@ constexpr char kBootloaderRefused[] = "Failed to update in bootloader!";
 } // namespace
 
 // The wizard's sequence without windows: welcome page, Next, progress page.
-int RunUpdateCommand()
+int RunUpdateCommand(const CliOptions& options)
 {
     std::string summary;
     int deviceSpecific = 0;
@@ -49,7 +49,8 @@ int RunUpdateCommand()
         return kExitBootloaderRefused;
     }
 
-    TerminalPage page(isatty(STDOUT_FILENO) != 0);
+    // Diagnostic lines echoed with -v would tear a redrawn line apart.
+    TerminalPage page(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose);
     TerminalPrompter prompter(page);
     {
         ScopedServices scope({.prompter = &prompter});

@@ -1,0 +1,56 @@
+#include "cli/Kt7Flash.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "backends/BackendSelection.h"
+#include "cli/Commands.h"
+#include "cli/Options.h"
+#include "platform/LogFile.h"
+#include "platform/ProgramDirectory.h"
+#include "platform/Services.h"
+
+namespace {
+
+constexpr char kSeeLogPrefix[] = "详细信息见日志：";
+
+int RunVerb(const CliOptions& options)
+{
+    if (options.verb == "list")
+        return RunListCommand();
+    if (options.verb == "info")
+        return RunInfoCommand(options);
+    return RunUpdateCommand(options);
+}
+
+} // namespace
+
+int RunKt7Flash(int argc, char** argv, Clock& clock)
+{
+    std::string error;
+    std::optional<CliOptions> options = ParseCliOptions(argc, argv, &error);
+    if (!options) {
+        std::fprintf(stderr, "kt7-flash: %s\nTry 'kt7-flash --help'.\n", error.c_str());
+        return kExitUsage;
+    }
+    if (options->help) {
+        std::fputs(kCliHelpText, stdout);
+        return kExitSuccess;
+    }
+    if (options->dir)
+        SetProgramDirectory(*options->dir);
+
+    std::unique_ptr<HidBackend> backend = CreateHidBackend(clock, &error);
+    if (!backend) {
+        std::fprintf(stderr, "kt7-flash: %s\n", error.c_str());
+        return kExitUsage;
+    }
+    LogFileDiagnostics log(DefaultLogPath(), options->verbose ? stderr : nullptr);
+    ScopedServices services({.hid = backend.get(), .clock = &clock, .diagnostics = &log});
+
+    const int exitCode = RunVerb(*options);
+    if (exitCode != kExitSuccess && !log.Path().empty())
+        std::fprintf(stderr, "%s%s\n", kSeeLogPrefix, log.Path().c_str());
+    return exitCode;
+}

@@ -1,0 +1,92 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CliRun.h"
+#include "package/PackageWriter.h"
+#include "support/PackageTestFiles.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// Lines the update's operations write as diagnostics, the version dump with
+// its NUL bytes among them.
+const char* const kDiagnosticSamples[] = {"Open Success", "String code", "pReadBuf[", "Update Bootloader"};
+
+class CliStreams : public testing::Test {
+protected:
+    void SetUp() override { WriteBytesToFile(m_dir.File("KT7_Down.dat"), BuildPackageFile(SamplePackageSpec())); }
+    std::string StateHome() const { return m_state.Path() + "state"; }
+    std::string LogPath() const { return StateHome() + "/kt7-updater/kt7-updater.log"; }
+    CliRun Update(std::vector<std::string> extra = {})
+    {
+        std::vector<std::string> args = {"update", "--dir", m_dir.Path()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunCli(args, "devices=2", StateHome());
+    }
+
+    PackageTempDir m_dir;
+    PackageTempDir m_state;
+};
+
+TEST_F(CliStreams, UpdateKeepsDiagnosticsInTheLogUnlessVerbose)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> extra;
+        bool echoed;
+    };
+    const Case cases[] = {{"quiet by default", {}, false}, {"-v", {"-v"}, true}, {"--verbose", {"--verbose"}, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CliRun run = Update(c.extra);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out.find('\0'), std::string::npos);
+        EXPECT_EQ(run.err.find('\0'), std::string::npos);
+        const std::string log = ReadWholeFile(LogPath());
+        EXPECT_THAT(log, HasSubstr("pReadBuf[1]=\\x00"));
+        for (const char* sample : kDiagnosticSamples) {
+            EXPECT_THAT(run.out, Not(HasSubstr(sample)));
+            EXPECT_THAT(log, HasSubstr(sample));
+            if (c.echoed)
+                EXPECT_THAT(run.err, HasSubstr(sample));
+            else
+                EXPECT_THAT(run.err, Not(HasSubstr(sample)));
+        }
+        // Data on standard output, messages on standard error.
+        EXPECT_THAT(run.out, HasSubstr("Update Time:"));
+        EXPECT_THAT(run.err, HasSubstr("升级过程中请勿移动电子狗或USB连接线！"));
+        EXPECT_THAT(run.out, Not(HasSubstr("升级过程中")));
+    }
+}
+
+TEST_F(CliStreams, AFailedRunNamesTheLogLast)
+{
+    CliRun run = RunCli({"update", "--dir", m_dir.File("empty")}, "devices=1", StateHome());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, testing::EndsWith("详细信息见日志：" + LogPath() + "\n"));
+    EXPECT_EQ(run.out, "");
+
+    run = RunCli({"update", "--dir", m_dir.Path()}, "devices=0", StateHome());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_THAT(run.err, HasSubstr("无法找到设备"));
+    EXPECT_THAT(run.err, testing::EndsWith("详细信息见日志：" + LogPath() + "\n"));
+}
+
+TEST_F(CliStreams, ListAndInfoAreDataOnStandardOutput)
+{
+    CliRun list = RunCli({"list"}, "devices=2", StateHome());
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_THAT(list.out, HasSubstr("kt7-01"));
+    EXPECT_EQ(list.err, "");
+
+    CliRun info = RunCli({"info", m_dir.File("KT7_Down.dat")}, "devices=1", StateHome());
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_THAT(info.out, HasSubstr("Update Time:"));
+    EXPECT_EQ(info.err, "");
+}
+
+} // namespace
