@@ -1,19 +1,7 @@
 #include "cli/TerminalPage.h"
 
-#include <cstdio>
-
-namespace {
-
-constexpr int kBarWidth = 30;
-
-std::string Bar(int percent)
-{
-    int filled = percent * kBarWidth / 100;
-    return "[" + std::string(static_cast<size_t>(filled), '#') +
-           std::string(static_cast<size_t>(kBarWidth - filled), '-') + "]";
-}
-
-} // namespace
+#include "cli/ProgressLine.h"
+#include "cli/TerminalWidth.h"
 
 TerminalPage::TerminalPage(std::FILE* out, bool interactive) : m_out(out), m_interactive(interactive) {}
 
@@ -21,22 +9,14 @@ void TerminalPage::SetAreaText(const std::string& text)
 {
     std::lock_guard lock(m_mutex);
     m_area = text;
-    if (m_interactive)
-        RedrawLocked();
-    else
-        std::fprintf(m_out, "%s\n", text.c_str());
-    std::fflush(m_out);
+    ShowLocked(text);
 }
 
 void TerminalPage::SetStatusText(const std::string& text)
 {
     std::lock_guard lock(m_mutex);
     m_status = text;
-    if (m_interactive)
-        RedrawLocked();
-    else
-        std::fprintf(m_out, "%s\n", text.c_str());
-    std::fflush(m_out);
+    ShowLocked(text);
 }
 
 void TerminalPage::PostProgressUpdate()
@@ -75,12 +55,20 @@ std::string TerminalPage::StatusText() const
     return m_status;
 }
 
+void TerminalPage::ShowLocked(const std::string& text)
+{
+    if (m_interactive)
+        RedrawLocked();
+    else
+        std::fprintf(m_out, "%s\n", text.c_str());
+    std::fflush(m_out);
+}
+
 void TerminalPage::RedrawLocked()
 {
-    int percent = m_nPos.load();
-    if (percent < 0) percent = 0;
-    if (percent > 100) percent = 100;
     m_shownPercent = m_nPos.load();
-    std::fprintf(m_out, "\r\033[K%s %3d%%  %s%s", Bar(percent).c_str(), percent, m_area.c_str(), m_status.c_str());
+    const std::string line =
+        LayoutProgressLine(TerminalColumns(fileno(m_out)), m_shownPercent, m_area, m_status);
+    std::fprintf(m_out, "\r\033[K%s", line.c_str());
     m_lineShown = true;
 }

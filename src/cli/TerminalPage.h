@@ -1,8 +1,8 @@
 #pragma once
 // The progress page of the command line. On a terminal it keeps one line
-// that it redraws in place (bar, percent, status text); otherwise it prints
-// every status text as a line of its own. It writes to standard error:
-// progress is not the data the user asked for.
+// that it redraws in place (bar, percent, area and estimate), never wider than
+// the terminal; otherwise it prints every status text as a line of its own.
+// It writes to standard error: progress is not the data the user asked for.
 
 #include <cstdio>
 #include <mutex>
@@ -10,6 +10,9 @@
 
 #include "engine/ProgressPage.h"
 #include "platform/Prompter.h"
+
+// What the line says while the devices reset and come back.
+inline constexpr char kWaitingForDevicesText[] = "等待设备重新连接…";
 
 class TerminalPage final : public ProgressPage {
 public:
@@ -27,6 +30,7 @@ public:
     std::string StatusText() const;
 
 private:
+    void ShowLocked(const std::string& text);
     void RedrawLocked();
 
     std::FILE* const m_out;

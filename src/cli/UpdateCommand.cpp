@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 #include "backends/DevicePermission.h"
 #include "bootloader/BootloaderRefresh.h"
 #include "cli/Commands.h"
+#include "cli/DeviceResults.h"
 #include "cli/TerminalPage.h"
 #include "engine/EngineTexts.h"
 #include "engine/UpdateRun.h"
@@ -52,13 +54,18 @@ int RunUpdateCommand(const CliOptions& options)
     // Diagnostic lines echoed with -v would tear a redrawn line apart.
     TerminalPage page(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose);
     TerminalPrompter prompter(page);
+    const std::vector<HidDeviceInfo> devices = UpdatedDevices();
+    // The run starts with the reset, and the devices take seconds to come back.
+    page.SetStatusText(kWaitingForDevicesText);
     {
         ScopedServices scope({.prompter = &prompter});
         std::thread worker(UpdateThreadProc, &page);
         worker.join();
     }
     page.Finish();
-    if (page.StatusText() == kUpdateFailedText)
-        return kExitUpdateFailed;
-    return kExitSuccess;
+    const bool succeeded = page.StatusText() != kUpdateFailedText;
+    std::printf("\n");
+    for (const HidDeviceInfo& device : devices)
+        std::printf("%s\n", DeviceResultLine(device, succeeded).c_str());
+    return succeeded ? kExitSuccess : kExitUpdateFailed;
 }

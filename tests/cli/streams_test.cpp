@@ -76,6 +76,32 @@ TEST_F(CliStreams, AFailedRunNamesTheLogLast)
     EXPECT_THAT(run.err, testing::EndsWith("详细信息见日志：" + LogPath() + "\n"));
 }
 
+TEST_F(CliStreams, UpdateEndsWithOneLinePerDevice)
+{
+    struct Case {
+        const char* what;
+        std::string simulate;
+        int exitCode;
+        std::string lines;
+    };
+    const Case cases[] = {
+        {"success", "devices=2;release=5512,0000", 0,
+         "sim/1/kt7-00  release 5512  升级成功\nsim/1/kt7-01  release 0000  升级成功\n"},
+        {"a device stops answering while it is written", "devices=2;stall=1@40", 4,
+         "sim/1/kt7-00  release 5512  升级失败\nsim/1/kt7-01  release 5512  升级失败\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CliRun run = RunCli({"update", "--dir", m_dir.Path()}, c.simulate, StateHome());
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_THAT(run.out, testing::EndsWith("\n\n" + c.lines)) << "after the summary";
+        // Not a terminal here: the progress comes as lines, the wait first.
+        const size_t waiting = run.err.find("等待设备重新连接…\n");
+        ASSERT_NE(waiting, std::string::npos) << run.err;
+        EXPECT_LT(waiting, run.err.find("Device:2,Area:1"));
+    }
+}
+
 TEST_F(CliStreams, ListAndInfoAreDataOnStandardOutput)
 {
     CliRun list = RunCli({"list"}, "devices=2", StateHome());
