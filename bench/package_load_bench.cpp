@@ -105,8 +105,8 @@ void LoadPackage(benchmark::State& state)
     MapRandomBlock random = MakeMapRandomBlock(1);
     for (auto _ : state) {
         LoadedPackage package;
-        if (const char* failure = LoadPackageFromFile(path, random, &package))
-            state.SkipWithError(failure);
+        if (PackageFailure failure = LoadPackageFromFile(path, random, &package))
+            state.SkipWithError(failure.message);
         benchmark::DoNotOptimize(package.data.get());
         benchmark::ClobberMemory();
     }

@@ -11,6 +11,7 @@
 
 #include "app/GuiPrompter.h"
 #include "app/WizardFrame.h"
+#include "backends/DevicePermission.h"
 #include "bootloader/BootloaderRefresh.h"
 #include "engine/UpdateRun.h"
 
@@ -67,7 +68,7 @@ bool CProgressDialog::OnInitDialog()
     ShowPageMessage(this, kDoNotDisturb, PageCaption(), QMessageBox::Warning);
 
     if (!UpdateBootloader()) {
-        ShowPageMessage(this, kBootloaderFailed, ProgramCaption(), QMessageBox::NoIcon);
+        ShowPageMessage(this, WithDevicePermissionHint(kBootloaderFailed), ProgramCaption(), QMessageBox::NoIcon);
         return false;
     }
 

@@ -3,6 +3,21 @@
 #include <cerrno>
 #include <unistd.h>
 
+#include "platform/FlashGeometry.h"
+#include "platform/Services.h"
+
+namespace {
+
+// Writes the rule, makes udev read it and applies it to what is plugged in.
+std::string InstallCommand()
+{
+    return std::string("echo 'SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"0416\", ATTRS{idProduct}==\"b500\", "
+                       "TAG+=\"uaccess\"' | sudo tee ") +
+           kUdevRulePath + " && sudo udevadm control --reload && sudo udevadm trigger";
+}
+
+} // namespace
+
 bool IsAccessDenied(const std::string& path)
 {
     return access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
@@ -12,4 +27,25 @@ std::string AccessDeniedLine(const std::string& path)
 {
     return "Permission denied opening HID device " + path + "; install the udev rule " + kUdevRulePath +
            " and plug the device in again\n";
+}
+
+std::string DevicePermissionHint()
+{
+    std::string denied;
+    for (const HidDeviceInfo& device : GetHidBackend().Enumerate()) {
+        if (device.vendorId != kDeviceVendorId || device.productId != kDeviceProductId ||
+            !IsAccessDenied(device.path))
+            continue;
+        denied += (denied.empty() ? "" : "、") + device.path;
+    }
+    if (denied.empty())
+        return {};
+    return "没有打开设备 " + denied + " 的权限：请安装 udev 规则 " + kUdevRulePath +
+           "，然后重新插上设备。安装命令：" + InstallCommand();
+}
+
+std::string WithDevicePermissionHint(const std::string& message)
+{
+    const std::string hint = DevicePermissionHint();
+    return hint.empty() ? message : message + "\n" + hint;
 }

@@ -12,3 +12,12 @@ bool IsAccessDenied(const std::string& path);
 
 // The diagnostic line for a node we may not open.
 std::string AccessDeniedLine(const std::string& path);
+
+// For a message about devices that could not be used: which of the attached
+// devices this user may not open, the rule that grants access and the
+// command that installs it. Empty when no device is refused for lack of
+// rights.
+std::string DevicePermissionHint();
+
+// `message`, with the hint as a second line when there is one.
+std::string WithDevicePermissionHint(const std::string& message);

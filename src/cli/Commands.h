@@ -5,7 +5,7 @@
 
 int RunListCommand();
 int RunInfoCommand(const CliOptions& options);
-int RunUpdateCommand();
+int RunUpdateCommand(const CliOptions& options);
 
 // The summary as lines, without the CR LF the welcome page's text box uses.
 void PrintSummary(const std::string& summary);

@@ -28,8 +28,8 @@ int RunInfoCommand(const CliOptions& options)
     if (options.file) {
         LoadedPackage package;
         MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
-        if (const char* failure = LoadPackageFromFile(*options.file, random, &package)) {
-            GetPrompter().ShowMessage(failure);
+        if (PackageFailure failure = LoadPackageFromFile(*options.file, random, &package)) {
+            GetPrompter().ShowMessage(PackageFailureText(failure, *options.file));
             return kExitPackageLoadFailed;
         }
         summary = package.summary;

@@ -24,6 +24,11 @@ const char kCliHelpText[] =
     "                  instead of the program's own directory\n"
     "  -h, --help      this text\n"
     "\n"
+    "Output: the list, the summary and the devices' results on standard output;\n"
+    "messages and progress on standard error. Diagnostics go to the log,\n"
+    "$XDG_STATE_HOME/kt7-updater/kt7-updater.log (~/.local/state when unset);\n"
+    "the logs of the last four runs before are kept as .log.1 to .log.4.\n"
+    "\n"
     "Exit codes:\n"
     "  0   success\n"
     "  1   the package could not be loaded\n"
@@ -47,6 +52,8 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
         std::string_view arg = argv[i];
         if (arg == "-h" || arg == "--help") {
             options.help = true;
+        } else if (arg == "-v" || arg == "--verbose") {
+            options.verbose = true;
         } else if (arg == "--dir") {
             if (i + 1 >= argc) {
                 *error = "--dir needs a directory";

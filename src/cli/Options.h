@@ -9,6 +9,7 @@ struct CliOptions {
     std::optional<std::string> file;  // info FILE
     std::optional<std::string> dir;   // --dir DIR
     bool help = false;
+    bool verbose = false;             // -v: diagnostics on standard error too
 };
 
 // Exit codes, as --help documents them.

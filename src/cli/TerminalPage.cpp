@@ -1,42 +1,22 @@
 #include "cli/TerminalPage.h"
 
-#include <cstdio>
+#include "cli/ProgressLine.h"
+#include "cli/TerminalWidth.h"
 
-namespace {
-
-constexpr int kBarWidth = 30;
-
-std::string Bar(int percent)
-{
-    int filled = percent * kBarWidth / 100;
-    return "[" + std::string(static_cast<size_t>(filled), '#') +
-           std::string(static_cast<size_t>(kBarWidth - filled), '-') + "]";
-}
-
-} // namespace
-
-TerminalPage::TerminalPage(bool interactive) : m_interactive(interactive) {}
+TerminalPage::TerminalPage(std::FILE* out, bool interactive) : m_out(out), m_interactive(interactive) {}
 
 void TerminalPage::SetAreaText(const std::string& text)
 {
     std::lock_guard lock(m_mutex);
     m_area = text;
-    if (m_interactive)
-        RedrawLocked();
-    else
-        std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
+    ShowLocked(text);
 }
 
 void TerminalPage::SetStatusText(const std::string& text)
 {
     std::lock_guard lock(m_mutex);
     m_status = text;
-    if (m_interactive)
-        RedrawLocked();
-    else
-        std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
+    ShowLocked(text);
 }
 
 void TerminalPage::PostProgressUpdate()
@@ -46,27 +26,27 @@ void TerminalPage::PostProgressUpdate()
     if (!m_interactive || m_nPos.load() == m_shownPercent)
         return;
     RedrawLocked();
-    std::fflush(stdout);
+    std::fflush(m_out);
 }
 
 void TerminalPage::PrintLine(const std::string& text)
 {
     std::lock_guard lock(m_mutex);
     if (m_interactive && m_lineShown)
-        std::printf("\r\033[K");
-    std::printf("%s\n", text.c_str());
+        std::fprintf(m_out, "\r\033[K");
+    std::fprintf(m_out, "%s\n", text.c_str());
     if (m_interactive && m_lineShown)
         RedrawLocked();
-    std::fflush(stdout);
+    std::fflush(m_out);
 }
 
 void TerminalPage::Finish()
 {
     std::lock_guard lock(m_mutex);
     if (m_interactive && m_lineShown)
-        std::printf("\n");
+        std::fprintf(m_out, "\n");
     m_lineShown = false;
-    std::fflush(stdout);
+    std::fflush(m_out);
 }
 
 std::string TerminalPage::StatusText() const
@@ -75,12 +55,20 @@ std::string TerminalPage::StatusText() const
     return m_status;
 }
 
+void TerminalPage::ShowLocked(const std::string& text)
+{
+    if (m_interactive)
+        RedrawLocked();
+    else
+        std::fprintf(m_out, "%s\n", text.c_str());
+    std::fflush(m_out);
+}
+
 void TerminalPage::RedrawLocked()
 {
-    int percent = m_nPos.load();
-    if (percent < 0) percent = 0;
-    if (percent > 100) percent = 100;
     m_shownPercent = m_nPos.load();
-    std::printf("\r\033[K%s %3d%%  %s%s", Bar(percent).c_str(), percent, m_area.c_str(), m_status.c_str());
+    const std::string line =
+        LayoutProgressLine(TerminalColumns(fileno(m_out)), m_shownPercent, m_area, m_status);
+    std::fprintf(m_out, "\r\033[K%s", line.c_str());
     m_lineShown = true;
 }

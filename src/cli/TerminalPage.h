@@ -1,17 +1,22 @@
 #pragma once
 // The progress page of the command line. On a terminal it keeps one line
-// that it redraws in place (bar, percent, status text); otherwise it prints
-// every status text as a line of its own.
+// that it redraws in place (bar, percent, area and estimate), never wider than
+// the terminal; otherwise it prints every status text as a line of its own.
+// It writes to standard error: progress is not the data the user asked for.
 
+#include <cstdio>
 #include <mutex>
 #include <string>
 
 #include "engine/ProgressPage.h"
 #include "platform/Prompter.h"
 
+// What the line says while the devices reset and come back.
+inline constexpr char kWaitingForDevicesText[] = "等待设备重新连接…";
+
 class TerminalPage final : public ProgressPage {
 public:
-    explicit TerminalPage(bool interactive);
+    TerminalPage(std::FILE* out, bool interactive);
 
     void SetAreaText(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
@@ -25,8 +30,10 @@ public:
     std::string StatusText() const;
 
 private:
+    void ShowLocked(const std::string& text);
     void RedrawLocked();
 
+    std::FILE* const m_out;
     const bool m_interactive;
     mutable std::mutex m_mutex;
     std::string m_area;

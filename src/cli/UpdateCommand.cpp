@@ -2,9 +2,12 @@
 
 #include <cstdio>
 #include <thread>
+#include <vector>
 
+#include "backends/DevicePermission.h"
 #include "bootloader/BootloaderRefresh.h"
 #include "cli/Commands.h"
+#include "cli/DeviceResults.h"
 #include "cli/TerminalPage.h"
 #include "engine/EngineTexts.h"
 #include "engine/UpdateRun.h"
@@ -26,7 +29,7 @@ constexpr char kBootloaderRefused[] = "Failed to update in bootloader!";
 } // namespace
 
 // The wizard's sequence without windows: welcome page, Next, progress page.
-int RunUpdateCommand()
+int RunUpdateCommand(const CliOptions& options)
 {
     std::string summary;
     int deviceSpecific = 0;
@@ -43,20 +46,26 @@ int RunUpdateCommand()
     GetPrompter().ShowMessage(kDoNotDisturbWarning);
 
     if (UpdateBootloader() == 0) {
-        GetPrompter().ShowMessage(kBootloaderRefused);
+        GetPrompter().ShowMessage(WithDevicePermissionHint(kBootloaderRefused));
         ReleasePackageBuffers();
         return kExitBootloaderRefused;
     }
 
-    TerminalPage page(isatty(STDOUT_FILENO) != 0);
+    // Diagnostic lines echoed with -v would tear a redrawn line apart.
+    TerminalPage page(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose);
     TerminalPrompter prompter(page);
+    const std::vector<HidDeviceInfo> devices = UpdatedDevices();
+    // The run starts with the reset, and the devices take seconds to come back.
+    page.SetStatusText(kWaitingForDevicesText);
     {
         ScopedServices scope({.prompter = &prompter});
         std::thread worker(UpdateThreadProc, &page);
         worker.join();
     }
     page.Finish();
-    if (page.StatusText() == kUpdateFailedText)
-        return kExitUpdateFailed;
-    return kExitSuccess;
+    const bool succeeded = page.StatusText() != kUpdateFailedText;
+    std::printf("\n");
+    for (const HidDeviceInfo& device : devices)
+        std::printf("%s\n", DeviceResultLine(device, succeeded).c_str());
+    return succeeded ? kExitSuccess : kExitUpdateFailed;
 }

@@ -21,10 +21,10 @@ bool ReadPackageFile(const std::string& path)
     package.capacity = g_packageCapacity;
     g_packageLength = g_packageCursor = 0;
     uint64_t expected = package.capacity >= 512 ? package.capacity - 512 : 0;
-    const char* failure = ReadPackageInto(path, expected, &package);
+    const PackageFailure failure = ReadPackageInto(path, expected, &package);
     g_packageData = std::move(package.data);
     if (failure) {
-        GetPrompter().ShowMessage(failure);
+        GetPrompter().ShowMessage(PackageFailureText(failure, path));
         return false;
     }
     g_packageLength = g_packageCursor = package.length;
@@ -42,8 +42,8 @@ bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction
     LoadedPackage package;
     MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
     const std::string path = GetProgramDirectory() + PackageFileName(specific ? releaseText : nullptr);
-    if (const char* failure = LoadPackageFromFile(path, random, &package)) {
-        GetPrompter().ShowMessage(failure);
+    if (PackageFailure failure = LoadPackageFromFile(path, random, &package)) {
+        GetPrompter().ShowMessage(PackageFailureText(failure, path, specific ? releaseText : nullptr));
         return false;
     }
     if (summary)

@@ -1,6 +1,7 @@
 #include "package/PackageReader.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "package/Descramble.h"
 #include "package/PackageMessages.h"
@@ -13,40 +14,69 @@ namespace {
 constexpr size_t kReadBlock = 512 * 1024;
 static_assert(kReadBlock % kKeyBlockSize == 0, "blocks must keep chunk boundaries");
 
+PackageProblem ProblemOfOpenError(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return PackageProblem::kNotFound;
+    case EACCES:
+    case EPERM:
+        return PackageProblem::kPermissionDenied;
+    default:
+        return PackageProblem::kUnreadable;
+    }
+}
+
+// Why a file could not be opened or measured as a regular file.
+PackageFailure OpenFailure(const RegularFile& file, const char* message)
+{
+    if (file.OpenError() != 0)
+        return {message, ProblemOfOpenError(file.OpenError())};
+    return {message, PackageProblem::kNotRegularFile};
+}
+
+PackageFailure FromParser(const char* message)
+{
+    return {message, ProblemOfParserMessage(message)};
+}
+
 } // namespace
 
-const char* QueryPackageFileLength(const std::string& path, uint64_t* length)
+PackageFailure QueryPackageFileLength(const std::string& path, uint64_t* length)
 {
     RegularFile file(path);
     int64_t fileLength = file.Length();
     if (fileLength < 0)
-        return kMsgCannotOpenPackage;
+        return OpenFailure(file, kMsgCannotOpenPackage);
     *length = static_cast<uint64_t>(fileLength);
-    return nullptr;
+    return {};
 }
 
-const char* ReadPackageInto(const std::string& path, uint64_t expectedFileLength, LoadedPackage* p)
+PackageFailure ReadPackageInto(const std::string& path, uint64_t expectedFileLength, LoadedPackage* p)
 {
     p->length = 0;
     RegularFile file(path);
     if (!file.IsOpen())
-        return kMsgPackageNotFound;
+        return OpenFailure(file, kMsgPackageNotFound);
 
     uint8_t key[kKeyBlockSize];
     ssize_t keyBytes = file.Read(key, sizeof key);
+    if (keyBytes < 0)
+        return {kMsgPackageReadError, PackageProblem::kUnreadable};
     if (keyBytes != static_cast<ssize_t>(sizeof key) || expectedFileLength < kKeyBlockSize)
-        return kMsgPackageReadError;
+        return {kMsgPackageReadError, PackageProblem::kTooShort};
 
     // Never more than the buffer was sized for.
     uint64_t payloadExpected = expectedFileLength - kKeyBlockSize;
     if (!p->data || payloadExpected + kKeyBlockSize > p->capacity)
-        return kMsgPackageReadError;
+        return {kMsgPackageReadError, PackageProblem::kUnreadable};
     uint64_t total = 0;
     while (total < payloadExpected) {
         size_t want = static_cast<size_t>(std::min<uint64_t>(kReadBlock, payloadExpected - total));
         ssize_t got = file.Read(p->data.get() + total, want);
         if (got < 0)
-            return kMsgPackageReadError;
+            return {kMsgPackageReadError, PackageProblem::kUnreadable};
         DescramblePackage(p->data.get() + total, static_cast<size_t>(got), key);
         total += static_cast<uint64_t>(got);
         if (static_cast<size_t>(got) < want)
@@ -57,22 +87,22 @@ const char* ReadPackageInto(const std::string& path, uint64_t expectedFileLength
     uint8_t probe;
     bool grew = file.Read(&probe, 1) != 0;
     if (grew || total != payloadExpected || file.Length() != static_cast<int64_t>(expectedFileLength))
-        return kMsgPackageReadError;
+        return {kMsgPackageReadError, PackageProblem::kUnreadable};
 
     p->length = static_cast<uint32_t>(total);
     FillPayloadSlack(p);
-    return nullptr;
+    return {};
 }
 
-const char* LoadPackageFromFile(const std::string& path, const MapRandomBlock& random, LoadedPackage* p)
+PackageFailure LoadPackageFromFile(const std::string& path, const MapRandomBlock& random, LoadedPackage* p)
 {
     *p = LoadedPackage{};
     uint64_t length = 0;
-    if (const char* failure = QueryPackageFileLength(path, &length))
+    if (PackageFailure failure = QueryPackageFileLength(path, &length))
         return failure;
     if (const char* failure = AllocatePayload(length, p))
+        return FromParser(failure);
+    if (PackageFailure failure = ReadPackageInto(path, length, p))
         return failure;
-    if (const char* failure = ReadPackageInto(path, length, p))
-        return failure;
-    return FinishPackageLoad(p, random);
+    return FromParser(FinishPackageLoad(p, random));
 }

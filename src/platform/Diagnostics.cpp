@@ -6,12 +6,6 @@
 
 #include "platform/Services.h"
 
-void StdoutDiagnostics::Write(std::string_view text)
-{
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
-}
-
 void CapturingDiagnostics::Write(std::string_view text)
 {
     std::lock_guard lock(m_mutex);

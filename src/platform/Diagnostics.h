@@ -1,6 +1,7 @@
 #pragma once
-// Diagnostic lines in English ("ERROR: Write fail!\n" and the like). They go
-// to standard output; tests capture them.
+// Diagnostic lines in English ("ERROR: Write fail!\n" and the like). They
+// never go to standard output, which carries what the user asked for: the
+// front ends write them to the run's log (LogFile.h), tests capture them.
 
 #include <mutex>
 #include <string>
@@ -12,9 +13,10 @@ public:
     virtual void Write(std::string_view text) = 0;
 };
 
-class StdoutDiagnostics final : public DiagnosticsSink {
+// Drops every line: the default until a front end installs its log.
+class NullDiagnostics final : public DiagnosticsSink {
 public:
-    void Write(std::string_view text) override;
+    void Write(std::string_view) override {}
 };
 
 class CapturingDiagnostics final : public DiagnosticsSink {

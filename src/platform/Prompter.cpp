@@ -4,8 +4,8 @@
 
 void ConsolePrompter::ShowMessage(const std::string& text)
 {
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
 }
 
 void RecordingPrompter::ShowMessage(const std::string& text)

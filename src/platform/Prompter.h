@@ -13,7 +13,7 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
 };
 
-// Prints each message as a line on standard output.
+// Prints each message as a line on standard error: messages are not data.
 class ConsolePrompter final : public Prompter {
 public:
     void ShowMessage(const std::string& text) override;

@@ -8,8 +8,10 @@
 RegularFile::RegularFile(const std::string& path)
 {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    if (fd < 0) {
+        m_openError = errno;
         return;
+    }
     struct stat info {};
     int flags = ::fcntl(fd, F_GETFL);
     // Reads of a regular file never wait anyway; the flag only had to keep
@@ -17,6 +19,7 @@ RegularFile::RegularFile(const std::string& path)
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         ::close(fd);
+        m_openError = 0;
         return;
     }
     m_fd = fd;

@@ -20,6 +20,9 @@ public:
     // False when the path could not be opened or is not a regular file.
     bool IsOpen() const { return m_fd >= 0; }
     int Descriptor() const { return m_fd; }
+    // Why it is not open: the error of the opening, or 0 when what was opened
+    // is not a regular file.
+    int OpenError() const { return m_openError; }
     // The file's length now, or -1 when it is not open.
     int64_t Length() const;
     // Reads until `count` bytes are in or the file ends; -1 on a read error.
@@ -27,4 +30,5 @@ public:
 
 private:
     int m_fd = -1;
+    int m_openError = 0;
 };

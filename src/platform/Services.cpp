@@ -7,7 +7,7 @@ Services MakeDefaults()
     static NoHidBackend hid;
     static SteadyClock clock;
     static ConsolePrompter prompter;
-    static StdoutDiagnostics diagnostics;
+    static NullDiagnostics diagnostics;
     return Services{&hid, &clock, &prompter, &diagnostics};
 }
 

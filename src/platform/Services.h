@@ -1,7 +1,7 @@
 #pragma once
 // The platform services the core calls, installed once by a front end or per
-// test. Defaults: no HID devices, the steady clock, console message boxes and
-// diagnostics on standard output.
+// test. Defaults: no HID devices, the steady clock, message boxes as lines on
+// standard error, and no diagnostics.
 
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"

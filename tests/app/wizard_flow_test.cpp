@@ -99,7 +99,11 @@ TEST(WizardFlow, LoadFailureEndsWithExitCode1BeforeAnyPageIsShown)
     QCoreApplication::processEvents();
 
     EXPECT_FALSE(pageShown);
-    EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgCannotOpenPackage});
+    // One box: the message, then the file and why it could not be used.
+    const std::vector<std::string> messages = bed.harness.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].starts_with(std::string(kMsgCannotOpenPackage) + "\n/")) << messages[0];
+    EXPECT_TRUE(messages[0].ends_with("/KT7_Down.dat：找不到该文件")) << messages[0];
     EXPECT_EQ(g_packageData, nullptr);
 }
 

@@ -7,6 +7,8 @@
 
 #include "Unprivileged.h"
 #include "backends/DevicePermission.h"
+#include "platform/Services.h"
+#include "support/FakeHidBackend.h"
 
 namespace {
 
@@ -37,6 +39,44 @@ TEST(DevicePermissionTest, LineNamesTheNodeAndTheRule)
     EXPECT_THAT(line, HasSubstr("/dev/hidraw3"));
     EXPECT_THAT(line, HasSubstr("/usr/lib/udev/rules.d/70-kt7-updater.rules"));
     EXPECT_EQ(line.back(), '\n');
+}
+
+TEST(DevicePermissionTest, HintNamesTheRefusedDevicesTheRuleAndItsCommand)
+{
+    std::string locked = MakeNode(0600);
+    std::string open = MakeNode(0666);
+    std::string stranger = MakeNode(0600);
+    ASSERT_FALSE(locked.empty() || open.empty() || stranger.empty());
+    FakeHidBackend backend;
+    backend.AddMatchingDevice(open);
+    backend.AddMatchingDevice(locked);
+    backend.AddDevice(stranger, 0x1234, 0x5678, 0x0100);
+    ScopedServices scope({.hid = &backend});
+
+    std::string lockedMessage;
+    std::optional<bool> asExpected = RunUnprivileged([&] {
+        const std::string message = WithDevicePermissionHint("Failed to update in bootloader!");
+        const std::string hint = message.substr(message.find('\n') + 1);
+        return message.starts_with("Failed to update in bootloader!\n") && hint.find(locked) != std::string::npos &&
+               hint.find(open) == std::string::npos && hint.find(stranger) == std::string::npos &&
+               hint.find("/usr/lib/udev/rules.d/70-kt7-updater.rules") != std::string::npos &&
+               hint.find("sudo tee /usr/lib/udev/rules.d/70-kt7-updater.rules") != std::string::npos &&
+               hint.find("udevadm trigger") != std::string::npos && hint.find('\n') == std::string::npos;
+    });
+    std::remove(locked.c_str());
+    std::remove(open.c_str());
+    std::remove(stranger.c_str());
+    if (!asExpected)
+        GTEST_SKIP() << "can't drop root here";
+    EXPECT_TRUE(*asExpected);
+}
+
+TEST(DevicePermissionTest, MessageStaysAloneWhenEveryDeviceMayBeOpened)
+{
+    FakeHidBackend backend;
+    backend.AddMatchingDevice("sim-0");
+    ScopedServices scope({.hid = &backend});
+    EXPECT_EQ(WithDevicePermissionHint("无法打开USB设备！"), "无法打开USB设备！");
 }
 
 } // namespace

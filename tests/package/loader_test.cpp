@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <functional>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "support/FifoWatch.h"
+#include "backends/Unprivileged.h"
 #include "support/PackageTestFiles.h"
 #include "package/MapImage.h"
 #include "package/Package.h"
@@ -41,6 +43,8 @@ constexpr char kMainMissing[] = "必须升级主程序！";
 constexpr char kMainCheckFailed[] = "校验区域3数据失败!";
 constexpr char kMapCheckFailed[] = "校验区域1数据失败!";
 constexpr char kConnectDevice[] = "请确认已连接设备！";
+constexpr char kShortAdvice[] = "文件太短，已损坏，请重新下载升级文件";
+constexpr char kDamagedAdvice[] = "文件已损坏，请重新下载升级文件";
 
 constexpr uint32_t kTicks = 4242;
 
@@ -102,6 +106,12 @@ protected:
         return LoadPackage(&m_summary, &m_deviceSpecific, probe);
     }
     std::vector<std::string> Messages() const { return m_prompter.Messages(); }
+    // A message box text: the message, then the file and what is wrong with it.
+    std::string Explained(const char* message, const std::string& explanation,
+                          const char* name = "KT7_Down.dat") const
+    {
+        return std::string(message) + "\n" + PackagePath(name) + "：" + explanation;
+    }
 
     PackageTempDir m_dir;
     VirtualClock m_clock{kTicks};
@@ -169,7 +179,7 @@ TEST_F(PackageLoad, PayloadShorterThanTheHeaderReadsAsZeros)
     WriteBytesToFile(PackagePath(), file);
 
     EXPECT_FALSE(Load());
-    EXPECT_EQ(Messages(), std::vector<std::string>{kTooSmall});
+    EXPECT_EQ(Messages(), std::vector<std::string>{Explained(kTooSmall, kDamagedAdvice)});
     EXPECT_EQ(g_packageData, nullptr);
 
     LoadedPackage package;
@@ -184,7 +194,8 @@ TEST_F(PackageLoad, PayloadShorterThanTheHeaderReadsAsZeros)
 struct FailureCase {
     const char* what;
     std::function<void(const std::string& path)> make;
-    const char* message;
+    const char* message;      // the first line
+    const char* explanation;  // the second line, after the file's path
     int allocationsBeforeFailure = -1;  // -1: allocations succeed
 };
 
@@ -201,40 +212,44 @@ TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
     auto sample = package([](PackageHeader&) {});
 
     const FailureCase cases[] = {
-        {"no file", [](const std::string&) {}, kOpenFailed},
+        {"no file", [](const std::string&) {}, kOpenFailed, "找不到该文件"},
         {"a folder in the file's place", [](const std::string& p) { std::filesystem::create_directory(p); },
-         kOpenFailed},
+         kOpenFailed, "不是普通文件，请选择升级文件本身"},
         {"a FIFO in the file's place", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
-         kOpenFailed},
+         kOpenFailed, "不是普通文件，请选择升级文件本身"},
         {"a device in the file's place", [](const std::string& p) { ASSERT_EQ(::symlink("/dev/zero", p.c_str()), 0); },
-         kOpenFailed},
-        {"one byte over the size limit", sized(0x7F00001), kTooBig},
-        {"4 GiB + 10 bytes, small in 32 bits", sized(0x10000000Aull), kTooBig},
-        {"payload buffer not allocated", sample, kNoPayloadMemory, 0},
-        {"empty file", sized(0), kReadError},
-        {"shorter than the key block", sized(1023), kReadError},
-        {"map size over the limit", package([](PackageHeader& h) { h.mapSize = 0x7F00001; }), kPackingInfo},
+         kOpenFailed, "不是普通文件，请选择升级文件本身"},
+        {"one byte over the size limit", sized(0x7F00001), kTooBig, "文件太大，不是升级文件"},
+        {"4 GiB + 10 bytes, small in 32 bits", sized(0x10000000Aull), kTooBig, "文件太大，不是升级文件"},
+        {"payload buffer not allocated", sample, kNoPayloadMemory, "内存不足", 0},
+        {"empty file", sized(0), kReadError, kShortAdvice},
+        {"shorter than the key block", sized(1023), kReadError, kShortAdvice},
+        {"map size over the limit", package([](PackageHeader& h) { h.mapSize = 0x7F00001; }), kPackingInfo,
+         kDamagedAdvice},
         {"map address past the window", package([](PackageHeader& h) { h.mapAddress = 0x40800001; }),
-         kPackingInfo},
+         kPackingInfo, kDamagedAdvice},
         {"map address at the window's end", package([](PackageHeader& h) { h.mapAddress = 0x40800000; }),
-         kMapPastFlash},
+         kMapPastFlash, kDamagedAdvice},
         {"map with random block one byte past the window",
-         package([](PackageHeader& h) { h.mapAddress = 0x40800000 - h.mapSize - 256 + 1; }), kMapPastFlash},
-        {"map area ends past the payload", package([](PackageHeader& h) { h.mapOffset += 1; }), kPackingInfo},
+         package([](PackageHeader& h) { h.mapAddress = 0x40800000 - h.mapSize - 256 + 1; }), kMapPastFlash,
+         kDamagedAdvice},
+        {"map area ends past the payload", package([](PackageHeader& h) { h.mapOffset += 1; }), kPackingInfo,
+         kDamagedAdvice},
         {"map offset far outside the payload", package([](PackageHeader& h) { h.mapOffset = 0xFFFFFF00u; }),
-         kPackingInfo},
-        {"map image not allocated", sample, kNoMapMemory, 1},
+         kPackingInfo, kDamagedAdvice},
+        {"map image not allocated", sample, kNoMapMemory, "内存不足", 1},
         {"file of exactly the size limit passes the limit, not the alignment",
          [sample](const std::string& path) {
              sample(path);
              SetLength(path, 0x7F00000);
          },
-         kNotAligned},
-        {"main check byte", package([](PackageHeader& h) { h.mainCheck ^= 0x10; }), kMainCheckFailed},
-        {"map check byte", package([](PackageHeader& h) { h.mapCheck ^= 0x10; }), kMapCheckFailed},
+         kNotAligned, kDamagedAdvice},
+        {"main check byte", package([](PackageHeader& h) { h.mainCheck ^= 0x10; }), kMainCheckFailed, kDamagedAdvice},
+        {"map check byte", package([](PackageHeader& h) { h.mapCheck ^= 0x10; }), kMapCheckFailed, kDamagedAdvice},
         {"voice before main", package([](PackageHeader& h) { h.voiceAddress = h.mainAddress - 0x1000; }),
-         kAddressBad},
-        {"no main program", package([](PackageHeader& h) { h.mainSize = kAreaAbsent; }), kMainMissing},
+         kAddressBad, kDamagedAdvice},
+        {"no main program", package([](PackageHeader& h) { h.mainSize = kAreaAbsent; }), kMainMissing,
+         kDamagedAdvice},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -249,11 +264,26 @@ TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
         EXPECT_FALSE(Load());
         EXPECT_FALSE(watch.Released()) << "the load waited for a writer";
         SetPackageAllocator(nullptr);
-        EXPECT_EQ(Messages(), std::vector<std::string>{c.message});
+        EXPECT_EQ(Messages(), std::vector<std::string>{Explained(c.message, c.explanation)});
         EXPECT_EQ(g_packageData, nullptr);
         EXPECT_EQ(g_mapImage, nullptr);
         EXPECT_EQ(g_packageLength, 0u);
     }
+}
+
+TEST_F(PackageLoad, UnreadableFileSaysPermissionDenied)
+{
+    WritePackage(SamplePackageSpec());
+    // Only the file itself is locked: the folder may be searched.
+    ::chmod(m_dir.Path().c_str(), 0755);
+    ::chmod(PackagePath().c_str(), 0200);
+    const std::string expected = Explained(kOpenFailed, "没有读取该文件的权限");
+    std::optional<bool> shown = RunUnprivileged([&] {
+        return !Load() && Messages() == std::vector<std::string>{expected};
+    });
+    if (!shown)
+        GTEST_SKIP() << "can't drop root here";
+    EXPECT_TRUE(*shown);
 }
 
 TEST_F(PackageLoad, SizeLimitAndMapWindowBoundariesAreAccepted)
@@ -304,7 +334,7 @@ TEST_F(PackageLoad, ReleaseNumberChoosesTheFileName)
     const Case cases[] = {
         {"release 0100 loads its own file", Release0100Probe, true, true, true, 1, "specific", {}},
         {"release 0100 never falls back to the generic file", Release0100Probe, true, false, false, 1, nullptr,
-         {kOpenFailed}},
+         {Explained(kOpenFailed, "找不到该文件（版本号为 0100 的设备只用这个专用的升级文件）", "KT7_Down0100.dat")}},
         {"release 0000 or 5512 uses the generic file", GenericProbe, true, true, true, 0, "generic", {}},
         {"no device: one message, then the generic file", NoDeviceProbe, true, true, true, 0, "generic",
          {kConnectDevice}},
@@ -336,7 +366,7 @@ TEST_F(PackageLoad, ParsingBytesGivesTheSameAsLoadingTheFile)
     WriteBytesToFile(PackagePath(), file);
     MapRandomBlock random = MakeMapRandomBlock(77);
     LoadedPackage fromFile, fromBytes;
-    ASSERT_EQ(LoadPackageFromFile(PackagePath(), random, &fromFile), nullptr);
+    ASSERT_FALSE(LoadPackageFromFile(PackagePath(), random, &fromFile));
     ASSERT_EQ(ParsePackageFile(file.data(), file.size(), random, &fromBytes), nullptr);
     EXPECT_EQ(fromBytes.summary, fromFile.summary);
     ASSERT_EQ(fromBytes.length, fromFile.length);
@@ -381,7 +411,7 @@ TEST_F(PackageRead, FileWhoseLengthChangedIsRefusedWithoutOverrun)
         SCOPED_TRACE(c.what);
         AllocateFor(file.size() - c.change);
         EXPECT_FALSE(Read());
-        EXPECT_EQ(Messages(), std::vector<std::string>{kReadError});
+        EXPECT_EQ(Messages(), std::vector<std::string>{Explained(kReadError, "读取该文件时出错")});
         EXPECT_EQ(g_packageLength, 0u);
     }
 
@@ -395,7 +425,7 @@ TEST_F(PackageRead, MissingFileIsReportedByTheReader)
 {
     AllocateFor(4096);
     EXPECT_FALSE(Read());
-    EXPECT_EQ(Messages(), std::vector<std::string>{kNotFound});
+    EXPECT_EQ(Messages(), std::vector<std::string>{Explained(kNotFound, "找不到该文件")});
 }
 
 } // namespace

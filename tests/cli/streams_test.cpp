@@ -1,0 +1,121 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CliRun.h"
+#include "package/PackageWriter.h"
+#include "support/PackageTestFiles.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// Lines the update's operations write as diagnostics, the version dump with
+// its NUL bytes among them.
+const char* const kDiagnosticSamples[] = {"Open Success", "String code", "pReadBuf[", "Update Bootloader"};
+
+class CliStreams : public testing::Test {
+protected:
+    void SetUp() override { WriteBytesToFile(m_dir.File("KT7_Down.dat"), BuildPackageFile(SamplePackageSpec())); }
+    std::string StateHome() const { return m_state.Path() + "state"; }
+    std::string LogPath() const { return StateHome() + "/kt7-updater/kt7-updater.log"; }
+    CliRun Update(std::vector<std::string> extra = {})
+    {
+        std::vector<std::string> args = {"update", "--dir", m_dir.Path()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunCli(args, "devices=2", StateHome());
+    }
+
+    PackageTempDir m_dir;
+    PackageTempDir m_state;
+};
+
+TEST_F(CliStreams, UpdateKeepsDiagnosticsInTheLogUnlessVerbose)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> extra;
+        bool echoed;
+    };
+    const Case cases[] = {{"quiet by default", {}, false}, {"-v", {"-v"}, true}, {"--verbose", {"--verbose"}, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CliRun run = Update(c.extra);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out.find('\0'), std::string::npos);
+        EXPECT_EQ(run.err.find('\0'), std::string::npos);
+        const std::string log = ReadWholeFile(LogPath());
+        EXPECT_THAT(log, HasSubstr("pReadBuf[1]=\\x00"));
+        for (const char* sample : kDiagnosticSamples) {
+            EXPECT_THAT(run.out, Not(HasSubstr(sample)));
+            EXPECT_THAT(log, HasSubstr(sample));
+            if (c.echoed)
+                EXPECT_THAT(run.err, HasSubstr(sample));
+            else
+                EXPECT_THAT(run.err, Not(HasSubstr(sample)));
+        }
+        // Data on standard output, messages on standard error.
+        EXPECT_THAT(run.out, HasSubstr("Update Time:"));
+        EXPECT_THAT(run.err, HasSubstr("升级过程中请勿移动电子狗或USB连接线！"));
+        EXPECT_THAT(run.out, Not(HasSubstr("升级过程中")));
+    }
+}
+
+TEST_F(CliStreams, AFailedRunNamesTheLogLast)
+{
+    CliRun run = RunCli({"update", "--dir", m_dir.File("empty")}, "devices=1", StateHome());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, testing::EndsWith("详细信息见日志：" + LogPath() + "\n"));
+    EXPECT_EQ(run.out, "");
+
+    run = RunCli({"update", "--dir", m_dir.Path()}, "devices=0", StateHome());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_THAT(run.err, HasSubstr("无法找到设备"));
+    EXPECT_THAT(run.err, testing::EndsWith("详细信息见日志：" + LogPath() + "\n"));
+}
+
+TEST_F(CliStreams, UpdateEndsWithOneLinePerDevice)
+{
+    struct Case {
+        const char* what;
+        std::string simulate;
+        int exitCode;
+        std::string lines;
+    };
+    const Case cases[] = {
+        {"success", "devices=2;release=5512,0000", 0,
+         "sim/1/kt7-00  release 5512  升级成功\nsim/1/kt7-01  release 0000  升级成功\n"},
+        {"a device stops answering while it is written", "devices=2;stall=1@40", 4,
+         "sim/1/kt7-00  release 5512  升级失败\nsim/1/kt7-01  release 5512  升级失败\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CliRun run = RunCli({"update", "--dir", m_dir.Path()}, c.simulate, StateHome());
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_THAT(run.out, testing::EndsWith("\n\n" + c.lines)) << "after the summary";
+        // Not a terminal here: the progress comes as lines, the wait first.
+        const size_t waiting = run.err.find("等待设备重新连接…\n");
+        ASSERT_NE(waiting, std::string::npos) << run.err;
+        EXPECT_LT(waiting, run.err.find("Device:2,Area:1"));
+    }
+}
+
+TEST_F(CliStreams, ListAndInfoAreDataOnStandardOutput)
+{
+    CliRun list = RunCli({"list"}, "devices=2", StateHome());
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_THAT(list.out, HasSubstr("kt7-01"));
+    // Standard error carries only the one line saying the devices are simulated.
+    const std::string simulatedNotice =
+        "kt7-flash: KT7_SIMULATE is set: simulated devices [模拟设备], no real device is used\n";
+    EXPECT_EQ(list.err, simulatedNotice);
+
+    CliRun info = RunCli({"info", m_dir.File("KT7_Down.dat")}, "devices=1", StateHome());
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_THAT(info.out, HasSubstr("Update Time:"));
+    EXPECT_EQ(info.err, simulatedNotice);
+}
+
+} // namespace

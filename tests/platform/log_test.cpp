@@ -1,0 +1,192 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "platform/Diagnostics.h"
+#include "platform/LogFile.h"
+#include "platform/LogText.h"
+#include "platform/Services.h"
+#include "support/PackageTestFiles.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (m_old)
+            setenv(m_name, m_old->c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST(EscapeLogText, PrintableTextStaysAndEveryOtherByteIsEscaped)
+{
+    struct Case {
+        const char* what;
+        std::string in;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"plain ASCII", "Write pages: 0 - 15", "Write pages: 0 - 15"},
+        {"NUL", std::string("pReadBuf[4]=\0", 13), "pReadBuf[4]=\\x00"},
+        {"control bytes", "a\tb\rc\x1b[Kd\x7f", "a\\x09b\\x0Dc\\x1B[Kd\\x7F"},
+        {"backslash, so that an escape cannot be forged", "C:\\x41", "C:\\x5Cx41"},
+        {"Chinese text stays readable", "升级失败，请重新连接USB设备并升级", "升级失败，请重新连接USB设备并升级"},
+        {"four-byte character", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+        {"high bytes that are not UTF-8", "\xFF\xFE", "\\xFF\\xFE"},
+        {"a character cut short", "\xE5\x8D", "\\xE5\\x8D"},
+        {"a cut character before ASCII", "\xE5" "A", "\\xE5A"},
+        {"overlong slash", "\xC0\xAF", "\\xC0\\xAF"},
+        {"surrogate half", "\xED\xA0\x80", "\\xED\\xA0\\x80"},
+        {"C1 control", "\xC2\x9B", "\\xC2\\x9B"},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(EscapeLogText(c.in), c.out);
+    }
+}
+
+TEST(LogTimeStamp, HasDateTimeAndMilliseconds)
+{
+    EXPECT_TRUE(std::regex_match(LogTimeStamp(1700000000, 7),
+                                 std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.007)")));
+}
+
+TEST(DefaultLogPath, FollowsTheStateFolderRules)
+{
+    struct Case {
+        const char* what;
+        const char* state;
+        const char* home;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"XDG_STATE_HOME set", "/s", "/h", "/s/kt7-updater/kt7-updater.log"},
+        {"XDG_STATE_HOME unset", nullptr, "/h", "/h/.local/state/kt7-updater/kt7-updater.log"},
+        {"XDG_STATE_HOME empty", "", "/h", "/h/.local/state/kt7-updater/kt7-updater.log"},
+        {"XDG_STATE_HOME relative is ignored", "state", "/h", "/h/.local/state/kt7-updater/kt7-updater.log"},
+        {"no home at all", nullptr, nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScopedEnv state("XDG_STATE_HOME", c.state);
+        ScopedEnv home("HOME", c.home);
+        EXPECT_EQ(DefaultLogPath(), c.path);
+    }
+}
+
+class LogFileTest : public testing::Test {
+protected:
+    std::string LogPath() const { return m_dir.Path() + "state/kt7-updater/kt7-updater.log"; }
+    PackageTempDir m_dir;
+};
+
+TEST_F(LogFileTest, LinesAreStampedEscapedAndWholeAcrossWrites)
+{
+    {
+        LogFileDiagnostics log(LogPath(), nullptr);
+        ASSERT_EQ(log.Path(), LogPath()) << "the missing folders are made";
+        ScopedServices scope({.diagnostics = &log});
+        DiagPrintf("String code\n");
+        DiagPrintf("pReadBuf[%d]=%c\n", 4, 0);
+        DiagPrintf("\n\n");
+        DiagPrintf(">>> Write pages: %d", 0);
+        DiagPrintf(" - %d\nunfinished", 15);
+    }
+    const std::string text = ReadFile(LogPath());
+    EXPECT_EQ(text.find('\0'), std::string::npos);
+    const std::string stamp = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )";
+    EXPECT_TRUE(std::regex_match(text, std::regex(stamp + "String code\n" + stamp + R"(pReadBuf\[4\]=\\x00)" + "\n" +
+                                                  stamp + ">>> Write pages: 0 - 15\n" + stamp + "unfinished\n")))
+        << text;
+}
+
+TEST_F(LogFileTest, EachRunStartsANewLogAndKeepsTheLastFewBefore)
+{
+    for (int run = 1; run <= 7; ++run) {
+        LogFileDiagnostics log(LogPath(), nullptr);
+        log.Write("run " + std::to_string(run) + "\n");
+    }
+    EXPECT_THAT(ReadFile(LogPath()), HasSubstr("run 7\n"));
+    for (int older = 1; older < kKeptLogFiles; ++older)
+        EXPECT_THAT(ReadFile(LogPath() + "." + std::to_string(older)), HasSubstr("run " + std::to_string(7 - older) + "\n"));
+    EXPECT_FALSE(std::filesystem::exists(LogPath() + "." + std::to_string(kKeptLogFiles)));
+}
+
+TEST_F(LogFileTest, EchoGetsTheSameEscapedLines)
+{
+    std::FILE* echo = std::tmpfile();
+    ASSERT_NE(echo, nullptr);
+    {
+        LogFileDiagnostics log(LogPath(), echo);
+        log.Write(std::string("a\0b\n", 4));
+    }
+    std::rewind(echo);
+    char line[128] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, echo), nullptr);
+    std::fclose(echo);
+    EXPECT_THAT(std::string(line), testing::EndsWith(" a\\x00b\n"));
+    EXPECT_THAT(ReadFile(LogPath()), testing::EndsWith(" a\\x00b\n"));
+}
+
+TEST_F(LogFileTest, WithoutAWritableLogTheRunGoesOnAndSaysSoOnlyWhenEchoing)
+{
+    // A file where the log's folder should be: the log cannot be made.
+    WriteBytesToFile(m_dir.File("blocked"), {});
+    const std::string path = m_dir.File("blocked") + "/kt7-updater.log";
+
+    std::FILE* echo = std::tmpfile();
+    ASSERT_NE(echo, nullptr);
+    {
+        LogFileDiagnostics quiet(path, nullptr);
+        EXPECT_EQ(quiet.Path(), "");
+        quiet.Write("dropped\n");
+        LogFileDiagnostics verbose(path, echo);
+        EXPECT_EQ(verbose.Path(), "");
+        verbose.Write("shown\n");
+    }
+    std::rewind(echo);
+    std::string text;
+    for (int c; (c = std::fgetc(echo)) != EOF;)
+        text += static_cast<char>(c);
+    std::fclose(echo);
+    EXPECT_THAT(text, HasSubstr("no log file"));
+    EXPECT_THAT(text, HasSubstr(path));
+    EXPECT_THAT(text, HasSubstr(" shown\n"));
+    EXPECT_THAT(text, testing::Not(HasSubstr("dropped")));
+}
+
+} // namespace
