@@ -3,15 +3,19 @@
 // bar, the status line, the device/area line and the Exit button. The page
 // warns, refreshes the boot loader before it is shown, then runs the update
 // on one worker thread and enables Exit once the worker is done. Enter, Esc
-// and the close box never leave it.
+// and the close box never leave it. From the refresh until the worker is done
+// Ctrl-C, SIGTERM and SIGHUP are held; one that came meanwhile closes the
+// page as soon as the devices are left alone.
 
 #include <QDialog>
 #include <QEvent>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "engine/ProgressPage.h"
+#include "platform/InterruptGuard.h"
 
 class QLabel;
 class QProgressBar;
@@ -30,6 +34,9 @@ public:
     // Initialises the page (warning, boot-loader refresh, timer, worker) and
     // runs it modally until Exit.
     int RunModal();
+
+    // Once the page has closed: Success, Bootloader or UpdateFailed.
+    UpdateOutcome Outcome() const { return m_outcome.load(); }
 
     // Called from the worker: the texts are in place when they return.
     void SetAreaText(const std::string& text) override;
@@ -56,6 +63,7 @@ protected:
 private:
     bool OnInitDialog();
     void RunOnGuiThread(const std::function<void()>& action);
+    void EndInterruptGuard();
 
     QLabel* m_stcArea = nullptr;
     QPushButton* m_btnExit = nullptr;
@@ -65,4 +73,6 @@ private:
     int m_watchTimerId = 0;
     std::thread m_worker;
     std::atomic<bool> m_workerReturned{false};
+    std::optional<InterruptGuard> m_interruptGuard;
+    bool m_interrupted = false;
 };

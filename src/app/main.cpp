@@ -12,10 +12,12 @@
 #include "app/VornelApp.h"
 #include "backends/BackendSelection.h"
 #include "platform/Clock.h"
+#include "platform/InterruptGuard.h"
 #include "platform/Services.h"
 
 int main(int argc, char** argv)
 {
+    IgnoreBrokenPipe();
     QApplication application(argc, argv);
     QApplication::setFont(DialogFont());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kt7/icon.png")));
@@ -36,5 +38,6 @@ int main(int argc, char** argv)
     ScopedServices installed(services);
 
     CVornelApp app;
+    app.SetUpdateLockPath(UpdateLockPath());
     return app.InitInstance();
 }

@@ -7,11 +7,13 @@
 #include "backends/BackendSelection.h"
 #include "cli/Commands.h"
 #include "cli/Options.h"
+#include "platform/InterruptGuard.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/Services.h"
 
 int main(int argc, char** argv)
 {
+    IgnoreBrokenPipe();
     std::string error;
     std::optional<CliOptions> options = ParseCliOptions(argc, argv, &error);
     if (!options) {
@@ -37,5 +39,5 @@ int main(int argc, char** argv)
         return RunListCommand();
     if (options->verb == "info")
         return RunInfoCommand(*options);
-    return RunUpdateCommand();
+    return ExitCodeOf(RunUpdateCommand(UpdateLockPath()));
 }

@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "PackOptions.h"
+#include "platform/InterruptGuard.h"
 
 int main(int argc, char** argv)
 {
+    IgnoreBrokenPipe();
     std::vector<std::string> args(argv + 1, argv + argc);
     PackOptions options;
     std::string error;
