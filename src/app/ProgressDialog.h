@@ -50,6 +50,8 @@ public:
     // 0 when no watch timer runs (never started, or killed once done).
     int WatchTimerId() const { return m_watchTimerId; }
     bool WorkerStarted() const { return m_worker.joinable(); }
+    // A signal came while the devices were busy.
+    bool InterruptHeld() const { return m_interruptGuard ? m_interruptGuard->Interrupted() : m_interrupted; }
 
 protected:
     bool event(QEvent* event) override;
