@@ -8,9 +8,11 @@
 #include "app/SummaryBox.h"
 #include "app/WizardFrame.h"
 #include "hid/CommandSet.h"
+#include "hid/MixedDevices.h"
 #include "hid/Presence.h"
 #include "hid/ReleaseProbe.h"
 #include "package/Package.h"
+#include "platform/UpdateLock.h"
 
 namespace {
 
@@ -67,8 +69,21 @@ bool CUpdateDialog::OnInitDialog()
 
 void CUpdateDialog::accept()
 {
+    // Held until the progress page has closed, or released when the user
+    // stays on this page.
+    UpdateLock lock(m_updateLockPath);
+    if (!lock.Held()) {
+        ShowPageMessage(this, kMsgAnotherUpdateRunning, ProgramCaption(), QMessageBox::NoIcon);
+        m_outcome = UpdateOutcome::Locked;
+        QDialog::reject();
+        return;
+    }
     if (!IsDevicePresent()) {
         ShowPageMessage(this, kDeviceNotFound, ProgramCaption(), QMessageBox::NoIcon);
+        return;
+    }
+    if (AreMixedDevicesAttached()) {
+        ShowPageMessage(this, kMsgMixedDevices, ProgramCaption(), QMessageBox::NoIcon);
         return;
     }
     // The welcome page goes away at once; its modal run ends when the
@@ -78,4 +93,5 @@ void CUpdateDialog::accept()
     CProgressDialog progress(nullptr, m_progressWatchPeriodMs);
     SelectCommandSet(m_bDeviceSpecificPackage);
     progress.RunModal();
+    m_outcome = progress.Outcome();
 }

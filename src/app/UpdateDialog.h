@@ -4,8 +4,10 @@
 // and runs the progress page.
 
 #include <QDialog>
+#include <string>
 
 #include "app/ProgressDialog.h"
+#include "engine/UpdateOutcome.h"
 
 class QPushButton;
 class SummaryBox;
@@ -22,6 +24,12 @@ public:
     // and deliver the ticks themselves.
     void SetProgressWatchPeriod(int periodMs) { m_progressWatchPeriodMs = periodMs; }
 
+    // The update lock Next takes (empty: none); see UpdateLockPath().
+    void SetUpdateLockPath(const std::string& path) { m_updateLockPath = path; }
+
+    // How the page was left: Cancelled until Next led somewhere.
+    UpdateOutcome Outcome() const { return m_outcome; }
+
     bool IsDeviceSpecificPackage() const { return m_bDeviceSpecificPackage != 0; }
     SummaryBox* SummaryEdit() const { return m_editSummary; }
     QPushButton* NextButton() const { return m_btnNext; }
@@ -36,4 +44,6 @@ private:
     QPushButton* m_btnCancel = nullptr;
     int m_bDeviceSpecificPackage = 0;
     int m_progressWatchPeriodMs = CProgressDialog::kWatchPeriodMs;
+    std::string m_updateLockPath;
+    UpdateOutcome m_outcome = UpdateOutcome::Cancelled;
 };

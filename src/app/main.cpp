@@ -13,7 +13,9 @@
 #include "app/GuiPrompter.h"
 #include "app/VornelApp.h"
 #include "backends/BackendSelection.h"
+#include "engine/UpdateOutcome.h"
 #include "platform/Clock.h"
+#include "platform/InterruptGuard.h"
 #include "platform/LogFile.h"
 #include "platform/Services.h"
 
@@ -37,6 +39,7 @@ bool WantsVerbose(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    IgnoreBrokenPipe();
     LogFileDiagnostics log(DefaultLogPath(), WantsVerbose(argc, argv) ? stderr : nullptr);
 
     QApplication application(argc, argv);
@@ -50,7 +53,7 @@ int main(int argc, char** argv)
     if (!backend) {
         std::fprintf(stderr, "kt7-updater: %s\n", error.c_str());
         prompter.ShowMessage(error);
-        return 2;
+        return kExitUsage;
     }
     Services services;
     services.hid = backend.get();
@@ -60,6 +63,7 @@ int main(int argc, char** argv)
     ScopedServices installed(services);
 
     CVornelApp app;
+    app.SetUpdateLockPath(UpdateLockPath());
     int exitCode = app.InitInstance();
     const bool finished = FinishHidBackend(*backend, &error);
     if (!finished)

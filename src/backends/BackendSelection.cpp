@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "backends/HidapiBackend.h"
+#include "platform/UpdateLock.h"
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
 
@@ -46,4 +47,16 @@ bool FinishHidBackend(HidBackend& backend, std::string* error)
 int ExitCodeAfterFinish(int runExitCode, bool finished)
 {
     return finished || runExitCode != 0 ? runExitCode : kExitSimulationNotSaved;
+}
+
+std::string UpdateLockPath()
+{
+    const char* simulate = std::getenv(kSimulateVariable);
+    if (!simulate)
+        return MachineUpdateLockPath();
+    SimConfig config;
+    std::string error;  // bad settings have been refused by CreateHidBackend
+    if (!ParseSimConfig(simulate, &config, &error) || config.flashDir.empty())
+        return "";
+    return config.flashDir + "/kt7-update.lock";
 }

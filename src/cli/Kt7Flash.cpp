@@ -21,7 +21,7 @@ int RunVerb(const CliOptions& options)
         return RunListCommand();
     if (options.verb == "info")
         return RunInfoCommand(options);
-    return RunUpdateCommand(options);
+    return ExitCodeOf(RunUpdateCommand(options, UpdateLockPath()));
 }
 
 } // namespace

@@ -51,3 +51,16 @@ void FinishUpdate(CProgressDialog& page)
     ASSERT_TRUE(page.ExitButton()->isEnabled());
     QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
 }
+
+void FailIfProgressPageOpens()
+{
+    QTimer::singleShot(0, [] {
+        if (auto* page = dynamic_cast<CProgressDialog*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "the progress page opened";
+            if (page->WorkerStarted())
+                FinishUpdate(*page);
+            else
+                QTest::mouseClick(page->ExitButton(), Qt::LeftButton);
+        }
+    });
+}

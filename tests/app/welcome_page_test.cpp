@@ -10,6 +10,7 @@
 #include "WizardTestBed.h"
 #include "app/SummaryBox.h"
 #include "app/UpdateDialog.h"
+#include "hid/MixedDevices.h"
 
 namespace {
 
@@ -56,6 +57,21 @@ TEST(WelcomePage, NextWithoutDeviceShowsHelpAndStaysThenGoesOnOnceAttached)
     EXPECT_TRUE(progressShown);
     EXPECT_FALSE(welcome.page.isVisible());
     EXPECT_EQ(welcome.page.result(), QDialog::Accepted);
+}
+
+TEST(WelcomePage, NextWithDevicesOfTwoKindsSaysSoAndStays)
+{
+    WizardTestBed bed("devices=2;release=5512,0100");
+    ShownWelcome welcome(bed);
+
+    FailIfProgressPageOpens();
+    QTest::mouseClick(welcome.page.NextButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgMixedDevices});
+    EXPECT_TRUE(welcome.page.isVisible());
+    EXPECT_EQ(welcome.page.result(), 0);
+    EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
+    EXPECT_EQ(bed.harness.Backend().ReportCount(1), 0u);
 }
 
 TEST(WelcomePage, ReturnPressesNextExceptInTheSummaryBox)

@@ -1,11 +1,14 @@
 // The wizard from start to end: load, Next, the update, Exit; Cancel; a
-// package that does not load.
+// package that does not load; the exit code of each ending; another update
+// running; an interruption while the devices are busy.
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include "WizardTestBed.h"
 #include "app/SummaryBox.h"
@@ -13,6 +16,7 @@
 #include "app/VornelApp.h"
 #include "package/Package.h"
 #include "package/PackageMessages.h"
+#include "platform/UpdateLock.h"
 
 namespace {
 
@@ -105,6 +109,98 @@ TEST(WizardFlow, LoadFailureEndsWithExitCode1BeforeAnyPageIsShown)
     EXPECT_TRUE(messages[0].starts_with(std::string(kMsgCannotOpenPackage) + "\n/")) << messages[0];
     EXPECT_TRUE(messages[0].ends_with("/KT7_Down.dat：找不到该文件")) << messages[0];
     EXPECT_EQ(g_packageData, nullptr);
+}
+
+struct WizardEnding {
+    const char* name;
+    const char* simulate;
+    int exitCode;
+};
+
+void PrintTo(const WizardEnding& ending, std::ostream* out)
+{
+    *out << ending.name;
+}
+
+class WizardEndingTest : public ::testing::TestWithParam<WizardEnding> {};
+
+// The process ends with the code kt7-flash gives for the same ending.
+TEST_P(WizardEndingTest, ExitCodeIsThatOfTheCommandLine)
+{
+    WizardTestBed bed(GetParam().simulate);
+    bed.WritePackage();
+    WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
+        WhenModal<CProgressDialog>([&](CProgressDialog& page) {
+            if (page.WorkerStarted()) {
+                FinishUpdate(page);
+            } else {
+                QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
+            }
+        });
+        QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
+    });
+
+    CVornelApp app;
+    app.SetProgressWatchPeriod(kManualTicks);
+    EXPECT_EQ(app.InitInstance(), GetParam().exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, WizardEndingTest,
+                         ::testing::Values(WizardEnding{"success", "", 0},
+                                           WizardEnding{"boot_loader_refused", "version=Z", 3},
+                                           WizardEnding{"device_not_back_after_reset", "noreattach=0", 4},
+                                           WizardEnding{"device_gone_while_writing", "unplug=0@20", 4}),
+                         [](const ::testing::TestParamInfo<WizardEnding>& info) { return info.param.name; });
+
+TEST(WizardFlow, NextWhileAnotherUpdateRunsSaysSoAndEndsWithExitCode5)
+{
+    WizardTestBed bed;
+    bed.WritePackage();
+    const std::string lockPath = bed.folder.File("update.lock");
+    UpdateLock otherUpdate(lockPath);
+    ASSERT_TRUE(otherUpdate.Held());
+
+    WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
+        FailIfProgressPageOpens();
+        QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
+    });
+    CVornelApp app;
+    app.SetUpdateLockPath(lockPath);
+    app.SetProgressWatchPeriod(kManualTicks);
+    EXPECT_EQ(app.InitInstance(), 5);
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgAnotherUpdateRunning});
+    EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
+    EXPECT_EQ(g_packageData, nullptr);
+}
+
+// Ctrl-C while the worker writes: the process lives on, the update ends, and
+// the page closes by itself at the end instead of waiting for Exit.
+TEST(WizardFlow, InterruptDuringTheUpdateIsHeldUntilTheEnd)
+{
+    WizardTestBed bed;
+    const PackageSpec contents = SamplePackageSpec();
+    bed.WritePackage(contents);
+
+    bool closedItself = false;
+    WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
+        WhenModal<CProgressDialog>([&](CProgressDialog& page) {
+            ASSERT_TRUE(page.WorkerStarted());
+            kill(getpid(), SIGINT);
+            ASSERT_TRUE(PumpUntil([&] { return page.InterruptHeld(); }));
+            ASSERT_TRUE(PumpUntil([&] { return page.m_bDone.load() != 0; }));
+            DeliverWatchTick(page);
+            closedItself = !page.isVisible();
+        });
+        QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
+    });
+
+    CVornelApp app;
+    app.SetProgressWatchPeriod(kManualTicks);
+    EXPECT_EQ(app.InitInstance(), 0);
+    EXPECT_TRUE(closedItself);
+    EXPECT_EQ(Flash(bed, contents.main->address, contents.main->data.size()), contents.main->data);
 }
 
 } // namespace
