@@ -1,4 +1,6 @@
-// kt7-updater: the update wizard. With KT7_SIMULATE set it works against
+// kt7-updater [FILE|DIR]: the update wizard. FILE is the package to load, DIR
+// a folder that holds it; without either it is looked for beside the program
+// and then in the current folder. With KT7_SIMULATE set it works against
 // simulated devices instead of real ones.
 
 #include <QApplication>
@@ -11,12 +13,39 @@
 #include "app/GuiPrompter.h"
 #include "app/VornelApp.h"
 #include "backends/BackendSelection.h"
+#include "package/Package.h"
 #include "platform/Clock.h"
 #include "platform/Services.h"
+
+namespace {
+
+constexpr int kExitUsage = 64;
+constexpr char kUsage[] = "Usage: kt7-updater [FILE|DIR]\n";
+
+// Takes the optional package argument left after Qt's own options; false on
+// anything else, after saying what is wrong.
+bool TakePackageArgument(const QStringList& arguments)
+{
+    if (arguments.size() > 2 || (arguments.size() == 2 && arguments[1].startsWith(QLatin1Char('-')))) {
+        std::fprintf(stderr, "kt7-updater: unexpected argument %s\n%s", qPrintable(arguments.last()), kUsage);
+        return false;
+    }
+    if (arguments.size() == 2)
+        g_packageChoice = arguments[1].toStdString();
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    if (QApplication::arguments().contains(QStringLiteral("--help"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (!TakePackageArgument(QApplication::arguments()))
+        return kExitUsage;
     QApplication::setFont(DialogFont());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kt7/icon.png")));
 

@@ -9,6 +9,8 @@
 #include <system_error>
 
 #include "hid/HidCommands.h"
+#include "package/Package.h"
+#include "package/PackageSearch.h"
 #include "platform/Diagnostics.h"
 #include "platform/FlashGeometry.h"
 #include "platform/ProgramDirectory.h"
@@ -35,7 +37,7 @@ int64_t FileLength(std::FILE* file)
 
 int WriteBootloaderImage()
 {
-    const std::string path = GetProgramDirectory() + kBootloaderImageName;
+    const std::string path = FindBootloaderImage(g_packagePath, GetProgramDirectory(), kBootloaderImageName);
 
     std::error_code error;
     FilePtr file(std::filesystem::is_directory(path, error) ? nullptr : std::fopen(path.c_str(), "rb"));

@@ -7,7 +7,7 @@
 #include "backends/BackendSelection.h"
 #include "cli/Commands.h"
 #include "cli/Options.h"
-#include "platform/ProgramDirectory.h"
+#include "package/Package.h"
 #include "platform/Services.h"
 
 int main(int argc, char** argv)
@@ -22,8 +22,7 @@ int main(int argc, char** argv)
         std::fputs(kCliHelpText, stdout);
         return kExitSuccess;
     }
-    if (options->dir)
-        SetProgramDirectory(*options->dir);
+    g_packageChoice = options->file.value_or(options->dir.value_or(""));
 
     SteadyClock clock;
     std::unique_ptr<HidBackend> backend = CreateHidBackend(clock, &error);
