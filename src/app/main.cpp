@@ -40,11 +40,12 @@ bool TakePackageArgument(const QStringList& arguments)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    if (QApplication::arguments().contains(QStringLiteral("--help"))) {
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (!TakePackageArgument(QApplication::arguments()))
+    if (!TakePackageArgument(arguments))
         return kExitUsage;
     QApplication::setFont(DialogFont());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kt7/icon.png")));
