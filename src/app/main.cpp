@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -39,13 +40,15 @@ bool TakePackageArgument(const QStringList& arguments)
 
 int main(int argc, char** argv)
 {
-    QApplication application(argc, argv);
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-        std::fputs(kUsage, stdout);
-        return 0;
+    // Before Qt starts, which needs a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
     }
-    if (!TakePackageArgument(arguments))
+    QApplication application(argc, argv);
+    if (!TakePackageArgument(QApplication::arguments()))
         return kExitUsage;
     QApplication::setFont(DialogFont());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kt7/icon.png")));
