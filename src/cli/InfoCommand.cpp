@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "cli/Commands.h"
 #include "hid/ReleaseProbe.h"
@@ -25,7 +27,9 @@ int RunInfoCommand(const CliOptions& options)
 {
     std::string summary;
     std::string checkFailure;
-    if (options.file) {
+    std::error_code error;
+    // A named file is summarised without asking any device which name it wants.
+    if (options.file && !std::filesystem::is_directory(*options.file, error)) {
         LoadedPackage package;
         MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
         if (PackageFailure failure = LoadPackageFromFile(*options.file, random, &package)) {

@@ -8,8 +8,8 @@
 
 struct CliOptions {
     std::string verb;                 // list, info, update
-    std::optional<std::string> file;  // info FILE
-    std::optional<std::string> dir;   // --dir DIR
+    std::optional<std::string> file;  // info/update FILE|DIR
+    std::optional<std::string> dir;   // --dir DIR, the same as a DIR argument
     bool help = false;
     bool verbose = false;             // -v: diagnostics on standard error too
 };

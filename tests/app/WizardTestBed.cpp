@@ -7,6 +7,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
+#include "package/Package.h"
 #include "platform/ProgramDirectory.h"
 
 WizardTestBed::WizardTestBed(const std::string& simulate)
@@ -18,6 +19,7 @@ WizardTestBed::WizardTestBed(const std::string& simulate)
 WizardTestBed::~WizardTestBed()
 {
     SetProgramDirectory(m_savedDirectory);
+    g_packageChoice.clear();
 }
 
 void WizardTestBed::WritePackage(const PackageSpec& contents, const std::string& name)
