@@ -7,13 +7,12 @@
 #include "backends/BackendSelection.h"
 #include "cli/Commands.h"
 #include "cli/Options.h"
+#include "engine/EngineTexts.h"
 #include "platform/LogFile.h"
 #include "package/Package.h"
 #include "platform/Services.h"
 
 namespace {
-
-constexpr char kSeeLogPrefix[] = "详细信息见日志：";
 
 int RunVerb(const CliOptions& options)
 {
@@ -57,6 +56,6 @@ int RunKt7Flash(int argc, char** argv, Clock& clock)
         std::fprintf(stderr, "kt7-flash: %s\n", error.c_str());
     exitCode = ExitCodeAfterFinish(exitCode, finished);
     if (exitCode != kExitSuccess && !log.Path().empty())
-        std::fprintf(stderr, "%s%s\n", kSeeLogPrefix, log.Path().c_str());
+        std::fprintf(stderr, "%s%s\n", kSeeLogText, log.Path().c_str());
     return exitCode;
 }

@@ -19,6 +19,7 @@
 #include "app/VornelApp.h"
 #include "package/Package.h"
 #include "package/PackageMessages.h"
+#include "platform/Services.h"
 #include "platform/UpdateLock.h"
 
 namespace {
@@ -244,14 +245,22 @@ void PrintTo(const WizardEnding& ending, std::ostream* out)
 class WizardEndingTest : public ::testing::TestWithParam<WizardEnding> {};
 
 // The process ends with the code kt7-flash gives for the same ending.
+// A failed update's status line also names the run's log.
 TEST_P(WizardEndingTest, ExitCodeIsThatOfTheCommandLine)
 {
     WizardTestBed bed(GetParam().simulate);
     bed.WritePackage();
+    struct LoggedDiagnostics final : DiagnosticsSink {
+        void Write(std::string_view) override {}
+        std::string LogPath() const override { return "/home/user/.local/state/kt7-updater/kt7-updater.log"; }
+    } log;
+    ScopedServices logged({.diagnostics = &log});
+    QString statusTip;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
         WhenModal<CProgressDialog>([&](CProgressDialog& page) {
             if (page.WorkerStarted()) {
                 FinishUpdate(page);
+                statusTip = page.StatusLabel()->toolTip();
             } else {
                 QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
             }
@@ -262,6 +271,11 @@ TEST_P(WizardEndingTest, ExitCodeIsThatOfTheCommandLine)
     CVornelApp app;
     app.SetProgressWatchPeriod(kManualTicks);
     EXPECT_EQ(app.InitInstance(), GetParam().exitCode);
+    if (GetParam().exitCode == 4)
+        EXPECT_TRUE(statusTip.endsWith(QString::fromUtf8("详细信息见日志：/home/user/.local/state/kt7-updater/kt7-updater.log")))
+            << statusTip.toStdString();
+    else
+        EXPECT_TRUE(statusTip.isEmpty()) << statusTip.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, WizardEndingTest,
