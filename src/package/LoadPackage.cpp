@@ -14,23 +14,6 @@ std::string PackageFileName(const char* releaseText)
     return name;
 }
 
-bool ReadPackageFile(const std::string& path)
-{
-    LoadedPackage package;
-    package.data = std::move(g_packageData);
-    package.capacity = g_packageCapacity;
-    g_packageLength = g_packageCursor = 0;
-    uint64_t expected = package.capacity >= 512 ? package.capacity - 512 : 0;
-    const PackageFailure failure = ReadPackageInto(path, expected, &package);
-    g_packageData = std::move(package.data);
-    if (failure) {
-        GetPrompter().ShowMessage(PackageFailureText(failure, path));
-        return false;
-    }
-    g_packageLength = g_packageCursor = package.length;
-    return true;
-}
-
 bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction probe)
 {
     ResetPackageState();

@@ -49,7 +49,6 @@ void StorePackageHeader(const PackageHeader& header, uint8_t out[kPackageHeaderS
 extern std::unique_ptr<uint8_t[]> g_packageData;  // descrambled payload
 extern uint32_t g_packageCapacity;                // bytes allocated: file length + 512
 extern uint32_t g_packageLength;                  // payload bytes
-extern uint32_t g_packageCursor;
 extern PackageHeader g_packageHeader;
 extern std::unique_ptr<uint8_t[]> g_mapImage;     // null without map data
 extern uint32_t g_mapImageCapacity;               // bytes allocated for g_mapImage
@@ -58,11 +57,6 @@ extern uint32_t g_mapImageCapacity;               // bytes allocated for g_mapIm
 void ReleasePackageBuffers();
 // Puts every variable of the loaded package back to its start value.
 void ResetPackageState();
-
-// Reads and descrambles the file at `path` into g_packageData, which must be
-// allocated for the file's length (g_packageCapacity = length + 512); sets
-// g_packageLength and g_packageCursor. On failure it has shown its message.
-bool ReadPackageFile(const std::string& path);
 
 // The release-number probe the loader asks for the first device's release
 // text (4 hex digits + zero byte); nonzero selects the device-specific name.

@@ -93,7 +93,6 @@ void InstallLoadedPackage(LoadedPackage&& p)
     g_packageData = std::move(p.data);
     g_packageCapacity = p.capacity;
     g_packageLength = p.length;
-    g_packageCursor = p.length;
     g_packageHeader = p.header;
     g_mapImage = std::move(p.mapImage);
     g_mapImageCapacity = p.mapImageCapacity;

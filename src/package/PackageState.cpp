@@ -3,7 +3,6 @@
 std::unique_ptr<uint8_t[]> g_packageData;
 uint32_t g_packageCapacity = 0;
 uint32_t g_packageLength = 0;
-uint32_t g_packageCursor = 0;
 PackageHeader g_packageHeader;
 std::unique_ptr<uint8_t[]> g_mapImage;
 uint32_t g_mapImageCapacity = 0;
@@ -20,6 +19,5 @@ void ResetPackageState()
 {
     ReleasePackageBuffers();
     g_packageLength = 0;
-    g_packageCursor = 0;
     g_packageHeader = PackageHeader{};
 }

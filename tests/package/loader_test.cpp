@@ -135,7 +135,6 @@ TEST_F(PackageLoad, FillsThePackageStateAndTheSummary)
 
     std::vector<uint8_t> payload = BuildPackagePayload(contents);
     ASSERT_EQ(g_packageLength, payload.size());
-    EXPECT_EQ(g_packageCursor, g_packageLength);
     EXPECT_EQ(g_packageCapacity, payload.size() + 1024 + 512);
     EXPECT_TRUE(std::equal(payload.begin(), payload.end(), g_packageData.get()));
     for (uint32_t i = g_packageLength; i < g_packageCapacity; ++i)
@@ -384,16 +383,14 @@ protected:
     // loader does after taking the length.
     void AllocateFor(uint64_t length)
     {
-        ResetPackageState();
-        g_packageCapacity = static_cast<uint32_t>(length + 512);
-        g_packageData.reset(new uint8_t[g_packageCapacity]);
+        m_read = LoadedPackage{};
+        m_expected = length;
+        ASSERT_EQ(AllocatePayload(length, &m_read), nullptr);
     }
-    bool Read()
-    {
-        ScopedServices scope({.prompter = &m_prompter});
-        m_prompter.Clear();
-        return ReadPackageFile(PackagePath());
-    }
+    PackageFailure Read() { return ReadPackageInto(PackagePath(), m_expected, &m_read); }
+
+    LoadedPackage m_read;
+    uint64_t m_expected = 0;
 };
 
 TEST_F(PackageRead, FileWhoseLengthChangedIsRefusedWithoutOverrun)
@@ -410,22 +407,19 @@ TEST_F(PackageRead, FileWhoseLengthChangedIsRefusedWithoutOverrun)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         AllocateFor(file.size() - c.change);
-        EXPECT_FALSE(Read());
-        EXPECT_EQ(Messages(), std::vector<std::string>{Explained(kReadError, "读取该文件时出错")});
-        EXPECT_EQ(g_packageLength, 0u);
+        EXPECT_STREQ(Read().message, kReadError);
+        EXPECT_EQ(m_read.length, 0u);
     }
 
     AllocateFor(file.size());
-    ASSERT_TRUE(Read());
-    EXPECT_EQ(g_packageLength, file.size() - 1024);
-    EXPECT_EQ(g_packageCursor, g_packageLength);
+    ASSERT_FALSE(Read());
+    EXPECT_EQ(m_read.length, file.size() - 1024);
 }
 
 TEST_F(PackageRead, MissingFileIsReportedByTheReader)
 {
     AllocateFor(4096);
-    EXPECT_FALSE(Read());
-    EXPECT_EQ(Messages(), std::vector<std::string>{Explained(kNotFound, "找不到该文件")});
+    EXPECT_STREQ(Read().message, kNotFound);
 }
 
 } // namespace
