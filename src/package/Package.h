@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/RunBinding.h"
+
 inline constexpr uint32_t kMaxPackageFileLength = 0x7F00000u;
 inline constexpr uint32_t kKeyBlockSize = 1024;
 inline constexpr uint32_t kPackageHeaderSize = 128;
@@ -46,12 +48,16 @@ void StorePackageHeader(const PackageHeader& header, uint8_t out[kPackageHeaderS
 
 // The loaded package. Filled once by LoadPackage on the user-interface thread,
 // read by the update's worker, released exactly once (ReleasePackageBuffers).
-extern std::unique_ptr<uint8_t[]> g_packageData;  // descrambled payload
-extern uint32_t g_packageCapacity;                // bytes allocated: file length + 512
-extern uint32_t g_packageLength;                  // payload bytes
-extern PackageHeader g_packageHeader;
-extern std::unique_ptr<uint8_t[]> g_mapImage;     // null without map data
-extern uint32_t g_mapImageCapacity;               // bytes allocated for g_mapImage
+struct PackageState {
+    std::unique_ptr<uint8_t[]> m_packageData;  // descrambled payload
+    uint32_t m_packageCapacity = 0;            // bytes allocated: file length + 512
+    uint32_t m_packageLength = 0;              // payload bytes
+    PackageHeader m_packageHeader;
+    std::unique_ptr<uint8_t[]> m_mapImage;     // null without map data
+    uint32_t m_mapImageCapacity = 0;           // bytes allocated for m_mapImage
+};
+
+inline PackageState& CurrentPackage() { return RunBinding<PackageState>::Current(); }
 
 // Frees whichever package buffer is still held; the pointers are null after.
 void ReleasePackageBuffers();

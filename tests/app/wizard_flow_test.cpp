@@ -57,8 +57,8 @@ TEST(WizardFlow, NextToExitUpdatesTheDeviceAndEndsWithExitCode0)
     EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kDoNotDisturb});
     EXPECT_EQ(Flash(bed, contents.main->address, contents.main->data.size()), contents.main->data);
     EXPECT_EQ(Flash(bed, contents.voice->address, contents.voice->data.size()), contents.voice->data);
-    EXPECT_EQ(g_packageData, nullptr);
-    EXPECT_EQ(g_mapImage, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
 }
 
 TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
@@ -69,8 +69,8 @@ TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
     bool packageHeld = false;
     bool mapHeld = false;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
-        packageHeld = g_packageData != nullptr;
-        mapHeld = g_mapImage != nullptr;
+        packageHeld = CurrentPackage().m_packageData != nullptr;
+        mapHeld = CurrentPackage().m_mapImage != nullptr;
         QTest::mouseClick(welcome.CancelButton(), Qt::LeftButton);
     });
 
@@ -79,8 +79,8 @@ TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
 
     EXPECT_TRUE(packageHeld);
     EXPECT_TRUE(mapHeld);
-    EXPECT_EQ(g_packageData, nullptr);
-    EXPECT_EQ(g_mapImage, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
     EXPECT_TRUE(bed.harness.Messages().empty());
 }
@@ -108,7 +108,7 @@ TEST(WizardFlow, LoadFailureEndsWithExitCode1BeforeAnyPageIsShown)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].starts_with(std::string(kMsgCannotOpenPackage) + "\n/")) << messages[0];
     EXPECT_TRUE(messages[0].ends_with("/KT7_Down.dat：找不到该文件")) << messages[0];
-    EXPECT_EQ(g_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
 }
 
 struct WizardEnding {
@@ -172,7 +172,7 @@ TEST(WizardFlow, NextWhileAnotherUpdateRunsSaysSoAndEndsWithExitCode5)
 
     EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgAnotherUpdateRunning});
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
-    EXPECT_EQ(g_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
 }
 
 // Ctrl-C while the worker writes: the process lives on, the update ends, and

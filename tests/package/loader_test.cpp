@@ -134,22 +134,22 @@ TEST_F(PackageLoad, FillsThePackageStateAndTheSummary)
               "Voice Ver:V202\r\nData Ver:D303");
 
     std::vector<uint8_t> payload = BuildPackagePayload(contents);
-    ASSERT_EQ(g_packageLength, payload.size());
-    EXPECT_EQ(g_packageCapacity, payload.size() + 1024 + 512);
-    EXPECT_TRUE(std::equal(payload.begin(), payload.end(), g_packageData.get()));
-    for (uint32_t i = g_packageLength; i < g_packageCapacity; ++i)
-        ASSERT_EQ(g_packageData[i], 0xFF) << "slack byte " << i;
+    ASSERT_EQ(CurrentPackage().m_packageLength, payload.size());
+    EXPECT_EQ(CurrentPackage().m_packageCapacity, payload.size() + 1024 + 512);
+    EXPECT_TRUE(std::equal(payload.begin(), payload.end(), CurrentPackage().m_packageData.get()));
+    for (uint32_t i = CurrentPackage().m_packageLength; i < CurrentPackage().m_packageCapacity; ++i)
+        ASSERT_EQ(CurrentPackage().m_packageData[i], 0xFF) << "slack byte " << i;
 
-    EXPECT_EQ(g_packageHeader.mapSize, 0x400u);
-    EXPECT_EQ(g_packageHeader.mapScrambleLength, 0x400u);
-    EXPECT_EQ(g_packageHeader.mainAddress, 0x40010000u);
+    EXPECT_EQ(CurrentPackage().m_packageHeader.mapSize, 0x400u);
+    EXPECT_EQ(CurrentPackage().m_packageHeader.mapScrambleLength, 0x400u);
+    EXPECT_EQ(CurrentPackage().m_packageHeader.mainAddress, 0x40010000u);
 
     PackageHeader header = ParsePackageHeader(payload.data(), payload.size());
     std::vector<uint8_t> expectedImage(0x400 + 1024);
     ASSERT_TRUE(FillMapImage(expectedImage.data(), expectedImage.size(), payload.data(), payload.size(), header,
                              MakeMapRandomBlock(kTicks)));
-    ASSERT_EQ(g_mapImageCapacity, expectedImage.size());
-    EXPECT_TRUE(std::equal(expectedImage.begin(), expectedImage.end(), g_mapImage.get()));
+    ASSERT_EQ(CurrentPackage().m_mapImageCapacity, expectedImage.size());
+    EXPECT_TRUE(std::equal(expectedImage.begin(), expectedImage.end(), CurrentPackage().m_mapImage.get()));
 }
 
 TEST_F(PackageLoad, WithoutMapThereIsNoMapImage)
@@ -160,8 +160,8 @@ TEST_F(PackageLoad, WithoutMapThereIsNoMapImage)
     contents.editHeader = [](PackageHeader& h) { h.mapAddress = 0x40800000 - 0x80; };
     WritePackage(contents);
     ASSERT_TRUE(Load());
-    EXPECT_EQ(g_mapImage, nullptr);
-    EXPECT_EQ(g_packageHeader.mapSize, kAreaAbsent);
+    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageHeader.mapSize, kAreaAbsent);
 }
 
 // Such a payload is refused by the package checks; the summary made before
@@ -179,7 +179,7 @@ TEST_F(PackageLoad, PayloadShorterThanTheHeaderReadsAsZeros)
 
     EXPECT_FALSE(Load());
     EXPECT_EQ(Messages(), std::vector<std::string>{Explained(kTooSmall, kDamagedAdvice)});
-    EXPECT_EQ(g_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
 
     LoadedPackage package;
     EXPECT_STREQ(ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(1), &package), kTooSmall);
@@ -264,9 +264,9 @@ TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
         EXPECT_FALSE(watch.Released()) << "the load waited for a writer";
         SetPackageAllocator(nullptr);
         EXPECT_EQ(Messages(), std::vector<std::string>{Explained(c.message, c.explanation)});
-        EXPECT_EQ(g_packageData, nullptr);
-        EXPECT_EQ(g_mapImage, nullptr);
-        EXPECT_EQ(g_packageLength, 0u);
+        EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
+        EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
+        EXPECT_EQ(CurrentPackage().m_packageLength, 0u);
     }
 }
 
@@ -311,9 +311,9 @@ TEST_F(PackageLoad, SizeLimitAndMapWindowBoundariesAreAccepted)
         m_prompter.Clear();
         EXPECT_TRUE(Load());
         EXPECT_EQ(Messages(), std::vector<std::string>{});
-        EXPECT_NE(g_mapImage, nullptr);
+        EXPECT_NE(CurrentPackage().m_mapImage, nullptr);
         if (c.fileLength) {
-            EXPECT_EQ(g_packageLength, c.fileLength - 1024);
+            EXPECT_EQ(CurrentPackage().m_packageLength, c.fileLength - 1024);
         }
     }
 }
