@@ -86,7 +86,7 @@ bool CUpdateDialog::OnInitDialog()
     m_bDeviceSpecificPackage = deviceSpecific;
     // A package that is there but does not load ends the program; only a
     // missing one is asked for, until one loads or the user gives up.
-    if (!loaded && g_packageFound)
+    if (!loaded && CurrentPackage().m_packageFound)
         return false;
     while (!loaded) {
         std::optional<std::string> file = ChoosePackageFile(nullptr);
@@ -101,7 +101,7 @@ bool CUpdateDialog::OnInitDialog()
 void CUpdateDialog::ShowPackage(const std::string& summary)
 {
     m_editSummary->setPlainText(SummaryForDisplay(summary));
-    const QString path = QString::fromStdString(g_packagePath);
+    const QString path = QString::fromStdString(CurrentPackage().m_packagePath);
     m_stcPackagePath->setText(ElidedPathText(*m_stcPackagePath, path));
     m_stcPackagePath->setToolTip(path);
 }

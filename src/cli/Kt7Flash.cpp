@@ -20,6 +20,8 @@ int RunVerb(const CliOptions& options)
         return RunListCommand();
     if (options.verb == "info")
         return RunInfoCommand(options);
+    if (options.parallel)
+        return RunParallelUpdateCommand(options, UpdateLockPath());
     return ExitCodeOf(RunUpdateCommand(options, UpdateLockPath()));
 }
 

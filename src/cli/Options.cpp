@@ -23,6 +23,9 @@ const char kCliHelpText[] =
     "\n"
     "Options:\n"
     "  --dir DIR       the same as giving DIR: look for the package there\n"
+    "  --parallel      update: every device at once, each with its own worker,\n"
+    "                  release probe, package and command set; one failing\n"
+    "                  does not stop the others; a table of results at the end\n"
     "  -h, --help      this text\n"
     "\n"
     "Output: the list, the summary and the devices' results on standard output;\n"
@@ -58,6 +61,8 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
             options.help = true;
         } else if (arg == "-v" || arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--parallel") {
+            options.parallel = true;
         } else if (arg == "--dir") {
             if (i + 1 >= argc) {
                 *error = "--dir needs a directory";
@@ -90,6 +95,10 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
     }
     if (options.file && options.dir) {
         *error = "give the package either as an argument or with --dir, not both";
+        return std::nullopt;
+    }
+    if (options.parallel && options.verb != "update") {
+        *error = "--parallel goes with update";
         return std::nullopt;
     }
     return options;

@@ -12,6 +12,7 @@ struct CliOptions {
     std::optional<std::string> dir;   // --dir DIR, the same as a DIR argument
     bool help = false;
     bool verbose = false;             // -v: diagnostics on standard error too
+    bool parallel = false;            // update: one worker per device
 };
 
 // Exit codes, as --help documents them; the update's come from its outcome.

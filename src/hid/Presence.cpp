@@ -4,21 +4,18 @@
 #include "hid/HidIO.h"
 #include "platform/FlashGeometry.h"
 
-int g_deviceCount = 1;
-
 int IsDevicePresent()
 {
     CHidIO io;
     int count = io.OpenDevice(kDeviceVendorId, kDeviceProductId);
     if (count == 0)
         return 0;
-    g_deviceCount = count;
+    CurrentDeviceState().m_deviceCount = count;
     io.CloseDevice();
     return 1;
 }
 
 void ResetDeviceState()
 {
-    g_deviceCount = 1;
-    g_cmdCodeOffset = 0x00;
+    CurrentDeviceState() = DeviceState{};
 }

@@ -61,8 +61,8 @@ TEST(WizardFlow, NextToExitUpdatesTheDeviceAndEndsWithExitCode0)
     EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kDoNotDisturb});
     EXPECT_EQ(Flash(bed, contents.main->address, contents.main->data.size()), contents.main->data);
     EXPECT_EQ(Flash(bed, contents.voice->address, contents.voice->data.size()), contents.voice->data);
-    EXPECT_EQ(g_packageData, nullptr);
-    EXPECT_EQ(g_mapImage, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
 }
 
 TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
@@ -73,8 +73,8 @@ TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
     bool packageHeld = false;
     bool mapHeld = false;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
-        packageHeld = g_packageData != nullptr;
-        mapHeld = g_mapImage != nullptr;
+        packageHeld = CurrentPackage().m_packageData != nullptr;
+        mapHeld = CurrentPackage().m_mapImage != nullptr;
         QTest::mouseClick(welcome.CancelButton(), Qt::LeftButton);
     });
 
@@ -83,8 +83,8 @@ TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
 
     EXPECT_TRUE(packageHeld);
     EXPECT_TRUE(mapHeld);
-    EXPECT_EQ(g_packageData, nullptr);
-    EXPECT_EQ(g_mapImage, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
     EXPECT_TRUE(bed.harness.Messages().empty());
 }
@@ -196,7 +196,7 @@ TEST_P(WizardStart, AsksForAMissingPackageOnlyAndEndsWith1WithoutOne)
         const std::string expectedPath = c.answers.empty() ? bed.folder.File("KT7_Down.dat") : answerFile("good");
         EXPECT_EQ(shownPath, expectedPath);
     }
-    EXPECT_EQ(g_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
 }
 
@@ -305,7 +305,7 @@ TEST(WizardFlow, NextWhileAnotherUpdateRunsSaysSoAndEndsWithExitCode5)
 
     EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgAnotherUpdateRunning});
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
-    EXPECT_EQ(g_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
 }
 
 // Ctrl-C while the worker writes: the process lives on, the update ends, and
