@@ -238,7 +238,7 @@ class EmptyTransferBackend final : public HidBackend {
 public:
     std::vector<HidDeviceInfo> Enumerate() override
     {
-        return {HidDeviceInfo{"empty", kDeviceVendorId, kDeviceProductId, 0x5512}};
+        return {HidDeviceInfo{"empty", kDeviceVendorId, kDeviceProductId, 0x5512, "empty", ""}};
     }
     std::unique_ptr<HidDeviceHandle> Open(const std::string&) override
     {
