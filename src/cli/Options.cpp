@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include <algorithm>
 #include <string_view>
 
 const char kCliHelpText[] =
@@ -10,8 +11,10 @@ const char kCliHelpText[] =
     "whose release number XXXX selects its own package).\n"
     "\n"
     "Verbs:\n"
-    "  list            each attached device: index, path, release number, and the\n"
-    "                  package file and command set it selects\n"
+    "  list            each attached device: index, location (where it is plugged\n"
+    "                  in, e.g. 1-2.3, the USB port path), path, release number, the\n"
+    "                  package file and command set it selects, and its serial\n"
+    "                  number when it has one\n"
     "  info [FILE]     the package summary as the welcome page shows it, and the\n"
     "                  package checks the update makes before it writes anything;\n"
     "                  without FILE the package is chosen as the update chooses it\n"
@@ -23,6 +26,9 @@ const char kCliHelpText[] =
     "Options:\n"
     "  --dir DIR       look for the package and Smpl_HIDTransfer.bin in DIR\n"
     "                  instead of the program's own directory\n"
+    "  --device LOC    update: only the device at location LOC (as list shows\n"
+    "                  it); may be given more than once; without it every\n"
+    "                  attached device is updated\n"
     "  -h, --help      this text\n"
     "\n"
     "Output: the list, the summary and the devices' results on standard output;\n"
@@ -33,7 +39,8 @@ const char kCliHelpText[] =
     "Exit codes:\n"
     "  0   success\n"
     "  1   the package could not be loaded\n"
-    "  2   no device attached, or devices of different kinds attached\n"
+    "  2   no device attached, a --device location with no device, or\n"
+    "      devices of different kinds attached\n"
     "  3   the boot-loader refresh was refused or failed\n"
     "  4   the update failed\n"
     "  5   another update is running\n"
@@ -64,6 +71,23 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
             options.dir = argv[++i];
         } else if (arg.starts_with("--dir=")) {
             options.dir = std::string(arg.substr(6));
+        } else if (arg == "--device" || arg.starts_with("--device=")) {
+            std::string location;
+            if (arg == "--device") {
+                if (i + 1 >= argc) {
+                    *error = "--device needs a location";
+                    return std::nullopt;
+                }
+                location = argv[++i];
+            } else {
+                location = std::string(arg.substr(9));
+            }
+            if (location.empty()) {
+                *error = "--device needs a location";
+                return std::nullopt;
+            }
+            if (std::find(options.devices.begin(), options.devices.end(), location) == options.devices.end())
+                options.devices.push_back(location);
         } else if (arg.starts_with("-")) {
             *error = "unknown option " + std::string(arg);
             return std::nullopt;
@@ -84,6 +108,10 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
     }
     if (options.verb != "list" && options.verb != "info" && options.verb != "update") {
         *error = "unknown verb " + options.verb;
+        return std::nullopt;
+    }
+    if (!options.devices.empty() && options.verb != "update") {
+        *error = "--device is an option of update";
         return std::nullopt;
     }
     return options;
