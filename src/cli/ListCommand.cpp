@@ -1,10 +1,10 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
 #include "hid/ReleaseProbe.h"
 #include "package/Package.h"
-#include "platform/FlashGeometry.h"
 #include "platform/Services.h"
 
 int RunListCommand()

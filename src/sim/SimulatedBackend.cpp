@@ -9,8 +9,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "hid/DeviceIdentity.h"
 #include "hid/Protocol.h"
-#include "platform/FlashGeometry.h"
 
 namespace {
 

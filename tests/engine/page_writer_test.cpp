@@ -5,9 +5,9 @@
 #include "engine/EngineTexts.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressState.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/Presence.h"
 #include "hid/Protocol.h"
-#include "platform/FlashGeometry.h"
 #include "support/EngineHarness.h"
 
 namespace {

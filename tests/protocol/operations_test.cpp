@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hid/CommandSet.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/HidCommands.h"
 #include "hid/Protocol.h"
 #include "platform/Clock.h"

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "hid/DeviceIdentity.h"
 #include "hid/Protocol.h"
 #include "platform/Clock.h"
 #include "sim/SimulatedBackend.h"

@@ -5,7 +5,7 @@
 #include <deque>
 #include <stdexcept>
 
-#include "platform/FlashGeometry.h"
+#include "hid/DeviceIdentity.h"
 
 struct FakeHidBackend::State {
     struct Device {
