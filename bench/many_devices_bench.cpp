@@ -17,7 +17,7 @@
 #include "package/PackageParser.h"
 #include "package/PackageWriter.h"
 #include "platform/Clock.h"
-#include "platform/DeviceViewBackend.h"
+#include "platform/DeviceSelection.h"
 #include "platform/Diagnostics.h"
 #include "platform/Prompter.h"
 #include "platform/Services.h"
@@ -79,7 +79,7 @@ void BM_ManyDevicesUsb(benchmark::State& state)
             std::vector<std::thread> workers;
             for (int i = 0; i < devices; ++i) {
                 workers.emplace_back([&, i] {
-                    DeviceViewBackend view(backend, {backend.PathOf(i)});
+                    DeviceSelectionBackend view(backend, {"sim-" + std::to_string(i)});
                     ScopedThreadServices own({.hid = &view});
                     UpdateSession session;
                     ScopedThreadSession bound(session);

@@ -14,13 +14,12 @@
 #include "backends/DevicePermission.h"
 #include "bootloader/BootloaderRefresh.h"
 #include "engine/EngineTexts.h"
+#include "engine/UpdateMessages.h"
 #include "engine/UpdateRun.h"
 #include "platform/Services.h"
 
 namespace {
 
-const char kDoNotDisturb[] = "升级过程中请勿移动电子狗或USB连接线！";
-const char kBootloaderFailed[] = "Failed to update in bootloader!";
 const char kInterruptNotice[] =
     "kt7-updater: the update is being finished; interrupting it now would leave the device half-written.\n";
 
@@ -71,14 +70,14 @@ int CProgressDialog::RunModal()
 
 bool CProgressDialog::OnInitDialog()
 {
-    ShowPageMessage(this, kDoNotDisturb, PageCaption(), QMessageBox::Warning);
+    ShowPageMessage(this, kMsgDoNotDisturb, PageCaption(), QMessageBox::Warning);
 
     m_interruptGuard.emplace(kInterruptNotice);
     if (!UpdateBootloader()) {
         m_outcome = UpdateOutcome::Bootloader;
         EndInterruptGuard();
         if (!m_interrupted)
-            ShowPageMessage(this, WithDevicePermissionHint(kBootloaderFailed), ProgramCaption(), QMessageBox::NoIcon);
+            ShowPageMessage(this, WithDevicePermissionHint(kMsgBootloaderFailed), ProgramCaption(), QMessageBox::NoIcon);
         return false;
     }
 

@@ -14,6 +14,7 @@
 #include "app/PackageFileDialog.h"
 #include "app/SummaryBox.h"
 #include "app/WizardFrame.h"
+#include "engine/UpdateMessages.h"
 #include "hid/CommandSet.h"
 #include "hid/MixedDevices.h"
 #include "hid/Presence.h"
@@ -22,12 +23,6 @@
 #include "platform/UpdateLock.h"
 
 namespace {
-
-const char kDeviceNotFound[] =
-    "无法找到设备，请确认：\n\n"
-    "  1)USB线是否正常连接电脑和设备；\n\n"
-    "  2)设备连接到电脑请等待2~3秒，待电脑识别到USB设备后，再升级；\n\n"
-    "  3)如果还未识别请断开USB，再次连接，等待数秒后重试。";
 
 // The package summary uses CR LF line ends; the text box wants LF.
 QString SummaryForDisplay(const std::string& summary)
@@ -149,7 +144,7 @@ void CUpdateDialog::accept()
         return;
     }
     if (!IsDevicePresent()) {
-        ShowPageMessage(this, kDeviceNotFound, ProgramCaption(), QMessageBox::NoIcon);
+        ShowPageMessage(this, kMsgDeviceNotFound, ProgramCaption(), QMessageBox::NoIcon);
         return;
     }
     if (AreMixedDevicesAttached()) {

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <unistd.h>
 
-#include "platform/FlashGeometry.h"
+#include "hid/DeviceIdentity.h"
 #include "platform/Services.h"
 
 namespace {

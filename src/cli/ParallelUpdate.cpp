@@ -13,12 +13,13 @@
 #include "cli/TerminalPage.h"
 #include "engine/EngineTexts.h"
 #include "engine/ProgressPage.h"
+#include "engine/UpdateMessages.h"
 #include "engine/UpdateRun.h"
 #include "engine/UpdateSession.h"
 #include "hid/CommandSet.h"
 #include "hid/Presence.h"
 #include "hid/ReleaseProbe.h"
-#include "platform/DeviceViewBackend.h"
+#include "platform/DeviceSelection.h"
 #include "platform/InterruptGuard.h"
 #include "platform/Services.h"
 #include "platform/UpdateLock.h"
@@ -80,7 +81,7 @@ UpdateOutcome UpdateOneDevice(DevicePage& page)
     SelectCommandSet(deviceSpecific);
     if (UpdateBootloader() == 0) {
         ReleasePackageBuffers();
-        GetPrompter().ShowMessage(WithDevicePermissionHint(kBootloaderRefusedText));
+        GetPrompter().ShowMessage(WithDevicePermissionHint(kMsgBootloaderFailed));
         return UpdateOutcome::Bootloader;
     }
     page.SetStatusText(kWaitingForDevicesText);
@@ -90,7 +91,7 @@ UpdateOutcome UpdateOneDevice(DevicePage& page)
 
 void RunWorker(HidBackend& backend, Clock& clock, ParallelDisplay& display, int index, DeviceRun& run)
 {
-    DeviceViewBackend view(backend, {run.device.path});
+    DeviceSelectionBackend view(backend, {run.device.location});
     DevicePrompter prompter(display, index);
     DevicePage page(display, index);
     UpdateSession session;
@@ -112,7 +113,7 @@ void PrintTable(const std::vector<DeviceRun>& runs)
     for (const DeviceRun& run : runs) {
         char release[8];
         std::snprintf(release, sizeof release, "%04X", run.device.releaseNumber);
-        std::printf("%-20s %-8s %-20s %s  %.1f s\n", run.device.path.c_str(), release, run.package.c_str(),
+        std::printf("%-20s %-8s %-20s %s  %.1f s\n", run.device.location.c_str(), release, run.package.c_str(),
                     ResultText(run.outcome).c_str(), run.elapsedMs / 1000.0);
     }
 }
@@ -130,10 +131,10 @@ int RunParallelUpdateCommand(const CliOptions& options, const std::string& lockP
     std::vector<std::string> locations;
     for (const HidDeviceInfo& device : UpdatedDevices()) {
         runs.push_back(DeviceRun{device, PackageNameFor(device.releaseNumber)});
-        locations.push_back(device.path);
+        locations.push_back(device.location);
     }
     if (runs.empty()) {
-        GetPrompter().ShowMessage(kDeviceNotFoundHelpText);
+        GetPrompter().ShowMessage(kMsgDeviceNotFound);
         return ExitCodeOf(UpdateOutcome::NoDevice);
     }
 

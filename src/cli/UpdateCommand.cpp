@@ -11,6 +11,7 @@
 #include "cli/DeviceResults.h"
 #include "cli/TerminalPage.h"
 #include "engine/EngineTexts.h"
+#include "engine/UpdateMessages.h"
 #include "engine/UpdateRun.h"
 #include "hid/CommandSet.h"
 #include "hid/MixedDevices.h"
@@ -23,7 +24,6 @@
 
 namespace {
 
-constexpr char kDoNotDisturbWarning[] = "升级过程中请勿移动电子狗或USB连接线！";
 constexpr char kInterruptNotice[] =
     "kt7-flash: the update is being finished; interrupting it now would leave the device half-written.\n";
 
@@ -32,7 +32,7 @@ UpdateOutcome RunDevicePhase(const CliOptions& options)
 {
     InterruptGuard guard(kInterruptNotice);
     if (UpdateBootloader() == 0) {
-        GetPrompter().ShowMessage(WithDevicePermissionHint(kBootloaderRefusedText));
+        GetPrompter().ShowMessage(WithDevicePermissionHint(kMsgBootloaderFailed));
         return UpdateOutcome::Bootloader;
     }
 
@@ -69,7 +69,7 @@ UpdateOutcome RunUpdateSequence(const CliOptions& options, const std::string& lo
         return UpdateOutcome::Locked;
     }
     if (!IsDevicePresent()) {
-        GetPrompter().ShowMessage(kDeviceNotFoundHelpText);
+        GetPrompter().ShowMessage(kMsgDeviceNotFound);
         return UpdateOutcome::NoDevice;
     }
     if (AreMixedDevicesAttached()) {
@@ -77,7 +77,7 @@ UpdateOutcome RunUpdateSequence(const CliOptions& options, const std::string& lo
         return UpdateOutcome::MixedDevices;
     }
     SelectCommandSet(deviceSpecific);
-    GetPrompter().ShowMessage(kDoNotDisturbWarning);
+    GetPrompter().ShowMessage(kMsgDoNotDisturb);
     return RunDevicePhase(options);
 }
 

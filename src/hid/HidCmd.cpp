@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "hid/CommandSet.h"
-#include "platform/FlashGeometry.h"
+#include "hid/DeviceIdentity.h"
 
 bool WriteCommandReport(CHidIO& io, uint8_t report[kReportSize], const CommandPacket& packet, int device,
                         uint32_t timeoutMs)

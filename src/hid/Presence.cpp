@@ -1,8 +1,8 @@
 #include "hid/Presence.h"
 
 #include "hid/CommandSet.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
-#include "platform/FlashGeometry.h"
 
 int IsDevicePresent()
 {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "hid/HidIO.h"
+#include "hid/ReportSize.h"
 #include "platform/ByteOrder.h"
 
 inline constexpr uint32_t HID_CMD_SIGNATURE = 0x86017766u;

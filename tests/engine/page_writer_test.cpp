@@ -5,9 +5,9 @@
 #include "engine/EngineTexts.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressState.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/Presence.h"
 #include "hid/Protocol.h"
-#include "platform/FlashGeometry.h"
 #include "support/EngineHarness.h"
 
 namespace {
@@ -130,7 +130,7 @@ public:
     explicit PartialWriteBackend(int accepted) : m_accepted(accepted) {}
     std::vector<HidDeviceInfo> Enumerate() override
     {
-        return {HidDeviceInfo{"partial", kDeviceVendorId, kDeviceProductId, 0x5512}};
+        return {HidDeviceInfo{"partial", kDeviceVendorId, kDeviceProductId, 0x5512, "partial", ""}};
     }
     std::unique_ptr<HidDeviceHandle> Open(const std::string&) override { return std::make_unique<Handle>(*this); }
     std::vector<uint8_t> received;  // data payload bytes the device took

@@ -14,10 +14,11 @@
 
 #include "backends/HidapiBackend.h"
 #include "hid/CommandSet.h"
-#include "hid/HidIO.h"
-#include "hid/Protocol.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/HidCommands.h"
+#include "hid/HidIO.h"
 #include "hid/Presence.h"
+#include "hid/Protocol.h"
 #include "hid/ReleaseProbe.h"
 #include "platform/FlashGeometry.h"
 #include "platform/Services.h"
