@@ -13,14 +13,7 @@ namespace {
 // every area one or two pages, the map partly scrambled.
 PackageSpec TinySpec()
 {
-    PackageSpec contents;
-    contents.main = PackageArea{PatternBytes(0x200, 1), 0x40010000u, "M101"};
-    contents.voice = PackageArea{PatternBytes(0x100, 2), 0x40020000u, "V202"};
-    contents.map = PackageArea{PatternBytes(0x100, 3), 0x40030000u, "D303"};
-    contents.updateTime = "2026-12-10";
-    contents.mapScrambleLength = 0x40;
-    contents.keyBlock = MakeKeyBlock(7);
-    return contents;
+    return SamplePackageSpec({.main = 0x200, .voice = 0x100, .map = 0x100, .mapScrambleLength = 0x40});
 }
 
 // The sequential update of two devices, report for report, as the run sent it

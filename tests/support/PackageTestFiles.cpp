@@ -41,14 +41,14 @@ std::vector<uint8_t> PatternBytes(size_t length, uint8_t salt)
     return bytes;
 }
 
-PackageSpec SamplePackageSpec()
+PackageSpec SamplePackageSpec(const SampleSizes& sizes)
 {
     PackageSpec contents;
-    contents.main = PackageArea{PatternBytes(0x1000, 1), 0x40010000u, "M101"};
-    contents.voice = PackageArea{PatternBytes(0x800, 2), 0x40020000u, "V202"};
-    contents.map = PackageArea{PatternBytes(0x400, 3), 0x40030000u, "D303"};
+    contents.main = PackageArea{PatternBytes(sizes.main, 1), 0x40010000u, "M101"};
+    contents.voice = PackageArea{PatternBytes(sizes.voice, 2), 0x40020000u, "V202"};
+    contents.map = PackageArea{PatternBytes(sizes.map, 3), 0x40030000u, "D303"};
     contents.updateTime = "2026-12-10";
-    contents.mapScrambleLength = 0x100;
+    contents.mapScrambleLength = sizes.mapScrambleLength;
     contents.keyBlock = MakeKeyBlock(7);
     return contents;
 }

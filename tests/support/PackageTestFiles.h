@@ -29,7 +29,13 @@ void WriteBytesToFile(const std::string& path, const std::vector<uint8_t>& bytes
 // apart and their check bytes differ.
 std::vector<uint8_t> PatternBytes(size_t length, uint8_t salt);
 
-// A package with all three areas in flash order, page-sized, and a fixed key
-// block: main 0x1000 bytes at 0x40010000, voice 0x800 at 0x40020000, map
-// 0x400 at 0x40030000.
-PackageSpec SamplePackageSpec();
+// A package with all three areas in flash order and a fixed key block: main
+// at 0x40010000, voice at 0x40020000, map at 0x40030000; by default 0x1000,
+// 0x800 and 0x400 bytes, page-sized.
+struct SampleSizes {
+    uint32_t main = 0x1000;
+    uint32_t voice = 0x800;
+    uint32_t map = 0x400;
+    uint32_t mapScrambleLength = 0x100;
+};
+PackageSpec SamplePackageSpec(const SampleSizes& sizes = {});
