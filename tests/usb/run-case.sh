@@ -88,8 +88,10 @@ else
     cp "$work/packages/main.dat" "$stage/$package"
     [ -z "$decoy" ] || cp "$work/packages/decoy.dat" "$stage/$decoy"
     [ "$bootloader" = no ] || cp "$work/packages/Smpl_HIDTransfer.bin" "$stage/"
-    # The listing shows what hidapi reports of each device before the update.
-    command="kt7-flash list > /out/list.log 2>&1; kt7-flash update --dir /kt7"
+    # The listing shows what hidapi reports of each device before the update;
+    # -v puts the diagnostic lines (the boot-loader refresh's among them) into
+    # the run's output beside the log.
+    command="kt7-flash list > /out/list.log 2>&1; kt7-flash update -v --dir /kt7"
 fi
 
 cat > "$stage/case.sh" <<GUEST
