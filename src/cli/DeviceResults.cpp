@@ -23,5 +23,7 @@ std::string DeviceResultLine(const HidDeviceInfo& device, bool succeeded)
 {
     char release[16];
     std::snprintf(release, sizeof release, "%04X", device.releaseNumber);
-    return device.path + "  release " + release + "  " + (succeeded ? "升级成功" : "升级失败");
+    // The location, not the path: the path is the one from before the reset.
+    const std::string& where = device.location.empty() ? device.path : device.location;
+    return where + "  release " + release + "  " + (succeeded ? "升级成功" : "升级失败");
 }

@@ -9,5 +9,5 @@
 // The attached devices the update acts on, in the order it numbers them.
 std::vector<HidDeviceInfo> UpdatedDevices();
 
-// "<path>  release XXXX  <result>".
+// "<location>  release XXXX  <result>".
 std::string DeviceResultLine(const HidDeviceInfo& device, bool succeeded);

@@ -1,5 +1,6 @@
 #include "cli/DisplayWidth.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -86,4 +87,11 @@ std::string ClipToWidth(std::string_view text, int columns)
         at = next;
     }
     return std::string(text.substr(0, at));
+}
+
+std::string PadToWidth(std::string_view text, int columns)
+{
+    std::string padded(text);
+    padded.append(static_cast<size_t>(std::max(0, columns - DisplayWidth(text))), ' ');
+    return padded;
 }

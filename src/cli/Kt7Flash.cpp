@@ -67,7 +67,7 @@ int RunKt7Flash(int argc, char** argv, Clock& clock)
         return kExitUsage;
     }
     if (SimulatedDevicesInUse())
-        std::fprintf(stderr, "kt7-flash: %s is set: simulated devices [模拟设备], no real device is used\n",
+        std::fprintf(stderr, "kt7-flash: simulated devices [模拟设备] (%s); no real device is used\n",
                      kSimulateVariable);
     // With --device, every operation of the run sees the chosen devices only.
     std::optional<DeviceSelectionBackend> selection;

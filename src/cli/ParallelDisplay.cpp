@@ -1,5 +1,8 @@
 #include "cli/ParallelDisplay.h"
 
+#include "cli/DisplayWidth.h"
+#include "cli/TerminalWidth.h"
+
 ParallelDisplay::ParallelDisplay(std::FILE* out, bool interactive, std::vector<std::string> locations)
     : m_out(out), m_interactive(interactive)
 {
@@ -25,7 +28,8 @@ void ParallelDisplay::RedrawLocked()
     if (m_drawn)
         std::fprintf(m_out, "\x1b[%zuA", m_rows.size());
     for (const Row& row : m_rows)
-        std::fprintf(m_out, "\r\x1b[2K%s\n", LineOf(row).c_str());
+        // A line that wrapped would throw the cursor-up count off.
+        std::fprintf(m_out, "\r\x1b[2K%s\n", ClipToWidth(LineOf(row), TerminalColumns(fileno(m_out)) - 1).c_str());
     m_drawn = true;
     std::fflush(m_out);
 }

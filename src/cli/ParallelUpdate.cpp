@@ -9,6 +9,7 @@
 #include "bootloader/BootloaderRefresh.h"
 #include "cli/Commands.h"
 #include "cli/DeviceResults.h"
+#include "cli/DisplayWidth.h"
 #include "cli/ParallelDisplay.h"
 #include "cli/TerminalPage.h"
 #include "engine/EngineTexts.h"
@@ -89,6 +90,11 @@ UpdateOutcome UpdateOneDevice(DevicePage& page)
     return page.m_outcome.load();
 }
 
+std::string ResultText(UpdateOutcome outcome)
+{
+    return outcome == UpdateOutcome::Success ? "升级成功" : "升级失败 (" + std::to_string(ExitCodeOf(outcome)) + ")";
+}
+
 void RunWorker(HidBackend& backend, Clock& clock, ParallelDisplay& display, int index, DeviceRun& run)
 {
     DeviceSelectionBackend view(backend, {run.device.location});
@@ -100,21 +106,25 @@ void RunWorker(HidBackend& backend, Clock& clock, ParallelDisplay& display, int 
     const uint32_t t0 = clock.TickCount();
     run.outcome = UpdateOneDevice(page);
     run.elapsedMs = clock.TickCount() - t0;
-}
-
-std::string ResultText(UpdateOutcome outcome)
-{
-    return outcome == UpdateOutcome::Success ? "升级成功" : "升级失败 (" + std::to_string(ExitCodeOf(outcome)) + ")";
+    // A device that failed before its update started has no status line yet.
+    if (run.outcome != UpdateOutcome::Success && run.outcome != UpdateOutcome::UpdateFailed)
+        display.SetStatus(index, ResultText(run.outcome));
 }
 
 void PrintTable(const std::vector<DeviceRun>& runs)
 {
-    std::printf("%-20s %-8s %-20s %-20s %s\n", "location", "release", "package", "result", "time");
+    auto row = [](std::string_view location, std::string_view release, std::string_view package,
+                  std::string_view result, std::string_view time) {
+        std::printf("%s %s %s %s %s\n", PadToWidth(location, 20).c_str(), PadToWidth(release, 8).c_str(),
+                    PadToWidth(package, 20).c_str(), PadToWidth(result, 14).c_str(), std::string(time).c_str());
+    };
+    row("location", "release", "package", "result", "time");
     for (const DeviceRun& run : runs) {
         char release[8];
         std::snprintf(release, sizeof release, "%04X", run.device.releaseNumber);
-        std::printf("%-20s %-8s %-20s %s  %.1f s\n", run.device.location.c_str(), release, run.package.c_str(),
-                    ResultText(run.outcome).c_str(), run.elapsedMs / 1000.0);
+        char time[32];
+        std::snprintf(time, sizeof time, "%.1f s", run.elapsedMs / 1000.0);
+        row(run.device.location, release, run.package, ResultText(run.outcome), time);
     }
 }
 

@@ -69,7 +69,7 @@ TEST_F(DeviceOption, OnlyTheChosenDeviceIsUpdated)
     EXPECT_THAT(trace, HasSubstr("W 1 "));
     EXPECT_THAT(trace, Not(HasSubstr("W 0 ")));
     EXPECT_THAT(trace, Not(HasSubstr("W 2 ")));
-    EXPECT_THAT(run.out, testing::EndsWith("\n\nsim/1/kt7-01  release 5512  升级成功\n"));
+    EXPECT_THAT(run.out, testing::EndsWith("\n\nsim-1  release 5512  升级成功\n"));
 }
 
 TEST(DeviceOptionUsage, IsAnOptionOfUpdateAndNeedsALocation)

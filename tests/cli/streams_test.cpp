@@ -86,9 +86,9 @@ TEST_F(CliStreams, UpdateEndsWithOneLinePerDevice)
     };
     const Case cases[] = {
         {"success", "devices=2;release=5512,0000", 0,
-         "sim/1/kt7-00  release 5512  升级成功\nsim/1/kt7-01  release 0000  升级成功\n"},
+         "sim-0  release 5512  升级成功\nsim-1  release 0000  升级成功\n"},
         {"a device stops answering while it is written", "devices=2;stall=1@40", 4,
-         "sim/1/kt7-00  release 5512  升级失败\nsim/1/kt7-01  release 5512  升级失败\n"},
+         "sim-0  release 5512  升级失败\nsim-1  release 5512  升级失败\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -111,7 +111,7 @@ TEST_F(CliStreams, ListAndInfoAreDataOnStandardOutput)
               "1  sim-1  sim/1/kt7-01  release 0100  package KT7_Down0100.dat  commands 0xE1-0xE6\n");
     // Standard error carries only the one line saying the devices are simulated.
     const std::string simulatedNotice =
-        "kt7-flash: KT7_SIMULATE is set: simulated devices [模拟设备], no real device is used\n";
+        "kt7-flash: simulated devices [模拟设备] (KT7_SIMULATE); no real device is used\n";
     EXPECT_EQ(list.err, simulatedNotice);
 
     CliRun info = RunCli({"info", m_dir.File("KT7_Down.dat")}, "devices=1", StateHome());
