@@ -149,7 +149,8 @@ private:
             QString name = QStringLiteral("message-%1.png").arg(++m_messages);
             if (box->icon() == QMessageBox::Warning)
                 name = QStringLiteral("warning.png");
-            else if (box->text() == QString::fromUtf8(kMsgCannotOpenPackage))
+            // The message is the box's first line; the file and the reason follow.
+            else if (box->text().startsWith(QString::fromUtf8(kMsgCannotOpenPackage)))
                 name = QStringLiteral("failure.png");
             Save(*box, qPrintable(name));
             box->button(QMessageBox::Ok)->click();
