@@ -1,5 +1,6 @@
 #pragma once
-// The closing report of an update: one line per device, on standard output.
+// The devices an update acts on, what each selects, and the closing report
+// of an update: one line per device, on standard output.
 
 #include <string>
 #include <vector>
@@ -11,3 +12,9 @@ std::vector<HidDeviceInfo> UpdatedDevices();
 
 // "<location>  release XXXX  <result>".
 std::string DeviceResultLine(const HidDeviceInfo& device, bool succeeded);
+
+// The package file a device with this release number selects.
+std::string PackageFileNameFor(uint16_t releaseNumber);
+
+// The command codes a device with this release number is sent, as a range.
+const char* CommandRangeFor(uint16_t releaseNumber);

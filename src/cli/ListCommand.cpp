@@ -1,10 +1,9 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "cli/DeviceResults.h"
 #include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
-#include "hid/ReleaseProbe.h"
-#include "package/Package.h"
 #include "platform/Services.h"
 
 int RunListCommand()
@@ -19,13 +18,9 @@ int RunListCommand()
             std::printf("(more devices attached; only the first %d are updated)\n", CHidIO::kMaxDevices);
             break;
         }
-        const bool generic = IsGenericRelease(device.releaseNumber);
-        char releaseText[kReleaseTextSize] = {};
-        if (!generic)
-            FormatReleaseText(device.releaseNumber, releaseText);
         std::printf("%d  %s  %s  release %04X  package %s  commands %s", index, device.location.c_str(),
-                    device.path.c_str(), device.releaseNumber, PackageFileName(releaseText).c_str(),
-                    generic ? "0xA1-0xA6" : "0xE1-0xE6");
+                    device.path.c_str(), device.releaseNumber, PackageFileNameFor(device.releaseNumber).c_str(),
+                    CommandRangeFor(device.releaseNumber));
         if (!device.serialNumber.empty())
             std::printf("  serial %s", device.serialNumber.c_str());
         std::printf("\n");

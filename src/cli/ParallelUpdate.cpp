@@ -60,15 +60,6 @@ struct DeviceRun {
     uint32_t elapsedMs = 0;
 };
 
-std::string PackageNameFor(uint16_t release)
-{
-    if (IsGenericRelease(release))
-        return PackageFileName(nullptr);
-    char text[kReleaseTextSize];
-    FormatReleaseText(release, text);
-    return PackageFileName(text);
-}
-
 // The whole sequence for one device, seeing only that device: release probe
 // and package, boot-loader check, then the update itself.
 UpdateOutcome UpdateOneDevice(DevicePage& page)
@@ -140,7 +131,7 @@ int RunParallelUpdateCommand(const CliOptions& options, const std::string& lockP
     std::vector<DeviceRun> runs;
     std::vector<std::string> locations;
     for (const HidDeviceInfo& device : UpdatedDevices()) {
-        runs.push_back(DeviceRun{device, PackageNameFor(device.releaseNumber)});
+        runs.push_back(DeviceRun{device, PackageFileNameFor(device.releaseNumber)});
         locations.push_back(device.location);
     }
     if (runs.empty()) {

@@ -19,7 +19,6 @@ public:
 
     // False when the path could not be opened or is not a regular file.
     bool IsOpen() const { return m_fd >= 0; }
-    int Descriptor() const { return m_fd; }
     // Why it is not open: the error of the opening, or 0 when what was opened
     // is not a regular file.
     int OpenError() const { return m_openError; }

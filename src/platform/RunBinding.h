@@ -1,32 +1,14 @@
 #pragma once
 // How the code of a run reaches the run's own state object without a
-// process-wide variable per field. A sequential run binds its object for the
-// whole process (its user-interface thread and its worker share it); each
-// worker of a parallel run binds its own object to its own thread, which
-// wins over the process-wide one. With nothing bound, a fallback object
-// stands in (tests that drive single operations use it).
+// process-wide variable per field. A sequential run uses the process's own
+// object (its user-interface thread and its worker share it); each worker of
+// a parallel run binds an object of its own to its thread, which wins over
+// the process's.
 
 template <typename State>
 class RunBinding {
 public:
-    static State& Current()
-    {
-        if (t_bound)
-            return *t_bound;
-        return s_bound ? *s_bound : Fallback();
-    }
-
-    // Binds `state` for every thread that has no binding of its own.
-    class ForProcess {
-    public:
-        explicit ForProcess(State& state) : m_saved(s_bound) { s_bound = &state; }
-        ~ForProcess() { s_bound = m_saved; }
-        ForProcess(const ForProcess&) = delete;
-        ForProcess& operator=(const ForProcess&) = delete;
-
-    private:
-        State* m_saved;
-    };
+    static State& Current() { return t_bound ? *t_bound : ProcessState(); }
 
     // Binds `state` for the calling thread only.
     class ForThread {
@@ -40,13 +22,12 @@ public:
         State* m_saved;
     };
 
-    static State& Fallback()
+private:
+    static State& ProcessState()
     {
         static State state;
         return state;
     }
 
-private:
     static inline thread_local State* t_bound = nullptr;
-    static inline State* s_bound = nullptr;
 };

@@ -3,8 +3,12 @@
 // standard output and standard error caught in files, simulated devices, a
 // virtual clock and the log under a temporary state folder.
 
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+#include "package/PackageWriter.h"
+#include "support/PackageTestFiles.h"
 
 struct CliRun {
     int exitCode = -1;
@@ -17,3 +21,14 @@ struct CliRun {
 CliRun RunCli(const std::vector<std::string>& args, const std::string& simulate, const std::string& stateHome);
 
 std::string ReadWholeFile(const std::string& path);
+
+// A folder holding the sample package as KT7_Down.dat, and a state folder
+// for the runs' logs.
+class CliPackageFolder : public testing::Test {
+protected:
+    void SetUp() override { WriteBytesToFile(m_dir.File("KT7_Down.dat"), BuildPackageFile(SamplePackageSpec())); }
+    std::string StateHome() const { return m_state.Path() + "state"; }
+
+    PackageTempDir m_dir;
+    PackageTempDir m_state;
+};

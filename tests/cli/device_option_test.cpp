@@ -13,10 +13,8 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-class DeviceOption : public testing::Test {
+class DeviceOption : public CliPackageFolder {
 protected:
-    void SetUp() override { WriteBytesToFile(m_dir.File("KT7_Down.dat"), BuildPackageFile(SamplePackageSpec())); }
-    std::string StateHome() const { return m_state.Path() + "state"; }
     std::string Trace() const { return m_dir.File("trace.txt"); }
     CliRun Update(const std::vector<std::string>& devices, const std::string& simulate)
     {
@@ -27,9 +25,6 @@ protected:
         }
         return RunCli(args, simulate + ";reattach=0;trace=" + Trace(), StateHome());
     }
-
-    PackageTempDir m_dir;
-    PackageTempDir m_state;
 };
 
 // A named device that is not there stops the run before any report; the

@@ -16,10 +16,8 @@ using ::testing::Not;
 // its NUL bytes among them.
 const char* const kDiagnosticSamples[] = {"Open Success", "String code", "pReadBuf[", "Update Bootloader"};
 
-class CliStreams : public testing::Test {
+class CliStreams : public CliPackageFolder {
 protected:
-    void SetUp() override { WriteBytesToFile(m_dir.File("KT7_Down.dat"), BuildPackageFile(SamplePackageSpec())); }
-    std::string StateHome() const { return m_state.Path() + "state"; }
     std::string LogPath() const { return StateHome() + "/kt7-updater/kt7-updater.log"; }
     CliRun Update(std::vector<std::string> extra = {})
     {
@@ -27,9 +25,6 @@ protected:
         args.insert(args.end(), extra.begin(), extra.end());
         return RunCli(args, "devices=2", StateHome());
     }
-
-    PackageTempDir m_dir;
-    PackageTempDir m_state;
 };
 
 TEST_F(CliStreams, UpdateKeepsDiagnosticsInTheLogUnlessVerbose)
