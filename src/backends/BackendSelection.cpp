@@ -1,19 +1,18 @@
 #include "backends/BackendSelection.h"
 
-#include <cstdlib>
-
 #include "backends/HidapiBackend.h"
+#include "platform/Environment.h"
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
 
 std::unique_ptr<HidBackend> CreateHidBackend(Clock& clock, std::string* error)
 {
-    const char* simulate = std::getenv(kSimulateVariable);
+    const std::optional<std::string> simulate = EnvironmentVariable(kSimulateVariable);
     if (!simulate)
         return std::make_unique<HidapiBackend>();
 
     SimConfig config;
-    if (!ParseSimConfig(simulate, &config, error))
+    if (!ParseSimConfig(*simulate, &config, error))
         return nullptr;
     auto backend = std::make_unique<SimulatedBackend>(config, clock);
     // A flash image that can't be used would silently start from an erased
@@ -29,7 +28,7 @@ std::unique_ptr<HidBackend> CreateHidBackend(Clock& clock, std::string* error)
 
 bool SimulatedDevicesInUse()
 {
-    return std::getenv(kSimulateVariable) != nullptr;
+    return EnvironmentVariable(kSimulateVariable).has_value();
 }
 
 bool FinishHidBackend(HidBackend& backend, std::string* error)

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <mutex>
-#include <sys/stat.h>
 
 #include <hidapi.h>
 
+#include "backends/DeviceNode.h"
 #include "backends/DevicePermission.h"
 #include "backends/SlicedRead.h"
 #include "platform/Diagnostics.h"
@@ -18,12 +18,6 @@ bool InitialiseOnce()
     static bool ok = false;
     std::call_once(once, [] { ok = hid_init() == 0; });
     return ok;
-}
-
-bool NodeExists(const std::string& path)
-{
-    struct stat status;
-    return stat(path.c_str(), &status) == 0;
 }
 
 class HidapiHandle final : public HidDeviceHandle {
@@ -46,7 +40,7 @@ public:
             [&](uint32_t sliceMs) {
                 return hid_read_timeout(m_device, payload, capacity, static_cast<int>(sliceMs));
             },
-            [&] { return NodeExists(m_path); }, timeoutMs);
+            [&] { return DeviceNodeExists(m_path); }, timeoutMs);
     }
 
 private:

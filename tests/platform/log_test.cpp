@@ -13,6 +13,7 @@
 #include "platform/LogText.h"
 #include "platform/Services.h"
 #include "support/PackageTestFiles.h"
+#include "support/TestEnvironment.h"
 
 namespace {
 
@@ -34,16 +35,16 @@ public:
         if (const char* old = std::getenv(name))
             m_old = old;
         if (value)
-            setenv(name, value, 1);
+            SetEnv(name, value);
         else
-            unsetenv(name);
+            UnsetEnv(name);
     }
     ~ScopedEnv()
     {
         if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
+            SetEnv(m_name, m_old->c_str());
         else
-            unsetenv(m_name);
+            UnsetEnv(m_name);
     }
 
 private:

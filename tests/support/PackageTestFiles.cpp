@@ -5,12 +5,11 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "support/TestEnvironment.h"
+
 PackageTempDir::PackageTempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kt7-package-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary folder");
-    m_path = pattern + "/";
+    m_path = MakeTempFolder("kt7-package").string() + "/";
 }
 
 PackageTempDir::~PackageTempDir()
