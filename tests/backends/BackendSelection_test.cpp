@@ -98,9 +98,11 @@ TEST(BackendSelectionTest, UnusableFlashImageIsRefusedAndKept)
         EXPECT_THAT(error, HasSubstr(kSimulateVariable));
         EXPECT_THAT(error, HasSubstr(image));
     }
-    std::ifstream in(image, std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(content, "short");
+    {
+        std::ifstream in(image, std::ios::binary);
+        std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(content, "short");
+    }
     std::filesystem::remove_all(dir);
 }
 

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "CliRun.h"
@@ -20,7 +21,10 @@ class CliStreams : public testing::Test {
 protected:
     void SetUp() override { WriteBytesToFile(m_dir.File("KT7_Down.dat"), BuildPackageFile(SamplePackageSpec())); }
     std::string StateHome() const { return m_state.Path() + "state"; }
-    std::string LogPath() const { return StateHome() + "/kt7-updater/kt7-updater.log"; }
+    std::string LogPath() const
+    {
+        return (std::filesystem::path(StateHome()) / "kt7-updater" / "kt7-updater.log").string();
+    }
     CliRun Update(std::vector<std::string> extra = {})
     {
         std::vector<std::string> args = {"update", "--dir", m_dir.Path()};

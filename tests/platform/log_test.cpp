@@ -86,6 +86,27 @@ TEST(LogTimeStamp, HasDateTimeAndMilliseconds)
                                  std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.007)")));
 }
 
+#ifdef _WIN32
+TEST(DefaultLogPath, IsUnderLocalAppData)
+{
+    struct Case {
+        const char* what;
+        const char* local;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"LOCALAPPDATA set", "C:\\L", "C:\\L\\kt7-updater\\kt7-updater.log"},
+        {"with a trailing separator", "C:\\L\\", "C:\\L\\kt7-updater\\kt7-updater.log"},
+        {"a Chinese user name", "C:\\用户\\AppData\\Local", "C:\\用户\\AppData\\Local\\kt7-updater\\kt7-updater.log"},
+        {"unset", nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScopedEnv local("LOCALAPPDATA", c.local);
+        EXPECT_EQ(DefaultLogPath(), c.path);
+    }
+}
+#else
 TEST(DefaultLogPath, FollowsTheStateFolderRules)
 {
     struct Case {
@@ -108,6 +129,7 @@ TEST(DefaultLogPath, FollowsTheStateFolderRules)
         EXPECT_EQ(DefaultLogPath(), c.path);
     }
 }
+#endif
 
 class LogFileTest : public testing::Test {
 protected:

@@ -6,10 +6,21 @@
 #include <random>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/WideText.h"
+#endif
+
+// Values are UTF-8. On Windows both the C runtime's copy and the process's
+// own block are set: the runtime cannot hold an empty value, and the
+// programs read the block.
 inline void SetEnv(const char* name, const std::string& value)
 {
 #ifdef _WIN32
-    _putenv_s(name, value.c_str());
+    const std::wstring wideName = Utf8ToWide(name);
+    _wputenv_s(wideName.c_str(), Utf8ToWide(value).c_str());
+    SetEnvironmentVariableW(wideName.c_str(), Utf8ToWide(value).c_str());
 #else
     setenv(name, value.c_str(), 1);
 #endif
@@ -18,7 +29,9 @@ inline void SetEnv(const char* name, const std::string& value)
 inline void UnsetEnv(const char* name)
 {
 #ifdef _WIN32
-    _putenv_s(name, "");  // an empty value removes the variable
+    const std::wstring wideName = Utf8ToWide(name);
+    _wputenv_s(wideName.c_str(), L"");  // an empty value removes it from the runtime's copy
+    SetEnvironmentVariableW(wideName.c_str(), nullptr);
 #else
     unsetenv(name);
 #endif
