@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the .deb from a configured and built tree and checks that it holds
-# the program, the desktop entry, the icon and the udev rule.
+# the three programs, their manual pages, the desktop and MIME entries, the
+# icon, the udev rule, the copyright file and the changelog, and that lintian
+# finds no error in it.
 #   packaging/check-deb.sh <build-dir>
 set -euo pipefail
 build=$(cd "${1:?usage: check-deb.sh <build-dir>}" && pwd)
@@ -16,9 +18,17 @@ contents=$(dpkg-deb -c "$deb")
 status=0
 for wanted in \
     ./usr/bin/kt7-updater \
+    ./usr/bin/kt7-flash \
+    ./usr/bin/kt7-pack \
+    ./usr/share/man/man1/kt7-updater.1.gz \
+    ./usr/share/man/man1/kt7-flash.1.gz \
+    ./usr/share/man/man1/kt7-pack.1.gz \
     ./usr/share/applications/kt7-updater.desktop \
+    ./usr/share/mime/packages/kt7-updater.xml \
     ./usr/share/icons/hicolor/256x256/apps/kt7-updater.png \
-    ./usr/lib/udev/rules.d/70-kt7-updater.rules; do
+    ./usr/lib/udev/rules.d/70-kt7-updater.rules \
+    ./usr/share/doc/kt7-updater/copyright \
+    ./usr/share/doc/kt7-updater/changelog.gz; do
     if ! grep -q " $wanted\$" <<<"$contents"; then
         echo "missing from $(basename "$deb"): $wanted"
         status=1
@@ -30,5 +40,13 @@ if ! grep -q "Package: kt7-updater" <<<"$info"; then
     echo "the package is not named kt7-updater"
     status=1
 fi
-[ $status -eq 0 ] && echo "$(basename "$deb"): program, desktop entry, icon and udev rule present"
+# Errors only: the informational tags left (hardening flags, .comment
+# sections) are the build's choice.
+if ! lintian --fail-on error "$deb" >"$out/lintian.log" 2>&1; then
+    echo "lintian found errors in $(basename "$deb"):"
+    grep -v "running with root privileges" "$out/lintian.log"
+    status=1
+fi
+[ $status -eq 0 ] && echo "$(basename "$deb"): programs, manual pages, desktop and MIME entries, icon, udev rule," \
+    "copyright and changelog present; lintian finds no error"
 exit $status

@@ -19,6 +19,8 @@ namespace {
 
 const char kDoNotDisturb[] = "升级过程中请勿移动电子狗或USB连接线！";
 const char kBootloaderFailed[] = "Failed to update in bootloader!";
+const char kInterruptNotice[] =
+    "kt7-updater: the update is being finished; interrupting it now would leave the device half-written.\n";
 
 } // namespace
 
@@ -59,7 +61,9 @@ CProgressDialog::~CProgressDialog()
 
 int CProgressDialog::RunModal()
 {
-    OnInitDialog();
+    // A signal held during a refused refresh ends the program at once.
+    if (!OnInitDialog() && m_interrupted)
+        return QDialog::Rejected;
     return exec();
 }
 
@@ -67,8 +71,12 @@ bool CProgressDialog::OnInitDialog()
 {
     ShowPageMessage(this, kDoNotDisturb, PageCaption(), QMessageBox::Warning);
 
+    m_interruptGuard.emplace(kInterruptNotice);
     if (!UpdateBootloader()) {
-        ShowPageMessage(this, WithDevicePermissionHint(kBootloaderFailed), ProgramCaption(), QMessageBox::NoIcon);
+        m_outcome = UpdateOutcome::Bootloader;
+        EndInterruptGuard();
+        if (!m_interrupted)
+            ShowPageMessage(this, WithDevicePermissionHint(kBootloaderFailed), ProgramCaption(), QMessageBox::NoIcon);
         return false;
     }
 
@@ -89,6 +97,14 @@ void CProgressDialog::RunOnGuiThread(const std::function<void()>& action)
         return;
     }
     QMetaObject::invokeMethod(this, action, Qt::BlockingQueuedConnection);
+}
+
+void CProgressDialog::EndInterruptGuard()
+{
+    if (!m_interruptGuard)
+        return;
+    m_interrupted = m_interruptGuard->Interrupted();
+    m_interruptGuard.reset();
 }
 
 void CProgressDialog::SetAreaText(const std::string& text)
@@ -125,6 +141,9 @@ void CProgressDialog::timerEvent(QTimerEvent* event)
             killTimer(m_watchTimerId);
             m_watchTimerId = 0;
             m_btnExit->setEnabled(true);
+            EndInterruptGuard();
+            if (m_interrupted)
+                QDialog::done(QDialog::Accepted);
         }
         return;
     }

@@ -3,15 +3,19 @@
 // bar, the status line, the device/area line and the Exit button. The page
 // warns, refreshes the boot loader before it is shown, then runs the update
 // on one worker thread and enables Exit once the worker is done. Enter, Esc
-// and the close box never leave it.
+// and the close box never leave it. From the refresh until the worker is done
+// Ctrl-C, SIGTERM and SIGHUP are held; one that came meanwhile closes the
+// page as soon as the devices are left alone.
 
 #include <QDialog>
 #include <QEvent>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "engine/ProgressPage.h"
+#include "platform/InterruptGuard.h"
 
 class QLabel;
 class QProgressBar;
@@ -31,6 +35,9 @@ public:
     // runs it modally until Exit.
     int RunModal();
 
+    // Once the page has closed: Success, Bootloader or UpdateFailed.
+    UpdateOutcome Outcome() const { return m_outcome.load(); }
+
     // Called from the worker: the texts are in place when they return.
     void SetAreaText(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
@@ -43,6 +50,8 @@ public:
     // 0 when no watch timer runs (never started, or killed once done).
     int WatchTimerId() const { return m_watchTimerId; }
     bool WorkerStarted() const { return m_worker.joinable(); }
+    // A signal came while the devices were busy.
+    bool InterruptHeld() const { return m_interruptGuard ? m_interruptGuard->Interrupted() : m_interrupted; }
 
 protected:
     bool event(QEvent* event) override;
@@ -56,6 +65,7 @@ protected:
 private:
     bool OnInitDialog();
     void RunOnGuiThread(const std::function<void()>& action);
+    void EndInterruptGuard();
 
     QLabel* m_stcArea = nullptr;
     QPushButton* m_btnExit = nullptr;
@@ -65,4 +75,6 @@ private:
     int m_watchTimerId = 0;
     std::thread m_worker;
     std::atomic<bool> m_workerReturned{false};
+    std::optional<InterruptGuard> m_interruptGuard;
+    bool m_interrupted = false;
 };

@@ -5,17 +5,18 @@
 
 int CVornelApp::InitInstance()
 {
-    int exitCode = 0;
+    UpdateOutcome outcome = UpdateOutcome::PackageLoadFailed;
     {
         CUpdateDialog welcome;
         welcome.SetProgressWatchPeriod(m_progressWatchPeriodMs);
-        if (welcome.OnInitDialog())
+        welcome.SetUpdateLockPath(m_updateLockPath);
+        if (welcome.OnInitDialog()) {
             welcome.exec();
-        else
-            exitCode = 1;
+            outcome = welcome.Outcome();
+        }
     }
     // After an update the run has released both buffers already; after
     // Cancel or a failed load they are released here.
     ReleasePackageBuffers();
-    return exitCode;
+    return ExitCodeOf(outcome);
 }

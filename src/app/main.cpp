@@ -1,10 +1,13 @@
-// kt7-updater: the update wizard. With KT7_SIMULATE set it works against
-// simulated devices instead of real ones.
+// kt7-updater [-v] [FILE|DIR]: the update wizard. FILE is the package to load,
+// DIR a folder that holds it; without either it is looked for beside the
+// program and then in the current folder. With KT7_SIMULATE set it works
+// against simulated devices instead of real ones.
 
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,11 +16,23 @@
 #include "app/GuiPrompter.h"
 #include "app/VornelApp.h"
 #include "backends/BackendSelection.h"
+#include "engine/UpdateOutcome.h"
+#include "package/Package.h"
 #include "platform/Clock.h"
+#include "platform/InterruptGuard.h"
 #include "platform/LogFile.h"
 #include "platform/Services.h"
 
 namespace {
+
+constexpr char kUsage[] =
+    "Usage: kt7-updater [-v|--verbose] [FILE|DIR]\n"
+    "  -v, --verbose  diagnostics on standard error too (or KT7_VERBOSE=1)\n";
+
+bool IsVerboseOption(QStringView arg)
+{
+    return arg == QLatin1String("-v") || arg == QLatin1String("--verbose");
+}
 
 // -v, --verbose or KT7_VERBOSE=1: diagnostics on standard error as well as in the log.
 bool WantsVerbose(int argc, char** argv)
@@ -26,20 +41,47 @@ bool WantsVerbose(int argc, char** argv)
     if (variable && std::string_view(variable) == "1")
         return true;
     for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "-v" || arg == "--verbose")
+        if (IsVerboseOption(QString::fromLocal8Bit(argv[i])))
             return true;
     }
     return false;
+}
+
+// Takes the optional package argument left after Qt's own options and -v;
+// false on anything else, after saying what is wrong.
+bool TakePackageArgument(const QStringList& arguments)
+{
+    QStringList rest;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (!IsVerboseOption(arguments[i]))
+            rest << arguments[i];
+    }
+    if (rest.size() > 1 || (rest.size() == 1 && rest[0].startsWith(QLatin1Char('-')))) {
+        std::fprintf(stderr, "kt7-updater: unexpected argument %s\n%s", qPrintable(rest.last()), kUsage);
+        return false;
+    }
+    if (rest.size() == 1)
+        g_packageChoice = rest[0].toStdString();
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // Before Qt starts, which needs a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+    IgnoreBrokenPipe();
     LogFileDiagnostics log(DefaultLogPath(), WantsVerbose(argc, argv) ? stderr : nullptr);
 
     QApplication application(argc, argv);
+    if (!TakePackageArgument(QApplication::arguments()))
+        return kExitUsage;
     QApplication::setFont(DialogFont());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kt7/icon.png")));
 
@@ -50,7 +92,7 @@ int main(int argc, char** argv)
     if (!backend) {
         std::fprintf(stderr, "kt7-updater: %s\n", error.c_str());
         prompter.ShowMessage(error);
-        return 2;
+        return kExitUsage;
     }
     Services services;
     services.hid = backend.get();
@@ -60,6 +102,7 @@ int main(int argc, char** argv)
     ScopedServices installed(services);
 
     CVornelApp app;
+    app.SetUpdateLockPath(UpdateLockPath());
     int exitCode = app.InitInstance();
     const bool finished = FinishHidBackend(*backend, &error);
     if (!finished)

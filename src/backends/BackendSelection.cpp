@@ -2,6 +2,7 @@
 
 #include "backends/HidapiBackend.h"
 #include "platform/Environment.h"
+#include "platform/UpdateLock.h"
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
 
@@ -45,4 +46,16 @@ bool FinishHidBackend(HidBackend& backend, std::string* error)
 int ExitCodeAfterFinish(int runExitCode, bool finished)
 {
     return finished || runExitCode != 0 ? runExitCode : kExitSimulationNotSaved;
+}
+
+std::string UpdateLockPath()
+{
+    const std::optional<std::string> simulate = EnvironmentVariable(kSimulateVariable);
+    if (!simulate)
+        return MachineUpdateLockPath();
+    SimConfig config;
+    std::string error;  // bad settings have been refused by CreateHidBackend
+    if (!ParseSimConfig(*simulate, &config, &error) || config.flashDir.empty())
+        return "";
+    return config.flashDir + "/kt7-update.lock";
 }

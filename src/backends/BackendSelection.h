@@ -32,3 +32,10 @@ bool FinishHidBackend(HidBackend& backend, std::string* error);
 // was finished with `finished`: a run that failed keeps its code, one that
 // succeeded without its files becomes kExitSimulationNotSaved.
 int ExitCodeAfterFinish(int runExitCode, bool finished);
+
+// The lock file that keeps two updates off the same devices: the machine's
+// for real devices; for simulated ones a file in their flash= folder, since
+// only runs sharing that folder share devices. Simulated devices without
+// flash= live inside their own process alone: empty, no lock, so such runs
+// (tests) go side by side.
+std::string UpdateLockPath();

@@ -1,6 +1,7 @@
 #pragma once
 // The boot-loader check that precedes every update, and the rewrite of a boot
-// loader that is too old from the image file beside the program.
+// loader that is too old from the image file beside the package (or else
+// beside the program).
 
 #include <cstdint>
 

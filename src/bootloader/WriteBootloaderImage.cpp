@@ -7,6 +7,8 @@
 
 #include "bootloader/BootloaderReadBack.h"
 #include "hid/HidCommands.h"
+#include "package/Package.h"
+#include "package/PackageSearch.h"
 #include "platform/Diagnostics.h"
 #include "platform/FlashGeometry.h"
 #include "platform/ProgramDirectory.h"
@@ -49,7 +51,7 @@ bool ReadsBackAsWritten(const uint8_t* image, uint32_t pages)
 
 int WriteBootloaderImage()
 {
-    const std::string path = GetProgramDirectory() + kBootloaderImageName;
+    const std::string path = FindBootloaderImage(g_packagePath, GetProgramDirectory(), kBootloaderImageName);
 
     // A folder or a special file is as good as no image.
     RegularFile file(path);

@@ -1,11 +1,15 @@
 #pragma once
-// The verbs of kt7-flash. Each returns the process exit code.
+// The verbs of kt7-flash. list and info return the process exit code.
+
+#include <string>
 
 #include "cli/Options.h"
+#include "engine/UpdateOutcome.h"
 
 int RunListCommand();
 int RunInfoCommand(const CliOptions& options);
-int RunUpdateCommand(const CliOptions& options);
+// Holds the update lock at `lockPath` (none when empty) for the device phase.
+UpdateOutcome RunUpdateCommand(const CliOptions& options, const std::string& lockPath);
 
 // The summary as lines, without the CR LF the welcome page's text box uses.
 void PrintSummary(const std::string& summary);

@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "cli/Commands.h"
 #include "hid/ReleaseProbe.h"
@@ -8,6 +10,7 @@
 #include "package/PackageParser.h"
 #include "package/PackageReader.h"
 #include "platform/Services.h"
+#include "platform/SystemPath.h"
 
 void PrintSummary(const std::string& summary)
 {
@@ -25,7 +28,9 @@ int RunInfoCommand(const CliOptions& options)
 {
     std::string summary;
     std::string checkFailure;
-    if (options.file) {
+    std::error_code error;
+    // A named file is summarised without asking any device which name it wants.
+    if (options.file && !std::filesystem::is_directory(PathFromUtf8(*options.file), error)) {
         LoadedPackage package;
         MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
         if (PackageFailure failure = LoadPackageFromFile(*options.file, random, &package)) {

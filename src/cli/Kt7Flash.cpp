@@ -8,7 +8,7 @@
 #include "cli/Commands.h"
 #include "cli/Options.h"
 #include "platform/LogFile.h"
-#include "platform/ProgramDirectory.h"
+#include "package/Package.h"
 #include "platform/Services.h"
 
 namespace {
@@ -21,7 +21,7 @@ int RunVerb(const CliOptions& options)
         return RunListCommand();
     if (options.verb == "info")
         return RunInfoCommand(options);
-    return RunUpdateCommand(options);
+    return ExitCodeOf(RunUpdateCommand(options, UpdateLockPath()));
 }
 
 } // namespace
@@ -38,8 +38,7 @@ int RunKt7Flash(int argc, char** argv, Clock& clock)
         std::fputs(kCliHelpText, stdout);
         return kExitSuccess;
     }
-    if (options->dir)
-        SetProgramDirectory(*options->dir);
+    g_packageChoice = options->file.value_or(options->dir.value_or(""));
 
     std::unique_ptr<HidBackend> backend = CreateHidBackend(clock, &error);
     if (!backend) {

@@ -3,38 +3,42 @@
 #include <string_view>
 
 const char kCliHelpText[] =
-    "Usage: kt7-flash VERB [OPTIONS]\n"
+    "Usage: kt7-flash VERB [OPTIONS] [FILE|DIR]\n"
     "\n"
-    "Updates speed-camera warning devices (USB HID 0416:b500) from the update\n"
-    "package beside the program (KT7_Down.dat, or KT7_DownXXXX.dat for a device\n"
-    "whose release number XXXX selects its own package).\n"
+    "Updates speed-camera warning devices (USB HID 0416:b500) from an update\n"
+    "package: FILE, or KT7_Down.dat in DIR (KT7_DownXXXX.dat for a device whose\n"
+    "release number XXXX selects its own package). Without either, the package\n"
+    "is looked for in the program's own directory, then in the current one.\n"
     "\n"
     "Verbs:\n"
     "  list            each attached device: index, path, release number, and the\n"
     "                  package file and command set it selects\n"
-    "  info [FILE]     the package summary as the welcome page shows it, and the\n"
-    "                  package checks the update makes before it writes anything;\n"
-    "                  without FILE the package is chosen as the update chooses it\n"
-    "  update          the whole update: load the package, check for devices,\n"
+    "  info [FILE|DIR] the package summary as the welcome page shows it, and the\n"
+    "                  package checks the update makes before it writes anything\n"
+    "  update [FILE|DIR]\n"
+    "                  the whole update: load the package, check for devices,\n"
     "                  refresh the boot loader when it is too old, erase and write\n"
-    "                  every area on every attached device\n"
+    "                  every area on every attached device; one update at a time\n"
+    "                  per machine, and Ctrl-C waits until the devices are done\n"
     "\n"
     "Options:\n"
-    "  --dir DIR       look for the package and Smpl_HIDTransfer.bin in DIR\n"
-    "                  instead of the program's own directory\n"
+    "  --dir DIR       the same as giving DIR: look for the package there\n"
     "  -h, --help      this text\n"
     "\n"
     "Output: the list, the summary and the devices' results on standard output;\n"
     "messages and progress on standard error. Diagnostics go to the log,\n"
     "$XDG_STATE_HOME/kt7-updater/kt7-updater.log (~/.local/state when unset);\n"
     "the logs of the last four runs before are kept as .log.1 to .log.4.\n"
+    "Smpl_HIDTransfer.bin, the boot-loader image, is looked for beside the\n"
+    "package, then in the program's own directory.\n"
     "\n"
     "Exit codes:\n"
     "  0   success\n"
     "  1   the package could not be loaded\n"
-    "  2   no device attached\n"
+    "  2   no device attached, or devices of different kinds attached\n"
     "  3   the boot-loader refresh was refused or failed\n"
     "  4   the update failed\n"
+    "  5   another update is running\n"
     "  64  bad command line or bad KT7_SIMULATE setting\n"
     "  74  simulated devices: the run succeeded, but their flash images or\n"
     "      trace could not be saved\n"
@@ -67,7 +71,7 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
             return std::nullopt;
         } else if (options.verb.empty()) {
             options.verb = arg;
-        } else if (options.verb == "info" && !options.file) {
+        } else if ((options.verb == "info" || options.verb == "update") && !options.file) {
             options.file = std::string(arg);
         } else {
             *error = "unexpected argument " + std::string(arg);
@@ -82,6 +86,10 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
     }
     if (options.verb != "list" && options.verb != "info" && options.verb != "update") {
         *error = "unknown verb " + options.verb;
+        return std::nullopt;
+    }
+    if (options.file && options.dir) {
+        *error = "give the package either as an argument or with --dir, not both";
         return std::nullopt;
     }
     return options;

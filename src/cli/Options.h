@@ -4,21 +4,19 @@
 #include <optional>
 #include <string>
 
+#include "engine/UpdateOutcome.h"
+
 struct CliOptions {
     std::string verb;                 // list, info, update
-    std::optional<std::string> file;  // info FILE
-    std::optional<std::string> dir;   // --dir DIR
+    std::optional<std::string> file;  // info/update FILE|DIR
+    std::optional<std::string> dir;   // --dir DIR, the same as a DIR argument
     bool help = false;
     bool verbose = false;             // -v: diagnostics on standard error too
 };
 
-// Exit codes, as --help documents them.
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitPackageLoadFailed = 1;
-inline constexpr int kExitNoDevice = 2;
-inline constexpr int kExitBootloaderRefused = 3;
-inline constexpr int kExitUpdateFailed = 4;
-inline constexpr int kExitUsage = 64;
+// Exit codes, as --help documents them; the update's come from its outcome.
+inline constexpr int kExitSuccess = ExitCodeOf(UpdateOutcome::Success);
+inline constexpr int kExitPackageLoadFailed = ExitCodeOf(UpdateOutcome::PackageLoadFailed);
 
 // Parses argv; on a usage error returns nullopt and sets `error`.
 std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* error);

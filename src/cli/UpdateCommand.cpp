@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -12,10 +13,13 @@
 #include "engine/EngineTexts.h"
 #include "engine/UpdateRun.h"
 #include "hid/CommandSet.h"
+#include "hid/MixedDevices.h"
 #include "hid/Presence.h"
 #include "hid/ReleaseProbe.h"
 #include "package/Package.h"
+#include "platform/InterruptGuard.h"
 #include "platform/Services.h"
+#include "platform/UpdateLock.h"
 
 namespace {
 
@@ -25,30 +29,16 @@ constexpr char kDeviceNotFoundHelp[] =
     "  3)如果还未识别请断开USB，再次连接，等待数秒后重试。";
 constexpr char kDoNotDisturbWarning[] = "升级过程中请勿移动电子狗或USB连接线！";
 constexpr char kBootloaderRefused[] = "Failed to update in bootloader!";
+constexpr char kInterruptNotice[] =
+    "kt7-flash: the update is being finished; interrupting it now would leave the device half-written.\n";
 
-} // namespace
-
-// The wizard's sequence without windows: welcome page, Next, progress page.
-int RunUpdateCommand(const CliOptions& options)
+// From the boot-loader refresh to the end command, under the interrupt guard.
+UpdateOutcome RunDevicePhase(const CliOptions& options)
 {
-    std::string summary;
-    int deviceSpecific = 0;
-    if (!LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease))
-        return kExitPackageLoadFailed;
-    PrintSummary(summary);
-
-    if (!IsDevicePresent()) {
-        GetPrompter().ShowMessage(kDeviceNotFoundHelp);
-        ReleasePackageBuffers();
-        return kExitNoDevice;
-    }
-    SelectCommandSet(deviceSpecific);
-    GetPrompter().ShowMessage(kDoNotDisturbWarning);
-
+    InterruptGuard guard(kInterruptNotice);
     if (UpdateBootloader() == 0) {
         GetPrompter().ShowMessage(WithDevicePermissionHint(kBootloaderRefused));
-        ReleasePackageBuffers();
-        return kExitBootloaderRefused;
+        return UpdateOutcome::Bootloader;
     }
 
     // Diagnostic lines echoed with -v would tear a redrawn line apart.
@@ -63,9 +53,46 @@ int RunUpdateCommand(const CliOptions& options)
         worker.join();
     }
     page.Finish();
-    const bool succeeded = page.StatusText() != kUpdateFailedText;
+    const UpdateOutcome outcome = page.m_outcome.load();
     std::printf("\n");
     for (const HidDeviceInfo& device : devices)
-        std::printf("%s\n", DeviceResultLine(device, succeeded).c_str());
-    return succeeded ? kExitSuccess : kExitUpdateFailed;
+        std::printf("%s\n", DeviceResultLine(device, outcome == UpdateOutcome::Success).c_str());
+    return outcome;
+}
+
+UpdateOutcome RunUpdateSequence(const CliOptions& options, const std::string& lockPath)
+{
+    std::string summary;
+    int deviceSpecific = 0;
+    if (!LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease))
+        return UpdateOutcome::PackageLoadFailed;
+    PrintSummary(summary);
+
+    UpdateLock lock(lockPath);
+    if (!lock.Held()) {
+        GetPrompter().ShowMessage(kMsgAnotherUpdateRunning);
+        return UpdateOutcome::Locked;
+    }
+    if (!IsDevicePresent()) {
+        GetPrompter().ShowMessage(kDeviceNotFoundHelp);
+        return UpdateOutcome::NoDevice;
+    }
+    if (AreMixedDevicesAttached()) {
+        GetPrompter().ShowMessage(kMsgMixedDevices);
+        return UpdateOutcome::MixedDevices;
+    }
+    SelectCommandSet(deviceSpecific);
+    GetPrompter().ShowMessage(kDoNotDisturbWarning);
+    return RunDevicePhase(options);
+}
+
+} // namespace
+
+// The wizard's sequence without windows: welcome page, Next, progress page.
+UpdateOutcome RunUpdateCommand(const CliOptions& options, const std::string& lockPath)
+{
+    const UpdateOutcome outcome = RunUpdateSequence(options, lockPath);
+    // After an update the run has released the buffers already.
+    ReleasePackageBuffers();
+    return outcome;
 }

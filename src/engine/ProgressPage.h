@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/UpdateOutcome.h"
+
 class ProgressPage {
 public:
     virtual ~ProgressPage() = default;
@@ -19,5 +21,7 @@ public:
 
     std::atomic<int> m_nPos{0};     // percent, written by the worker
     std::atomic<int> m_bDone{0};    // set by the worker as its very last act
+    // Success or UpdateFailed, set by the worker before m_bDone.
+    std::atomic<UpdateOutcome> m_outcome{UpdateOutcome::UpdateFailed};
     uint32_t m_nRemainMs = 0;       // time estimate, worker only
 };

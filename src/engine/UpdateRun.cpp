@@ -67,10 +67,9 @@ int RunSteps(ProgressPage& page)
 
     uint32_t areaLengths[3] = {kAreaAbsent, kAreaAbsent, kAreaAbsent};
     uint32_t areaSums[3] = {kAreaAbsent, kAreaAbsent, kAreaAbsent};
-    if (ProgramAreas(page, areaLengths, areaSums) != 0) {
-        page.SetStatusText(kUpdateFailedText);
+    // The failure text goes on the status line once, when the worker ends.
+    if (ProgramAreas(page, areaLengths, areaSums) != 0)
         return 0;
-    }
 
     auto checkCode = [&](Random& random, uint8_t* block) { BuildCheckCodeBlock(areaLengths, areaSums, random, block); };
     if (!WriteBlock(page, checkCode, kCheckCodeSector, kCheckCodePage, kMsgCheckCodeEraseFailed,
@@ -109,6 +108,7 @@ int UpdateThreadProc(ProgressPage* page)
     // Unsigned difference: survives the tick counter wrapping once.
     const uint32_t elapsed = GetClock().TickCount() - t0;
     page->SetStatusText(result == 1 ? ElapsedText(elapsed) : std::string(kUpdateFailedText));
+    page->m_outcome = result == 1 ? UpdateOutcome::Success : UpdateOutcome::UpdateFailed;
     page->m_bDone = 1;
     return 1;
 }

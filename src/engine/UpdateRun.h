@@ -4,7 +4,7 @@
 class ProgressPage;
 
 // The worker's routine: times RunUpdate, puts the outcome on the status line
-// and raises page->m_bDone as its last act. Returns 1.
+// and in page->m_outcome, and raises page->m_bDone as its last act. Returns 1.
 int UpdateThreadProc(ProgressPage* page);
 
 // Presence, reset and re-attach wait, area programming, the two control

@@ -1,9 +1,13 @@
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "package/MapImage.h"
 #include "package/Package.h"
 #include "package/PackageReader.h"
+#include "package/PackageSearch.h"
 #include "platform/ProgramDirectory.h"
+#include "platform/SystemPath.h"
 #include "platform/Services.h"
 
 std::string PackageFileName(const char* releaseText)
@@ -41,7 +45,13 @@ bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction
 
     LoadedPackage package;
     MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
-    const std::string path = GetProgramDirectory() + PackageFileName(specific ? releaseText : nullptr);
+    std::error_code error;
+    const PackageLocation location =
+        FindPackageFile({g_packageChoice, GetProgramDirectory(), PathToUtf8(std::filesystem::current_path(error))},
+                        PackageFileName(specific ? releaseText : nullptr));
+    g_packagePath = location.path;
+    g_packageFound = location.found;
+    const std::string& path = location.path;
     if (PackageFailure failure = LoadPackageFromFile(path, random, &package)) {
         GetPrompter().ShowMessage(PackageFailureText(failure, path, specific ? releaseText : nullptr));
         return false;
@@ -49,5 +59,21 @@ bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction
     if (summary)
         *summary = package.summary;
     InstallLoadedPackage(std::move(package));
+    return true;
+}
+
+bool ReplacePackage(const std::string& path, std::string* summary)
+{
+    LoadedPackage package;
+    MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
+    if (PackageFailure failure = LoadPackageFromFile(path, random, &package)) {
+        GetPrompter().ShowMessage(PackageFailureText(failure, path));
+        return false;
+    }
+    if (summary)
+        *summary = package.summary;
+    InstallLoadedPackage(std::move(package));
+    g_packagePath = path;
+    g_packageFound = true;
     return true;
 }

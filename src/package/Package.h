@@ -73,6 +73,21 @@ using ReleaseProbeFunction = int (*)(char releaseText[5]);
 // empty text gives the generic name.
 std::string PackageFileName(const char* releaseText);
 
-// The whole loading sequence in GetProgramDirectory(). On failure it has shown
-// its message and returns false; the caller ends the program with exit code 1.
+// The file or folder the user named for the package (command line, file
+// dialog); empty for none. LoadPackage looks there, else in the program's
+// folder and then in the current folder (see PackageSearch.h).
+extern std::string g_packageChoice;
+// Where the last load looked: the package file in use, or the first place it
+// was looked for; and whether a file was there at all. The boot-loader image
+// is looked for beside it.
+extern std::string g_packagePath;
+extern bool g_packageFound;
+
+// The whole loading sequence: probe, file name, search, load. On failure it
+// has shown its message and returns false; g_packageFound then tells a
+// package that is missing from one that is there but cannot be loaded.
 bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction probe);
+
+// Loads the file at `path` in place of the package in use. On failure it has
+// shown its message and the package in use stays as it was.
+bool ReplacePackage(const std::string& path, std::string* summary);

@@ -7,6 +7,9 @@ uint32_t g_packageCursor = 0;
 PackageHeader g_packageHeader;
 std::unique_ptr<uint8_t[]> g_mapImage;
 uint32_t g_mapImageCapacity = 0;
+std::string g_packageChoice;
+std::string g_packagePath;
+bool g_packageFound = false;
 
 void ReleasePackageBuffers()
 {

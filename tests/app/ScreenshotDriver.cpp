@@ -1,12 +1,17 @@
 // Drives the real wizard through an update of simulated devices and saves
-// pictures of its pages: the welcome page, the warning, the progress page
-// during the update and after it. Run it under a display (Xvfb):
-//   KT7_SIMULATE=... kt7-screenshot-driver <package dir> <picture dir>
+// pictures of its pages: the box that says the package is missing, the file
+// dialog, the welcome page, the warning, the progress page during the update
+// and after it. The program's folder given holds no package; the package
+// lies in the Downloads folder, where the file dialog opens. Run it under a
+// display (Xvfb):
+//   KT7_SIMULATE=... kt7-screenshot-driver <program dir> <picture dir>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QPainter>
@@ -23,6 +28,7 @@
 #include "app/UpdateDialog.h"
 #include "app/VornelApp.h"
 #include "backends/BackendSelection.h"
+#include "package/PackageMessages.h"
 #include "platform/Clock.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/Services.h"
@@ -123,12 +129,29 @@ private:
         QWidget* window = QApplication::activeModalWidget();
         if (!window || !window->isVisible() || !Settled(window))
             return;
-        if (auto* welcome = dynamic_cast<CUpdateDialog*>(window)) {
+        if (auto* dialog = dynamic_cast<QFileDialog*>(window)) {
+            if (m_fileChosen) {
+                std::fprintf(stderr, "the file dialog did not take %s\n", qPrintable(dialog->selectedFiles().value(0)));
+                dialog->reject();
+                return;
+            }
+            // As typed: selectFile leaves a name box that has the focus alone.
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                name->setText(QStringLiteral("KT7_Down.dat"));
+            QCoreApplication::processEvents();
+            Save(*dialog, "file-dialog.png");
+            m_fileChosen = true;
+            QMetaObject::invokeMethod(dialog, "accept");
+        } else if (auto* welcome = dynamic_cast<CUpdateDialog*>(window)) {
             Save(*welcome, "welcome.png");
             welcome->NextButton()->click();
         } else if (auto* box = dynamic_cast<QMessageBox*>(window)) {
-            const bool warning = box->icon() == QMessageBox::Warning;
-            Save(*box, warning ? "warning.png" : qPrintable(QStringLiteral("message-%1.png").arg(++m_messages)));
+            QString name = QStringLiteral("message-%1.png").arg(++m_messages);
+            if (box->icon() == QMessageBox::Warning)
+                name = QStringLiteral("warning.png");
+            else if (box->text() == QString::fromUtf8(kMsgCannotOpenPackage))
+                name = QStringLiteral("failure.png");
+            Save(*box, qPrintable(name));
             box->button(QMessageBox::Ok)->click();
         } else if (auto* page = dynamic_cast<CProgressDialog*>(window)) {
             if (!m_progressSaved && page->m_nPos.load() >= kProgressShotPercent) {
@@ -146,6 +169,7 @@ private:
     QElapsedTimer m_settle;
     QWidget* m_lastWindow = nullptr;
     bool m_progressSaved = false;
+    bool m_fileChosen = false;
     int m_messages = 0;
 };
 
@@ -155,7 +179,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <package dir> <picture dir>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <program dir> <picture dir>\n", argv[0]);
         return 2;
     }
     QApplication::setFont(DialogFont());

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
+#include "package/Package.h"
 #include "platform/ProgramDirectory.h"
 
 WizardTestBed::WizardTestBed(const std::string& simulate)
@@ -18,6 +19,7 @@ WizardTestBed::WizardTestBed(const std::string& simulate)
 WizardTestBed::~WizardTestBed()
 {
     SetProgramDirectory(m_savedDirectory);
+    g_packageChoice.clear();
 }
 
 void WizardTestBed::WritePackage(const PackageSpec& contents, const std::string& name)
@@ -50,4 +52,17 @@ void FinishUpdate(CProgressDialog& page)
     DeliverWatchTick(page);
     ASSERT_TRUE(page.ExitButton()->isEnabled());
     QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
+}
+
+void FailIfProgressPageOpens()
+{
+    QTimer::singleShot(0, [] {
+        if (auto* page = dynamic_cast<CProgressDialog*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "the progress page opened";
+            if (page->WorkerStarted())
+                FinishUpdate(*page);
+            else
+                QTest::mouseClick(page->ExitButton(), Qt::LeftButton);
+        }
+    });
 }

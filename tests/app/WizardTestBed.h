@@ -70,3 +70,9 @@ void WhenModal(std::function<void(T&)> action,
 // Waits for the worker, delivers the first tick after m_bDone and presses
 // Exit: the normal end of an update.
 void FinishUpdate(CProgressDialog& page);
+
+// For an action that must not open the progress page: should the page open
+// at the next pass of the event loop, the test fails and the page is run to
+// its end instead of leaving the test waiting. Process events after the
+// action, so that the check is spent inside the test.
+void FailIfProgressPageOpens();

@@ -1,7 +1,12 @@
-// The welcome page: the summary box, Return and Esc, and Next without a
-// device.
+// The welcome page: the summary box, the package's path, a dropped package,
+// Return and Esc, and Next without a device.
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
+#include <filesystem>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -10,6 +15,9 @@
 #include "WizardTestBed.h"
 #include "app/SummaryBox.h"
 #include "app/UpdateDialog.h"
+#include "hid/MixedDevices.h"
+#include "package/Package.h"
+#include "package/PackageMessages.h"
 
 namespace {
 
@@ -56,6 +64,21 @@ TEST(WelcomePage, NextWithoutDeviceShowsHelpAndStaysThenGoesOnOnceAttached)
     EXPECT_TRUE(progressShown);
     EXPECT_FALSE(welcome.page.isVisible());
     EXPECT_EQ(welcome.page.result(), QDialog::Accepted);
+}
+
+TEST(WelcomePage, NextWithDevicesOfTwoKindsSaysSoAndStays)
+{
+    WizardTestBed bed("devices=2;release=5512,0100");
+    ShownWelcome welcome(bed);
+
+    FailIfProgressPageOpens();
+    QTest::mouseClick(welcome.page.NextButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgMixedDevices});
+    EXPECT_TRUE(welcome.page.isVisible());
+    EXPECT_EQ(welcome.page.result(), 0);
+    EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
+    EXPECT_EQ(bed.harness.Backend().ReportCount(1), 0u);
 }
 
 TEST(WelcomePage, ReturnPressesNextExceptInTheSummaryBox)
@@ -108,5 +131,98 @@ TEST(WelcomePage, SummaryBoxIsReadOnlyUnwrappedAndScrollsBothWays)
     QTest::keyClicks(box, "typed");
     EXPECT_FALSE(box->toPlainText().contains(QStringLiteral("typed")));
 }
+
+QString PathPrefix()
+{
+    return QString::fromUtf8("升级文件：");
+}
+
+TEST(WelcomePage, ShowsThePackagesPathElidedInTheMiddleWhenLong)
+{
+    WizardTestBed bed;
+    const std::string deep = bed.folder.File(std::string(150, 'd') + "/" + std::string(150, 'e'));
+    std::filesystem::create_directories(deep);
+    bed.WritePackage(SamplePackageSpec(), std::string(150, 'd') + "/" + std::string(150, 'e') + "/KT7_Down.dat");
+    ShownWelcome shortPath(bed);
+    EXPECT_EQ(shortPath.page.PackagePathLabel()->text(),
+              PathPrefix() + QString::fromStdString(bed.folder.File("KT7_Down.dat")));
+
+    g_packageChoice = deep;
+    ShownWelcome longPath(bed);
+    QLabel* label = longPath.page.PackagePathLabel();
+    const QString text = label->text();
+    EXPECT_EQ(label->toolTip().toStdString(), deep + "/KT7_Down.dat");
+    EXPECT_TRUE(text.startsWith(PathPrefix() + QString::fromStdString(bed.folder.Path()).left(5))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("/KT7_Down.dat"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QChar(0x2026))) << text.toStdString();
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(text), label->contentsRect().width());
+}
+
+struct DropCase {
+    const char* name;
+    std::vector<const char*> urls;  // "good" and "damaged" name files in the test's folder
+    bool accepted;
+    std::vector<std::string> messages;
+    bool replaced;
+};
+
+class WelcomeDrop : public testing::TestWithParam<DropCase> {};
+
+TEST_P(WelcomeDrop, LoadsADroppedPackageFileAndKeepsTheOldOneOtherwise)
+{
+    const DropCase& c = GetParam();
+    WizardTestBed bed;
+    ShownWelcome welcome(bed);
+    PackageSpec dropped = SamplePackageSpec();
+    dropped.updateTime = "dropped";
+    bed.WritePackage(dropped, "good.dat");
+    WriteBytesToFile(bed.folder.File("damaged.dat"), {'K', 'T', '7'});
+    const QString summaryBefore = welcome.page.SummaryEdit()->toPlainText();
+    const QString pathBefore = welcome.page.PackagePathLabel()->toolTip();
+
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string url : c.urls) {
+        urls.push_back(url == "good" || url == "damaged" ? QUrl::fromLocalFile(QString::fromStdString(
+                                                               bed.folder.File(url + ".dat")))
+                                                         : QUrl(QString::fromStdString(url)));
+    }
+    data.setUrls(urls);
+    const QPoint middle = welcome.page.rect().center();
+    QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&welcome.page, &enter);
+    EXPECT_TRUE(welcome.page.acceptDrops());
+    EXPECT_EQ(enter.isAccepted(), c.accepted);
+    QDropEvent drop(QPointF(middle), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&welcome.page, &drop);
+    QCoreApplication::processEvents();
+
+    // Each box's first line is the message; the lines after it name the file.
+    std::vector<std::string> firstLines;
+    for (const std::string& message : bed.harness.Messages())
+        firstLines.push_back(message.substr(0, message.find('\n')));
+    EXPECT_EQ(firstLines, c.messages);
+    const QString summary = welcome.page.SummaryEdit()->toPlainText();
+    const QString path = welcome.page.PackagePathLabel()->toolTip();
+    if (c.replaced) {
+        EXPECT_TRUE(summary.contains(QStringLiteral("Update Time:dropped"))) << summary.toStdString();
+        EXPECT_EQ(path.toStdString(), bed.folder.File("good.dat"));
+    } else {
+        EXPECT_EQ(summary, summaryBefore);
+        EXPECT_EQ(path, pathBefore);
+    }
+    EXPECT_NE(g_packageData, nullptr) << "a package is always in use";
+}
+
+const DropCase kDropCases[] = {
+    {"PackageFileReplacesSummaryAndPath", {"good"}, true, {}, true},
+    {"DamagedFileIsReportedAndThePackageStays", {"damaged"}, true, {kMsgPackageReadError}, false},
+    {"TwoFilesAreRefused", {"good", "damaged"}, false, {}, false},
+    {"WebAddressIsRefused", {"https://example.invalid/KT7_Down.dat"}, false, {}, false},
+    {"NoAddressIsRefused", {}, false, {}, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, WelcomeDrop, testing::ValuesIn(kDropCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

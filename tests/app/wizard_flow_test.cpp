@@ -1,11 +1,17 @@
 // The wizard from start to end: load, Next, the update, Exit; Cancel; a
-// package that does not load.
+// package that is missing (the file dialog) or does not load; the exit code
+// of each ending; another update running; an interruption while the devices
+// are busy.
 
+#include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include "WizardTestBed.h"
 #include "app/SummaryBox.h"
@@ -13,6 +19,7 @@
 #include "app/VornelApp.h"
 #include "package/Package.h"
 #include "package/PackageMessages.h"
+#include "platform/UpdateLock.h"
 
 namespace {
 
@@ -81,30 +88,238 @@ TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
     EXPECT_TRUE(bed.harness.Messages().empty());
 }
 
-TEST(WizardFlow, LoadFailureEndsWithExitCode1BeforeAnyPageIsShown)
-{
-    WizardTestBed bed;  // no package file beside the program
+// The Downloads folder of the file dialog, pointed at a folder of the test's
+// own through the user-dirs file that QStandardPaths reads on every call.
+class ScopedDownloads {
+public:
+    ScopedDownloads() : m_savedConfigHome(qgetenv("XDG_CONFIG_HOME"))
+    {
+        std::ofstream(m_config.File("user-dirs.dirs")) << "XDG_DOWNLOAD_DIR=\"" << Path() << "\"\n";
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path()));
+    }
+    ~ScopedDownloads()
+    {
+        if (m_savedConfigHome.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", m_savedConfigHome);
+    }
+    std::string Path() const { return m_folder.Path().substr(0, m_folder.Path().size() - 1); }
+    std::string File(const std::string& name) const { return m_folder.File(name); }
 
-    // Should a page appear, note it and close it, so that the test ends.
-    bool pageShown = false;
-    QTimer::singleShot(0, [&] {
-        if (QWidget* page = QApplication::activeModalWidget()) {
-            pageShown = true;
-            page->hide();
-        }
+private:
+    PackageTempDir m_folder;
+    PackageTempDir m_config;
+    QByteArray m_savedConfigHome;
+};
+
+// Too short to hold even the key block: it fails as it is read.
+void WriteDamagedPackage(const std::string& path)
+{
+    WriteBytesToFile(path, {'K', 'T', '7'});
+}
+
+struct StartCase {
+    const char* name;
+    const char* besideProgram;         // "good", "damaged", or null for no package
+    std::vector<const char*> answers;  // the file dialog's answers in turn: "good"/"damaged", null cancels
+    int exitCode;
+    std::vector<std::string> messages;
+};
+
+class WizardStart : public testing::TestWithParam<StartCase> {};
+
+TEST_P(WizardStart, AsksForAMissingPackageOnlyAndEndsWith1WithoutOne)
+{
+    const StartCase& c = GetParam();
+    WizardTestBed bed;
+    ScopedDownloads downloads;
+    WriteDamagedPackage(downloads.File("KT7_Down_damaged.dat"));
+    std::string error;
+    ASSERT_TRUE(WritePackageFile(downloads.File("KT7_Down.dat"), SamplePackageSpec(), &error)) << error;
+    if (c.besideProgram && std::string(c.besideProgram) == "good")
+        bed.WritePackage();
+    else if (c.besideProgram)
+        WriteDamagedPackage(bed.folder.File("KT7_Down.dat"));
+    auto answerFile = [&](const char* answer) {
+        return downloads.File(std::string(answer) == "good" ? "KT7_Down.dat" : "KT7_Down_damaged.dat");
+    };
+
+    // Every page that shows up is noted and closed: a file dialog with the
+    // next answer, the welcome page with Cancel.
+    std::vector<std::string> dialogFolders;
+    std::string shownPath;
+    bool summaryShown = false;
+    size_t nextAnswer = 0;
+    bool ended = false;
+    std::function<void()> closeNextPage = [&] {
+        QTimer::singleShot(10, [&] {
+            if (ended)
+                return;
+            QWidget* page = QApplication::activeModalWidget();
+            if (auto* dialog = dynamic_cast<QFileDialog*>(page)) {
+                EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("选择升级文件"));
+                EXPECT_EQ(dialog->nameFilters(), QStringList{QString::fromUtf8("升级文件 (KT7_Down*.dat)")});
+                dialogFolders.push_back(dialog->directory().absolutePath().toStdString());
+                const char* answer = nextAnswer < c.answers.size() ? c.answers[nextAnswer++] : nullptr;
+                if (answer) {
+                    dialog->selectFile(QString::fromStdString(answerFile(answer)));
+                    QMetaObject::invokeMethod(dialog, "accept");
+                } else {
+                    dialog->reject();
+                }
+            } else if (auto* welcome = dynamic_cast<CUpdateDialog*>(page)) {
+                summaryShown = welcome->SummaryEdit()->toPlainText().contains(QStringLiteral("Solution:"));
+                shownPath = welcome->PackagePathLabel()->toolTip().toStdString();
+                welcome->reject();
+                return;
+            }
+            closeNextPage();
+        });
+    };
+    closeNextPage();
+
+    CVornelApp app;
+    EXPECT_EQ(app.InitInstance(), c.exitCode);
+    ended = true;
+    QTest::qWait(50);  // the last scheduled look ends before its captures go
+
+    EXPECT_EQ(dialogFolders, std::vector<std::string>(c.answers.size(), downloads.Path()));
+    // Each box's first line is the message; the lines after it name the file.
+    std::vector<std::string> firstLines;
+    for (const std::string& message : bed.harness.Messages())
+        firstLines.push_back(message.substr(0, message.find('\n')));
+    EXPECT_EQ(firstLines, c.messages);
+    EXPECT_EQ(summaryShown, c.exitCode == 0);
+    if (c.exitCode == 0) {
+        const std::string expectedPath = c.answers.empty() ? bed.folder.File("KT7_Down.dat") : answerFile("good");
+        EXPECT_EQ(shownPath, expectedPath);
+    }
+    EXPECT_EQ(g_packageData, nullptr);
+    EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
+}
+
+const StartCase kStartCases[] = {
+    {"PackageBesideTheProgramNeedsNoDialog", "good", {}, 0, {}},
+    {"DamagedPackageEndsWithoutADialog", "damaged", {}, 1, {kMsgPackageReadError}},
+    {"MissingPackageIsAskedForAndTheChoiceLoaded", nullptr, {"good"}, 0, {kMsgCannotOpenPackage}},
+    {"CancellingTheDialogEndsWithExitCode1", nullptr, {nullptr}, 1, {kMsgCannotOpenPackage}},
+    {"ADamagedChoiceIsReportedAndAskedForAgain", nullptr, {"damaged", "good"}, 0,
+     {kMsgCannotOpenPackage, kMsgPackageReadError}},
+    {"GivingUpAfterADamagedChoiceEndsWithExitCode1", nullptr, {"damaged", nullptr}, 1,
+     {kMsgCannotOpenPackage, kMsgPackageReadError}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, WizardStart, testing::ValuesIn(kStartCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WizardFlow, NamedPackageIsLoadedWhateverItsName)
+{
+    WizardTestBed bed;
+    bed.WritePackage(SamplePackageSpec(), "update from the dealer.bin");
+    g_packageChoice = bed.folder.File("update from the dealer.bin");
+
+    std::string shownPath;
+    WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
+        shownPath = welcome.PackagePathLabel()->toolTip().toStdString();
+        welcome.reject();
+    });
+    CVornelApp app;
+    EXPECT_EQ(app.InitInstance(), 0);
+    EXPECT_EQ(shownPath, g_packageChoice);
+    EXPECT_TRUE(bed.harness.Messages().empty());
+}
+
+struct WizardEnding {
+    const char* name;
+    const char* simulate;
+    int exitCode;
+};
+
+void PrintTo(const WizardEnding& ending, std::ostream* out)
+{
+    *out << ending.name;
+}
+
+class WizardEndingTest : public ::testing::TestWithParam<WizardEnding> {};
+
+// The process ends with the code kt7-flash gives for the same ending.
+TEST_P(WizardEndingTest, ExitCodeIsThatOfTheCommandLine)
+{
+    WizardTestBed bed(GetParam().simulate);
+    bed.WritePackage();
+    WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
+        WhenModal<CProgressDialog>([&](CProgressDialog& page) {
+            if (page.WorkerStarted()) {
+                FinishUpdate(page);
+            } else {
+                QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
+            }
+        });
+        QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
     });
 
     CVornelApp app;
-    EXPECT_EQ(app.InitInstance(), 1);
+    app.SetProgressWatchPeriod(kManualTicks);
+    EXPECT_EQ(app.InitInstance(), GetParam().exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, WizardEndingTest,
+                         ::testing::Values(WizardEnding{"success", "", 0},
+                                           WizardEnding{"boot_loader_refused", "version=Z", 3},
+                                           WizardEnding{"device_not_back_after_reset", "noreattach=0", 4},
+                                           WizardEnding{"device_gone_while_writing", "unplug=0@20", 4}),
+                         [](const ::testing::TestParamInfo<WizardEnding>& info) { return info.param.name; });
+
+TEST(WizardFlow, NextWhileAnotherUpdateRunsSaysSoAndEndsWithExitCode5)
+{
+    WizardTestBed bed;
+    bed.WritePackage();
+    const std::string lockPath = bed.folder.File("update.lock");
+    UpdateLock otherUpdate(lockPath);
+    ASSERT_TRUE(otherUpdate.Held());
+
+    WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
+        FailIfProgressPageOpens();
+        QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
+    });
+    CVornelApp app;
+    app.SetUpdateLockPath(lockPath);
+    app.SetProgressWatchPeriod(kManualTicks);
+    EXPECT_EQ(app.InitInstance(), 5);
     QCoreApplication::processEvents();
 
-    EXPECT_FALSE(pageShown);
-    // One box: the message, then the file and why it could not be used.
-    const std::vector<std::string> messages = bed.harness.Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].starts_with(std::string(kMsgCannotOpenPackage) + "\n/")) << messages[0];
-    EXPECT_TRUE(messages[0].ends_with("/KT7_Down.dat：找不到该文件")) << messages[0];
+    EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgAnotherUpdateRunning});
+    EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
     EXPECT_EQ(g_packageData, nullptr);
+}
+
+// Ctrl-C while the worker writes: the process lives on, the update ends, and
+// the page closes by itself at the end instead of waiting for Exit.
+TEST(WizardFlow, InterruptDuringTheUpdateIsHeldUntilTheEnd)
+{
+    WizardTestBed bed;
+    const PackageSpec contents = SamplePackageSpec();
+    bed.WritePackage(contents);
+
+    bool closedItself = false;
+    WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
+        WhenModal<CProgressDialog>([&](CProgressDialog& page) {
+            ASSERT_TRUE(page.WorkerStarted());
+            kill(getpid(), SIGINT);
+            ASSERT_TRUE(PumpUntil([&] { return page.InterruptHeld(); }));
+            ASSERT_TRUE(PumpUntil([&] { return page.m_bDone.load() != 0; }));
+            DeliverWatchTick(page);
+            closedItself = !page.isVisible();
+        });
+        QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
+    });
+
+    CVornelApp app;
+    app.SetProgressWatchPeriod(kManualTicks);
+    EXPECT_EQ(app.InitInstance(), 0);
+    EXPECT_TRUE(closedItself);
+    EXPECT_EQ(Flash(bed, contents.main->address, contents.main->data.size()), contents.main->data);
 }
 
 } // namespace

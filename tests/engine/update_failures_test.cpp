@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -72,6 +73,9 @@ TEST(UpdateFailures, DeviceFaultsAtEveryPhaseEndWithTheirMessage)
                                                             : std::vector<std::string>{};
         EXPECT_EQ(harness.Messages(), expected);
         EXPECT_EQ(harness.page.LastStatus(), kUpdateFailedText);
+        const std::vector<std::string> statuses = harness.page.StatusTexts();
+        EXPECT_EQ(std::count(statuses.begin(), statuses.end(), kUpdateFailedText), 1) << "said once";
+        EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::UpdateFailed);
         EXPECT_EQ(harness.page.m_bDone.load(), 1);
         EXPECT_TRUE(NeverDecreases(harness.page.Percents()));
         EXPECT_EQ(g_packageData, nullptr) << "package released whatever the outcome";
@@ -133,6 +137,9 @@ TEST(UpdateFailures, BadPackagesAreRefusedBeforeAnyDeviceCommand)
         RunWorker(harness);
         EXPECT_EQ(harness.Messages(), std::vector<std::string>{c.message});
         EXPECT_EQ(harness.page.LastStatus(), kUpdateFailedText);
+        const std::vector<std::string> statuses = harness.page.StatusTexts();
+        EXPECT_EQ(std::count(statuses.begin(), statuses.end(), kUpdateFailedText), 1) << "said once";
+        EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::UpdateFailed);
         EXPECT_EQ(harness.page.m_bDone.load(), 1);
         const SimFirmware& fw = harness.Firmware(0);
         EXPECT_EQ(fw.EraseCount(), 0);

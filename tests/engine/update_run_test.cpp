@@ -122,6 +122,7 @@ TEST(UpdateRun, ThreeAreasOnTwoDevices)
 
     EXPECT_TRUE(harness.Messages().empty());
     EXPECT_EQ(harness.page.LastStatus().rfind("升级成功，可以断开连接，耗时", 0), 0u) << harness.page.LastStatus();
+    EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::Success);
     const std::vector<int> percents = harness.page.Percents();
     ASSERT_FALSE(percents.empty());
     EXPECT_EQ(percents.front(), 10);

@@ -94,6 +94,7 @@ protected:
     {
         SetPackageAllocator(nullptr);
         ResetPackageState();
+        g_packageChoice.clear();
     }
 
     std::string PackagePath(const char* name = "KT7_Down.dat") const { return m_dir.File(name); }
@@ -365,6 +366,55 @@ TEST_F(PackageLoad, ReleaseNumberChoosesTheFileName)
             EXPECT_NE(m_summary.find(std::string("Update Time:") + c.updateTime + "\r\n"), std::string::npos);
         }
     }
+}
+
+TEST_F(PackageLoad, ChoiceIsLoadedAndRecordedAsThePackageInUse)
+{
+    PackageTempDir downloads;
+    PackageSpec contents = SamplePackageSpec();
+    contents.updateTime = "beside";
+    WritePackage(contents);
+    contents.updateTime = "chosen";
+    WriteBytesToFile(downloads.File("KT7_Down (1).dat"), BuildPackageFile(contents));
+
+    g_packageChoice = downloads.File("KT7_Down (1).dat");
+    ASSERT_TRUE(Load());
+    EXPECT_NE(m_summary.find("Update Time:chosen\r\n"), std::string::npos);
+    EXPECT_EQ(g_packagePath, g_packageChoice);
+    EXPECT_TRUE(g_packageFound);
+
+    g_packageChoice = downloads.Path();  // a folder without KT7_Down.dat
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{std::string(kOpenFailed) + "\n" + downloads.File("KT7_Down.dat") + "：找不到该文件"});
+    EXPECT_EQ(g_packagePath, downloads.File("KT7_Down.dat"));
+    EXPECT_FALSE(g_packageFound);
+}
+
+TEST_F(PackageLoad, ReplacingWithABadFileKeepsThePackageInUse)
+{
+    PackageSpec contents = SamplePackageSpec();
+    contents.updateTime = "first";
+    WritePackage(contents);
+    ASSERT_TRUE(Load());
+    const std::string firstPath = g_packagePath;
+    const uint32_t firstLength = g_packageLength;
+
+    WriteBytesToFile(PackagePath("short.dat"), {'K', 'T', '7'});
+    ScopedServices scope({.clock = &m_clock, .prompter = &m_prompter});
+    std::string summary = "untouched";
+    EXPECT_FALSE(ReplacePackage(PackagePath("short.dat"), &summary));
+    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(summary, "untouched");
+    EXPECT_EQ(g_packagePath, firstPath);
+    EXPECT_EQ(g_packageLength, firstLength);
+    EXPECT_NE(g_packageData, nullptr);
+
+    contents.updateTime = "second";
+    WriteBytesToFile(PackagePath("second.dat"), BuildPackageFile(contents));
+    ASSERT_TRUE(ReplacePackage(PackagePath("second.dat"), &summary));
+    EXPECT_NE(summary.find("Update Time:second\r\n"), std::string::npos);
+    EXPECT_EQ(g_packagePath, PackagePath("second.dat"));
 }
 
 TEST_F(PackageLoad, ParsingBytesGivesTheSameAsLoadingTheFile)

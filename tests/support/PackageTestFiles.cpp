@@ -9,7 +9,8 @@
 
 PackageTempDir::PackageTempDir()
 {
-    m_path = MakeTempFolder("kt7-package").string() + "/";
+    // With the system's separator, as the programs write the paths they show.
+    m_path = MakeTempFolder("kt7-package").string() + static_cast<char>(std::filesystem::path::preferred_separator);
 }
 
 PackageTempDir::~PackageTempDir()

@@ -9,12 +9,14 @@
 #include "package/MapImage.h"
 #include "package/PackageParser.h"
 #include "package/PackageWriter.h"
+#include "platform/InterruptGuard.h"
 #include "platform/ProgramStart.h"
 
 namespace {
 
 int Run(int argc, char** argv)
 {
+    IgnoreBrokenPipe();
     std::vector<std::string> args(argv + 1, argv + argc);
     PackOptions options;
     std::string error;

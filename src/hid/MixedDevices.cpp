@@ -1,0 +1,37 @@
+#include "hid/MixedDevices.h"
+
+#include <optional>
+
+#include "hid/HidIO.h"
+#include "hid/ReleaseProbe.h"
+#include "platform/FlashGeometry.h"
+#include "platform/Services.h"
+
+namespace {
+
+// Every generic release number selects the same package and commands; any
+// other selects a package of its own.
+int KindOf(uint16_t release)
+{
+    return IsGenericRelease(release) ? -1 : release;
+}
+
+} // namespace
+
+bool AreMixedDevicesAttached()
+{
+    std::optional<int> firstKind;
+    int opened = 0;
+    for (const HidDeviceInfo& device : GetHidBackend().Enumerate()) {
+        if (device.vendorId != kDeviceVendorId || device.productId != kDeviceProductId)
+            continue;
+        if (opened++ == CHidIO::kMaxDevices)
+            break;
+        const int kind = KindOf(device.releaseNumber);
+        if (!firstKind)
+            firstKind = kind;
+        else if (kind != *firstKind)
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# Installs the freshly built .deb, starts a virtual display with a window
+# manager, and drives the installed /usr/bin/kt7-updater against simulated
+# devices with the keyboard:
+#   a) opened with a package, as the desktop entry opens a double-clicked
+#      file: Next, OK, wait for the end, Exit; the devices' flash must hold
+#      the package and the boot-loader image that lies beside it;
+#   b) started with no package anywhere: the failure box, then the file
+#      dialog, which opens in Downloads; a name is typed over the file the
+#      dialog offers (a damaged one), and the welcome page shows; Esc ends
+#      with exit code 0;
+#   c) a damaged package: its message box, then exit code 1.
+# A picture of the screen at each step goes to tests/desktop/shots/ in the
+# build folder. The package is removed again at the end.
+#   desktop_test.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "${1:?build directory}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+skip() { echo "SKIPPED: $*"; exit 77; }
+
+[ "$(id -u)" -eq 0 ] || skip "installs the .deb with dpkg -i and needs root (CI runs it as root)"
+for tool in Xvfb openbox xdotool import dpkg cpack; do
+    command -v "$tool" >/dev/null || skip "$tool is missing (scripts/deps installs it)"
+done
+if dpkg-query -W -f='${Status}' kt7-updater 2>/dev/null | grep -q "install ok installed"; then
+    skip "kt7-updater is installed on this machine already; this test will not replace it"
+fi
+
+work=$build/tests/desktop/work
+shots=$build/tests/desktop/shots
+rm -rf "$work" "$shots"
+mkdir -p "$work/deb" "$work/a" "$work/b/home/Downloads" "$work/c" "$work/empty" "$shots"
+log=$work/run.log
+pids=()
+installed=0
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    if [ $installed -eq 1 ]; then
+        dpkg -r kt7-updater >>"$log" 2>&1 || echo "could not remove kt7-updater again (see $log)"
+    fi
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    echo "pictures so far: $shots"
+    tail -n 30 "$log" 2>/dev/null || true
+    exit 1
+}
+
+# --- the package and the files the runs use ---------------------------------
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >>"$log" 2>&1 || fail "cpack failed"
+deb=$(ls "$work"/deb/*.deb)
+dpkg -i "$deb" >>"$log" 2>&1 || fail "dpkg -i $deb failed"
+installed=1
+[ -x /usr/bin/kt7-updater ] || fail "/usr/bin/kt7-updater is not installed"
+
+"$here/../usb/make-packages.sh" "$build/tools/kt7-pack/kt7-pack" "$work/made" >>"$log" 2>&1
+cp "$work/made/main.dat" "$work/a/KT7_Down.dat"
+cp "$work/made/Smpl_HIDTransfer.bin" "$work/a/"
+cp "$work/made/main.dat" "$work/b/home/Downloads/KT7_Down_ok.dat"
+printf 'KT7' >"$work/b/home/Downloads/KT7_Down.dat"
+printf 'KT7' >"$work/c/KT7_Down.dat"   # far too short to hold a package
+
+# --- the display --------------------------------------------------------------
+export LC_ALL=C.UTF-8
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >>"$log" 2>&1 &
+pids+=($!)
+exec 3>&-
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(cat "$work/display")
+openbox --sm-disable >>"$log" 2>&1 &
+pids+=($!)
+# The window manager is up once it names the current desktop.
+for _ in $(seq 100); do xdotool get_desktop >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool get_desktop >/dev/null 2>&1 || fail "openbox did not start"
+
+# --- helpers: every wait is bounded -------------------------------------------
+readonly PAGE='KT7\.0'                 # the wizard's pages and its warning
+readonly BOX='^kt7-updater$'           # the program's message boxes
+readonly FILE_DIALOG='选择升级文件'
+
+# wait_window PATTERN [ID...]: prints the first visible window whose name
+# matches PATTERN and that is none of the IDs.
+wait_window() {
+    local pattern=$1 id
+    shift
+    for _ in $(seq 150); do
+        for id in $(xdotool search --onlyvisible --name "$pattern" 2>/dev/null); do
+            if [[ " $* " != *" $id "* ]]; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.2
+    done
+    return 1
+}
+wait_gone() {
+    for _ in $(seq 150); do
+        xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+        sleep 0.2
+    done
+    return 1
+}
+# press ID KEY...: what a person does at the keyboard with the window in front.
+press() {
+    local id=$1
+    shift
+    timeout 10 xdotool windowactivate --sync "$id" >/dev/null 2>&1 || xdotool windowfocus --sync "$id"
+    sleep 0.3
+    xdotool key --clearmodifiers "$@"
+}
+# shot NAME ID: the window with its frame.
+shot() {
+    sleep 0.5   # lets the window finish painting
+    import -frame -window "$2" "$shots/$1.png" || fail "no picture of $1"
+}
+# wait_exit PID: sets `code` to the exit code (run here, not in a subshell,
+# which could not wait for this shell's child).
+wait_exit() {
+    for _ in $(seq 150); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.2
+    done
+    kill -0 "$1" 2>/dev/null && fail "kt7-updater did not end"
+    code=0
+    wait "$1" || code=$?
+}
+
+# --- a) a package to open, as the desktop entry opens a file --------------------
+exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/kt7-updater.desktop)
+[ "$exec_line" = "kt7-updater %f" ] || fail "the desktop entry runs '$exec_line'"
+mkdir -p "$work/a/flash"
+(cd "$work/empty" &&
+    KT7_SIMULATE="devices=2;version=A107;reattach=300;flash=$work/a/flash" \
+        exec /usr/bin/kt7-updater "$work/a/KT7_Down.dat") >>"$log" 2>&1 &
+app=$!
+welcome=$(wait_window "$PAGE") || fail "a: no welcome page"
+shot a1-welcome "$welcome"
+press "$welcome" Return
+wait_gone "$welcome" || fail "a: Next did not leave the welcome page"
+warning=$(wait_window "$PAGE" "$welcome") || fail "a: no warning before the update"
+shot a2-warning "$warning"
+press "$warning" Return
+wait_gone "$warning" || fail "a: OK did not close the warning"
+progress=$(wait_window "$PAGE" "$welcome" "$warning") || fail "a: no progress page"
+shot a3-progress "$progress"
+# Exit works only once the update has ended, and the page stands still then:
+# press it when two looks a second apart see the same picture.
+last=""
+for _ in $(seq 120); do
+    now=$(import -window "$progress" rgb:- 2>/dev/null | md5sum)
+    if [ "$now" = "$last" ]; then
+        import -frame -window "$progress" "$shots/a4-finished.png"
+        press "$progress" alt+e
+        wait_gone "$progress" && break
+    fi
+    last=$now
+    sleep 1
+done
+wait_exit $app
+[ "$code" -eq 0 ] || fail "a: exit code $code, expected 0"
+"$build/tests/usb/kt7-usb-verify" "$work/made/main.dat" --bootloader "$work/a/Smpl_HIDTransfer.bin" \
+    "$work/a/flash/device0.bin" "$work/a/flash/device1.bin" >>"$log" 2>&1 ||
+    fail "a: the flash images do not hold the update"
+echo "a) opened with a package: updated two devices, boot loader from beside the package"
+
+# --- b) no package anywhere: the file dialog -----------------------------------
+(cd "$work/empty" && HOME=$work/b/home XDG_CONFIG_HOME=$work/b/home/.config KT7_SIMULATE="devices=1" \
+    exec /usr/bin/kt7-updater) >>"$log" 2>&1 &
+app=$!
+box=$(wait_window "$BOX") || fail "b: no message that the package is missing"
+shot b1-missing "$box"
+press "$box" Return
+dialog=$(wait_window "$FILE_DIALOG") || fail "b: no file dialog"
+shot b2-file-dialog "$dialog"
+# The dialog opens in Downloads: the bare name finds the package there. Had
+# the typed name not been taken, the damaged file would fail to load.
+timeout 20 xdotool windowactivate --sync "$dialog" >/dev/null 2>&1 || true
+xdotool key --clearmodifiers ctrl+a
+timeout 20 xdotool type --delay 30 "KT7_Down_ok.dat"
+shot b3-name-typed "$dialog"
+press "$dialog" Return
+wait_gone "$dialog" || fail "b: the file dialog stayed open"
+welcome=$(wait_window "$PAGE") || fail "b: the chosen package did not load"
+shot b4-welcome "$welcome"
+press "$welcome" Escape
+wait_exit $app
+[ "$code" -eq 0 ] || fail "b: exit code $code, expected 0"
+echo "b) no package: the file dialog opened in Downloads and the package typed there loaded"
+
+# --- c) a damaged package -------------------------------------------------------
+(cd "$work/empty" && KT7_SIMULATE="devices=1" exec /usr/bin/kt7-updater "$work/c/KT7_Down.dat") >>"$log" 2>&1 &
+app=$!
+box=$(wait_window "$BOX") || fail "c: no message about the damaged package"
+shot c1-damaged "$box"
+press "$box" Return
+wait_exit $app
+[ "$code" -eq 1 ] || fail "c: exit code $code, expected 1"
+echo "c) a damaged package: its message, then exit code 1"
+echo "pictures: $shots"
