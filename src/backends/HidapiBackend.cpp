@@ -8,6 +8,7 @@
 #include "backends/DeviceNode.h"
 #include "backends/DevicePermission.h"
 #include "backends/SlicedRead.h"
+#include "backends/WrittenReport.h"
 #include "platform/Diagnostics.h"
 
 namespace {
@@ -30,8 +31,7 @@ public:
     int Write(const uint8_t* report, size_t length, uint32_t) override
     {
         // Report ID first; hidraw sends the rest as the output report.
-        int written = hid_write(m_device, report, length);
-        return written < 0 ? -1 : written;
+        return WrittenReportBytes(hid_write(m_device, report, length), length);
     }
 
     int Read(uint8_t* payload, size_t capacity, uint32_t timeoutMs) override
