@@ -261,7 +261,7 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
     FUZZ_CHECK(UpdateThreadProc(&page) == 1, "the worker's routine returns 1");
     FUZZ_CHECK(page.m_bDone == 1, "the run ended without raising the done flag");
     FUZZ_CHECK(clock.NowMs() - kStartMs < kMaxRunMs, "the run took unbounded time");
-    FUZZ_CHECK(!g_packageData && !g_mapImage, "the run kept the package buffers");
+    FUZZ_CHECK(!CurrentPackage().m_packageData && !CurrentPackage().m_mapImage, "the run kept the package buffers");
 
     const bool succeeded = page.status.rfind(kSuccessPrefix, 0) == 0;
     // Faults and a slow re-attach bring their own failures; without them the

@@ -13,12 +13,13 @@
 #include "app/WizardFrame.h"
 #include "backends/DevicePermission.h"
 #include "bootloader/BootloaderRefresh.h"
+#include "engine/EngineTexts.h"
+#include "engine/UpdateMessages.h"
 #include "engine/UpdateRun.h"
+#include "platform/Services.h"
 
 namespace {
 
-const char kDoNotDisturb[] = "升级过程中请勿移动电子狗或USB连接线！";
-const char kBootloaderFailed[] = "Failed to update in bootloader!";
 const char kInterruptNotice[] =
     "kt7-updater: the update is being finished; interrupting it now would leave the device half-written.\n";
 
@@ -69,14 +70,14 @@ int CProgressDialog::RunModal()
 
 bool CProgressDialog::OnInitDialog()
 {
-    ShowPageMessage(this, kDoNotDisturb, PageCaption(), QMessageBox::Warning);
+    ShowPageMessage(this, kMsgDoNotDisturb, PageCaption(), QMessageBox::Warning);
 
     m_interruptGuard.emplace(kInterruptNotice);
     if (!UpdateBootloader()) {
         m_outcome = UpdateOutcome::Bootloader;
         EndInterruptGuard();
         if (!m_interrupted)
-            ShowPageMessage(this, WithDevicePermissionHint(kBootloaderFailed), ProgramCaption(), QMessageBox::NoIcon);
+            ShowPageMessage(this, WithDevicePermissionHint(kMsgBootloaderFailed), ProgramCaption(), QMessageBox::NoIcon);
         return false;
     }
 
@@ -134,6 +135,19 @@ bool CProgressDialog::event(QEvent* event)
     return QDialog::event(event);
 }
 
+// The status line keeps the failure text and names the log after it, elided
+// to the line's width; the whole path is in its tooltip.
+void CProgressDialog::PointAtTheLogAfterAFailure()
+{
+    const std::string log = GetDiagnostics().LogPath();
+    if (m_outcome.load() == UpdateOutcome::Success || log.empty())
+        return;
+    const QString text = m_stcStatus->text() + QStringLiteral("  ") + QString::fromUtf8(kSeeLogText) +
+                         QString::fromStdString(log);
+    m_stcStatus->setToolTip(text);
+    m_stcStatus->setText(m_stcStatus->fontMetrics().elidedText(text, Qt::ElideMiddle, m_stcStatus->width()));
+}
+
 void CProgressDialog::timerEvent(QTimerEvent* event)
 {
     if (m_watchTimerId != 0 && event->timerId() == m_watchTimerId) {
@@ -141,6 +155,7 @@ void CProgressDialog::timerEvent(QTimerEvent* event)
             killTimer(m_watchTimerId);
             m_watchTimerId = 0;
             m_btnExit->setEnabled(true);
+            PointAtTheLogAfterAFailure();
             EndInterruptGuard();
             if (m_interrupted)
                 QDialog::done(QDialog::Accepted);

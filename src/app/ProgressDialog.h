@@ -66,6 +66,7 @@ private:
     bool OnInitDialog();
     void RunOnGuiThread(const std::function<void()>& action);
     void EndInterruptGuard();
+    void PointAtTheLogAfterAFailure();
 
     QLabel* m_stcArea = nullptr;
     QPushButton* m_btnExit = nullptr;

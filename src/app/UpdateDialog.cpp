@@ -14,6 +14,7 @@
 #include "app/PackageFileDialog.h"
 #include "app/SummaryBox.h"
 #include "app/WizardFrame.h"
+#include "engine/UpdateMessages.h"
 #include "hid/CommandSet.h"
 #include "hid/MixedDevices.h"
 #include "hid/Presence.h"
@@ -22,12 +23,6 @@
 #include "platform/UpdateLock.h"
 
 namespace {
-
-const char kDeviceNotFound[] =
-    "无法找到设备，请确认：\n\n"
-    "  1)USB线是否正常连接电脑和设备；\n\n"
-    "  2)设备连接到电脑请等待2~3秒，待电脑识别到USB设备后，再升级；\n\n"
-    "  3)如果还未识别请断开USB，再次连接，等待数秒后重试。";
 
 // The package summary uses CR LF line ends; the text box wants LF.
 QString SummaryForDisplay(const std::string& summary)
@@ -86,7 +81,7 @@ bool CUpdateDialog::OnInitDialog()
     m_bDeviceSpecificPackage = deviceSpecific;
     // A package that is there but does not load ends the program; only a
     // missing one is asked for, until one loads or the user gives up.
-    if (!loaded && g_packageFound)
+    if (!loaded && CurrentPackage().m_packageFound)
         return false;
     while (!loaded) {
         std::optional<std::string> file = ChoosePackageFile(nullptr);
@@ -101,7 +96,7 @@ bool CUpdateDialog::OnInitDialog()
 void CUpdateDialog::ShowPackage(const std::string& summary)
 {
     m_editSummary->setPlainText(SummaryForDisplay(summary));
-    const QString path = QString::fromStdString(g_packagePath);
+    const QString path = QString::fromStdString(CurrentPackage().m_packagePath);
     m_stcPackagePath->setText(ElidedPathText(*m_stcPackagePath, path));
     m_stcPackagePath->setToolTip(path);
 }
@@ -149,7 +144,7 @@ void CUpdateDialog::accept()
         return;
     }
     if (!IsDevicePresent()) {
-        ShowPageMessage(this, kDeviceNotFound, ProgramCaption(), QMessageBox::NoIcon);
+        ShowPageMessage(this, kMsgDeviceNotFound, ProgramCaption(), QMessageBox::NoIcon);
         return;
     }
     if (AreMixedDevicesAttached()) {

@@ -1,7 +1,7 @@
 #include "backends/DevicePermission.h"
 
 #include "backends/DeviceNode.h"
-#include "platform/FlashGeometry.h"
+#include "hid/DeviceIdentity.h"
 #include "platform/Services.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include "backends/DeviceNode.h"
 #include "backends/DevicePermission.h"
 #include "backends/SlicedRead.h"
+#include "backends/UdevLocation.h"
 #include "backends/WrittenReport.h"
 #include "platform/Diagnostics.h"
 
@@ -19,6 +20,31 @@ bool InitialiseOnce()
     static bool ok = false;
     std::call_once(once, [] { ok = hid_init() == 0; });
     return ok;
+}
+
+// hidapi's wide string as UTF-8.
+std::string Utf8Of(const wchar_t* text)
+{
+    std::string utf8;
+    for (; text && *text; ++text) {
+        const auto c = static_cast<uint32_t>(*text);
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | (c >> 18));
+            utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
 }
 
 class HidapiHandle final : public HidDeviceHandle {
@@ -61,7 +87,8 @@ std::vector<HidDeviceInfo> HidapiBackend::Enumerate()
     for (hid_device_info* info = list; info; info = info->next) {
         if (!info->path)
             continue;
-        devices.push_back(HidDeviceInfo{info->path, info->vendor_id, info->product_id, info->release_number});
+        devices.push_back(HidDeviceInfo{info->path, info->vendor_id, info->product_id, info->release_number, "",
+                                        Utf8Of(info->serial_number)});
     }
     hid_free_enumeration(list);
 
@@ -72,6 +99,12 @@ std::vector<HidDeviceInfo> HidapiBackend::Enumerate()
     devices.erase(std::unique(devices.begin(), devices.end(),
                               [](const HidDeviceInfo& a, const HidDeviceInfo& b) { return a.path == b.path; }),
                   devices.end());
+    // A device that is not on USB has no port; its node is the best name it has.
+    for (HidDeviceInfo& device : devices) {
+        device.location = UsbLocationOfHidraw(device.path);
+        if (device.location.empty())
+            device.location = device.path;
+    }
     return devices;
 }
 

@@ -1,12 +1,12 @@
 #include "bootloader/BootloaderRefresh.h"
 
 #include "hid/CommandSet.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/HidCmd.h"
 #include "hid/HidCommands.h"
 #include "hid/HidIO.h"
 #include "hid/Protocol.h"
 #include "platform/Diagnostics.h"
-#include "platform/FlashGeometry.h"
 #include "platform/Services.h"
 
 namespace {

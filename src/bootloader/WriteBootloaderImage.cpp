@@ -51,7 +51,7 @@ bool ReadsBackAsWritten(const uint8_t* image, uint32_t pages)
 
 int WriteBootloaderImage()
 {
-    const std::string path = FindBootloaderImage(g_packagePath, GetProgramDirectory(), kBootloaderImageName);
+    const std::string path = FindBootloaderImage(CurrentPackage().m_packagePath, GetProgramDirectory(), kBootloaderImageName);
 
     // A folder or a special file is as good as no image.
     RegularFile file(path);

@@ -11,5 +11,9 @@ int RunInfoCommand(const CliOptions& options);
 // Holds the update lock at `lockPath` (none when empty) for the device phase.
 UpdateOutcome RunUpdateCommand(const CliOptions& options, const std::string& lockPath);
 
+// Every device its own worker and package; the lock held throughout. Returns
+// the exit code: 0 when every device succeeded, else the highest of theirs.
+int RunParallelUpdateCommand(const CliOptions& options, const std::string& lockPath);
+
 // The summary as lines, without the CR LF the welcome page's text box uses.
 void PrintSummary(const std::string& summary);

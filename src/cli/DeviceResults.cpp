@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
-#include "platform/FlashGeometry.h"
 #include "platform/Services.h"
 
 std::vector<HidDeviceInfo> UpdatedDevices()

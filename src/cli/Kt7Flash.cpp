@@ -2,18 +2,35 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "backends/BackendSelection.h"
 #include "cli/Commands.h"
+#include "cli/DeviceResults.h"
 #include "cli/Options.h"
+#include "engine/EngineTexts.h"
+#include "platform/DeviceSelection.h"
 #include "platform/LogFile.h"
 #include "package/Package.h"
 #include "platform/Services.h"
 
 namespace {
 
-constexpr char kSeeLogPrefix[] = "详细信息见日志：";
+// Every location named with --device has a device, or the run touches none.
+bool ChosenDevicesAttached(const CliOptions& options)
+{
+    const std::vector<std::string> missing = MissingLocations(UpdatedDevices(), options.devices);
+    if (missing.empty())
+        return true;
+    std::string names;
+    for (const std::string& location : missing)
+        names += (names.empty() ? "" : ", ") + location;
+    std::fprintf(stderr, "kt7-flash: --device: no device at %s; 'kt7-flash list' shows where devices are\n",
+                 names.c_str());
+    return false;
+}
 
 int RunVerb(const CliOptions& options)
 {
@@ -21,6 +38,10 @@ int RunVerb(const CliOptions& options)
         return RunListCommand();
     if (options.verb == "info")
         return RunInfoCommand(options);
+    if (!ChosenDevicesAttached(options))
+        return ExitCodeOf(UpdateOutcome::NoDevice);
+    if (options.parallel)
+        return RunParallelUpdateCommand(options, UpdateLockPath());
     return ExitCodeOf(RunUpdateCommand(options, UpdateLockPath()));
 }
 
@@ -48,8 +69,13 @@ int RunKt7Flash(int argc, char** argv, Clock& clock)
     if (SimulatedDevicesInUse())
         std::fprintf(stderr, "kt7-flash: %s is set: simulated devices [模拟设备], no real device is used\n",
                      kSimulateVariable);
+    // With --device, every operation of the run sees the chosen devices only.
+    std::optional<DeviceSelectionBackend> selection;
+    if (!options->devices.empty())
+        selection.emplace(*backend, options->devices);
+    HidBackend& devices = selection ? static_cast<HidBackend&>(*selection) : *backend;
     LogFileDiagnostics log(DefaultLogPath(), options->verbose ? stderr : nullptr);
-    ScopedServices services({.hid = backend.get(), .clock = &clock, .diagnostics = &log});
+    ScopedServices services({.hid = &devices, .clock = &clock, .diagnostics = &log});
 
     int exitCode = RunVerb(*options);
     const bool finished = FinishHidBackend(*backend, &error);
@@ -57,6 +83,6 @@ int RunKt7Flash(int argc, char** argv, Clock& clock)
         std::fprintf(stderr, "kt7-flash: %s\n", error.c_str());
     exitCode = ExitCodeAfterFinish(exitCode, finished);
     if (exitCode != kExitSuccess && !log.Path().empty())
-        std::fprintf(stderr, "%s%s\n", kSeeLogPrefix, log.Path().c_str());
+        std::fprintf(stderr, "%s%s\n", kSeeLogText, log.Path().c_str());
     return exitCode;
 }

@@ -1,10 +1,10 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
 #include "hid/ReleaseProbe.h"
 #include "package/Package.h"
-#include "platform/FlashGeometry.h"
 #include "platform/Services.h"
 
 int RunListCommand()
@@ -23,9 +23,12 @@ int RunListCommand()
         char releaseText[kReleaseTextSize] = {};
         if (!generic)
             FormatReleaseText(device.releaseNumber, releaseText);
-        std::printf("%d  %s  release %04X  package %s  commands %s\n", index, device.path.c_str(),
-                    device.releaseNumber, PackageFileName(releaseText).c_str(),
+        std::printf("%d  %s  %s  release %04X  package %s  commands %s", index, device.location.c_str(),
+                    device.path.c_str(), device.releaseNumber, PackageFileName(releaseText).c_str(),
                     generic ? "0xA1-0xA6" : "0xE1-0xE6");
+        if (!device.serialNumber.empty())
+            std::printf("  serial %s", device.serialNumber.c_str());
+        std::printf("\n");
         ++index;
     }
     if (index == 0)

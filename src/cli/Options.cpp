@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include <algorithm>
 #include <string_view>
 
 const char kCliHelpText[] =
@@ -11,8 +12,10 @@ const char kCliHelpText[] =
     "is looked for in the program's own directory, then in the current one.\n"
     "\n"
     "Verbs:\n"
-    "  list            each attached device: index, path, release number, and the\n"
-    "                  package file and command set it selects\n"
+    "  list            each attached device: index, location (where it is plugged\n"
+    "                  in, e.g. 1-2.3, the USB port path), path, release number, the\n"
+    "                  package file and command set it selects, and its serial\n"
+    "                  number when it has one\n"
     "  info [FILE|DIR] the package summary as the welcome page shows it, and the\n"
     "                  package checks the update makes before it writes anything\n"
     "  update [FILE|DIR]\n"
@@ -23,6 +26,12 @@ const char kCliHelpText[] =
     "\n"
     "Options:\n"
     "  --dir DIR       the same as giving DIR: look for the package there\n"
+    "  --parallel      update: every device at once, each with its own worker,\n"
+    "                  release probe, package and command set; one failing\n"
+    "                  does not stop the others; a table of results at the end\n"
+    "  --device LOC    update: only the device at location LOC (as list shows\n"
+    "                  it); may be given more than once; without it every\n"
+    "                  attached device is updated\n"
     "  -h, --help      this text\n"
     "\n"
     "Output: the list, the summary and the devices' results on standard output;\n"
@@ -35,7 +44,8 @@ const char kCliHelpText[] =
     "Exit codes:\n"
     "  0   success\n"
     "  1   the package could not be loaded\n"
-    "  2   no device attached, or devices of different kinds attached\n"
+    "  2   no device attached, a --device location with no device, or\n"
+    "      devices of different kinds attached\n"
     "  3   the boot-loader refresh was refused or failed\n"
     "  4   the update failed\n"
     "  5   another update is running\n"
@@ -58,6 +68,8 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
             options.help = true;
         } else if (arg == "-v" || arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--parallel") {
+            options.parallel = true;
         } else if (arg == "--dir") {
             if (i + 1 >= argc) {
                 *error = "--dir needs a directory";
@@ -66,6 +78,23 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
             options.dir = argv[++i];
         } else if (arg.starts_with("--dir=")) {
             options.dir = std::string(arg.substr(6));
+        } else if (arg == "--device" || arg.starts_with("--device=")) {
+            std::string location;
+            if (arg == "--device") {
+                if (i + 1 >= argc) {
+                    *error = "--device needs a location";
+                    return std::nullopt;
+                }
+                location = argv[++i];
+            } else {
+                location = std::string(arg.substr(9));
+            }
+            if (location.empty()) {
+                *error = "--device needs a location";
+                return std::nullopt;
+            }
+            if (std::find(options.devices.begin(), options.devices.end(), location) == options.devices.end())
+                options.devices.push_back(location);
         } else if (arg.starts_with("-")) {
             *error = "unknown option " + std::string(arg);
             return std::nullopt;
@@ -90,6 +119,14 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
     }
     if (options.file && options.dir) {
         *error = "give the package either as an argument or with --dir, not both";
+        return std::nullopt;
+    }
+    if (options.parallel && options.verb != "update") {
+        *error = "--parallel goes with update";
+        return std::nullopt;
+    }
+    if (!options.devices.empty() && options.verb != "update") {
+        *error = "--device is an option of update";
         return std::nullopt;
     }
     return options;

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/UpdateOutcome.h"
 
@@ -10,8 +11,10 @@ struct CliOptions {
     std::string verb;                 // list, info, update
     std::optional<std::string> file;  // info/update FILE|DIR
     std::optional<std::string> dir;   // --dir DIR, the same as a DIR argument
+    std::vector<std::string> devices; // --device LOCATION, each once; empty: every device
     bool help = false;
     bool verbose = false;             // -v: diagnostics on standard error too
+    bool parallel = false;            // update: one worker per device
 };
 
 // Exit codes, as --help documents them; the update's come from its outcome.

@@ -11,6 +11,7 @@
 #include "cli/DeviceResults.h"
 #include "cli/TerminalPage.h"
 #include "engine/EngineTexts.h"
+#include "engine/UpdateMessages.h"
 #include "engine/UpdateRun.h"
 #include "hid/CommandSet.h"
 #include "hid/MixedDevices.h"
@@ -23,12 +24,6 @@
 
 namespace {
 
-constexpr char kDeviceNotFoundHelp[] =
-    "无法找到设备，请确认：\n\n  1)USB线是否正常连接电脑和设备；\n\n"
-    "  2)设备连接到电脑请等待2~3秒，待电脑识别到USB设备后，再升级；\n\n"
-    "  3)如果还未识别请断开USB，再次连接，等待数秒后重试。";
-constexpr char kDoNotDisturbWarning[] = "升级过程中请勿移动电子狗或USB连接线！";
-constexpr char kBootloaderRefused[] = "Failed to update in bootloader!";
 constexpr char kInterruptNotice[] =
     "kt7-flash: the update is being finished; interrupting it now would leave the device half-written.\n";
 
@@ -37,7 +32,7 @@ UpdateOutcome RunDevicePhase(const CliOptions& options)
 {
     InterruptGuard guard(kInterruptNotice);
     if (UpdateBootloader() == 0) {
-        GetPrompter().ShowMessage(WithDevicePermissionHint(kBootloaderRefused));
+        GetPrompter().ShowMessage(WithDevicePermissionHint(kMsgBootloaderFailed));
         return UpdateOutcome::Bootloader;
     }
 
@@ -74,7 +69,7 @@ UpdateOutcome RunUpdateSequence(const CliOptions& options, const std::string& lo
         return UpdateOutcome::Locked;
     }
     if (!IsDevicePresent()) {
-        GetPrompter().ShowMessage(kDeviceNotFoundHelp);
+        GetPrompter().ShowMessage(kMsgDeviceNotFound);
         return UpdateOutcome::NoDevice;
     }
     if (AreMixedDevicesAttached()) {
@@ -82,7 +77,7 @@ UpdateOutcome RunUpdateSequence(const CliOptions& options, const std::string& lo
         return UpdateOutcome::MixedDevices;
     }
     SelectCommandSet(deviceSpecific);
-    GetPrompter().ShowMessage(kDoNotDisturbWarning);
+    GetPrompter().ShowMessage(kMsgDoNotDisturb);
     return RunDevicePhase(options);
 }
 

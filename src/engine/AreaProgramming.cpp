@@ -32,7 +32,7 @@ int Fail(const std::string& message)
 
 uint32_t DeviceCount()
 {
-    return g_deviceCount > 0 ? static_cast<uint32_t>(g_deviceCount) : 0;
+    return CurrentDeviceState().m_deviceCount > 0 ? static_cast<uint32_t>(CurrentDeviceState().m_deviceCount) : 0;
 }
 
 uint16_t StartSector(const AreaLayout& area)
@@ -51,13 +51,13 @@ uint8_t BasePercent(const PackageLayout& layout)
 // smaller is refused rather than read past.
 bool MapImageHoldsItsPages(const AreaLayout& map)
 {
-    return g_mapImage && uint64_t(map.pageCount) * kPageSize <= g_mapImageCapacity;
+    return CurrentPackage().m_mapImage && uint64_t(map.pageCount) * kPageSize <= CurrentPackage().m_mapImageCapacity;
 }
 
 int ProgramArea(ProgressPage& page, const AreaLayout& area, const uint8_t* data)
 {
     page.m_nPos = ProgressPercent();
-    page.SetAreaText(AreaLabel(g_deviceCount, area.number));
+    page.SetAreaText(AreaLabel(CurrentDeviceState().m_deviceCount, area.number));
     page.SetStatusText(std::string(kStatusPrefix) + EraseEstimateText(page.m_nRemainMs));
     page.PostProgressUpdate();
 
@@ -76,40 +76,40 @@ int ProgramArea(ProgressPage& page, const AreaLayout& area, const uint8_t* data)
 
 int ProgramAreas(ProgressPage& page, uint32_t areaLengths[3], uint32_t areaSums[3])
 {
-    g_progressCount = 0;
-    g_progressTotal = 0;
+    CurrentProgress().m_progressCount = 0;
+    CurrentProgress().m_progressTotal = 0;
 
     const std::string failure = CheckLoadedPackage();
     if (!failure.empty())
         return Fail(failure);
 
-    const PackageHeader& header = g_packageHeader;
+    const PackageHeader& header = CurrentPackage().m_packageHeader;
     const PackageLayout layout = LayoutOf(header);
     if (layout.map.present && !MapImageHoldsItsPages(layout.map))
         return Fail(kMsgMapSizeBad);
 
-    const uint32_t dataSteps = (g_packageLength - kPackageHeaderSize) / kStepBytes;
-    g_progressTotal = dataSteps * DeviceCount();
-    const uint32_t n = g_progressTotal;
+    const uint32_t dataSteps = (CurrentPackage().m_packageLength - kPackageHeaderSize) / kStepBytes;
+    CurrentProgress().m_progressTotal = dataSteps * DeviceCount();
+    const uint32_t n = CurrentProgress().m_progressTotal;
     page.m_nRemainMs = (n + kFixedEstimateSteps) * kWriteMsPerStep + (n / 4) * kEraseMsPerSector;
 
-    ComputeAreaValues(g_packageData.get(), g_packageLength, header, g_mapImage.get(), g_mapImageCapacity,
+    ComputeAreaValues(CurrentPackage().m_packageData.get(), CurrentPackage().m_packageLength, header, CurrentPackage().m_mapImage.get(), CurrentPackage().m_mapImageCapacity,
                       areaLengths, areaSums);
 
     // The map image is 256 bytes longer than the map data it carries.
     if (layout.map.present)
-        g_progressTotal = (g_packageLength - kPackageHeaderSize + kMapRandomBlockSize) / kStepBytes * DeviceCount();
+        CurrentProgress().m_progressTotal = (CurrentPackage().m_packageLength - kPackageHeaderSize + kMapRandomBlockSize) / kStepBytes * DeviceCount();
 
     if (WriteAreaInfo(StartSector(layout.main), StartSector(layout.voice), StartSector(layout.map)) != 0)
         return -1;
 
-    g_basePercent = BasePercent(layout);
+    CurrentProgress().m_basePercent = BasePercent(layout);
 
-    if (layout.map.present && ProgramArea(page, layout.map, g_mapImage.get()) != 0)
+    if (layout.map.present && ProgramArea(page, layout.map, CurrentPackage().m_mapImage.get()) != 0)
         return -1;
-    if (layout.voice.present && ProgramArea(page, layout.voice, g_packageData.get() + header.voiceOffset) != 0)
+    if (layout.voice.present && ProgramArea(page, layout.voice, CurrentPackage().m_packageData.get() + header.voiceOffset) != 0)
         return -1;
-    if (ProgramArea(page, layout.main, g_packageData.get() + header.mainOffset) != 0)
+    if (ProgramArea(page, layout.main, CurrentPackage().m_packageData.get() + header.mainOffset) != 0)
         return -1;
     return 0;
 }

@@ -7,6 +7,8 @@
 
 inline constexpr char kStatusPrefix[] = "全国版数据：";
 inline constexpr char kUpdateFailedText[] = "升级失败，请重新连接USB设备并升级";
+// Ends a failed run's last message, followed by the log file's path.
+inline constexpr char kSeeLogText[] = "详细信息见日志：";
 
 // Update run.
 inline constexpr char kMsgCannotOpenDevice[] = "无法打开USB设备！";

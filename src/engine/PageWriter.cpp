@@ -34,8 +34,8 @@ int WritePagesWithProgress(ProgressPage& page, const uint8_t* data, uint32_t fir
     // Every device counted after the reset must get every page: one that went
     // away (or a stranger that came) would leave a half-programmed device
     // behind an update reported as a success.
-    if (devices != g_deviceCount) {
-        DiagPrintf("ERROR: %d devices attached, %d expected\n", devices, g_deviceCount);
+    if (devices != CurrentDeviceState().m_deviceCount) {
+        DiagPrintf("ERROR: %d devices attached, %d expected\n", devices, CurrentDeviceState().m_deviceCount);
         return 0;
     }
 

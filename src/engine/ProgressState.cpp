@@ -2,31 +2,25 @@
 
 #include "engine/ProgressPage.h"
 
-uint32_t g_progressTotal = 0;
-uint32_t g_progressCount = 0;
-uint8_t g_basePercent = 0;
-
 int ProgressPercent()
 {
     // With nothing to count the work is done; never divide by zero.
-    if (g_progressTotal == 0)
+    if (CurrentProgress().m_progressTotal == 0)
         return 100;
-    const uint32_t base = g_basePercent > 100 ? 100 : g_basePercent;
+    const uint32_t base = CurrentProgress().m_basePercent > 100 ? 100 : CurrentProgress().m_basePercent;
     const uint64_t span = 100 - base;
-    return static_cast<int>(base + span * g_progressCount / g_progressTotal);
+    return static_cast<int>(base + span * CurrentProgress().m_progressCount / CurrentProgress().m_progressTotal);
 }
 
 void TakePercentStep(ProgressPage& page)
 {
     page.m_nPos = ProgressPercent();
     page.PostProgressUpdate();
-    if (g_progressCount < g_progressTotal)
-        ++g_progressCount;
+    if (CurrentProgress().m_progressCount < CurrentProgress().m_progressTotal)
+        ++CurrentProgress().m_progressCount;
 }
 
 void ResetProgressState()
 {
-    g_progressTotal = 0;
-    g_progressCount = 0;
-    g_basePercent = 0;
+    CurrentProgress() = ProgressState{};
 }

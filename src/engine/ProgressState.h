@@ -4,9 +4,15 @@
 
 #include <cstdint>
 
-extern uint32_t g_progressTotal;  // steps in the whole update (1024 bytes to one device each)
-extern uint32_t g_progressCount;  // steps taken; never above g_progressTotal
-extern uint8_t g_basePercent;     // percent at which programming starts: 10, 20 or 30
+#include "platform/RunBinding.h"
+
+struct ProgressState {
+    uint32_t m_progressTotal = 0;  // steps in the whole update (1024 bytes to one device each)
+    uint32_t m_progressCount = 0;  // steps taken; never above m_progressTotal
+    uint8_t m_basePercent = 0;     // percent at which programming starts: 10, 20 or 30
+};
+
+inline ProgressState& CurrentProgress() { return RunBinding<ProgressState>::Current(); }
 
 // base + (100 - base) * count / total, truncating; 100 when there is nothing
 // to count (total 0).

@@ -31,7 +31,7 @@ bool WaitForDevicesBack(int rememberedCount)
     clock.Sleep(kSettleMs);
     bool back = false;
     for (int attempt = 0; attempt < kReattachAttempts && !back; ++attempt) {
-        back = IsDevicePresent() && g_deviceCount == rememberedCount;
+        back = IsDevicePresent() && CurrentDeviceState().m_deviceCount == rememberedCount;
         clock.Sleep(kSettleMs);
     }
     clock.Sleep(kSettleMs);
@@ -58,7 +58,7 @@ int RunSteps(ProgressPage& page)
 {
     if (!IsDevicePresent())
         return Fail(kMsgCannotOpenDevice);
-    const int rememberedCount = g_deviceCount;
+    const int rememberedCount = CurrentDeviceState().m_deviceCount;
 
     if (SendReset() != 0)
         return Fail(kMsgResetNotSent);
@@ -77,7 +77,7 @@ int RunSteps(ProgressPage& page)
         return 0;
 
     auto descriptor = [&](Random& random, uint8_t* block) {
-        BuildProgramDescriptorBlock(areaLengths, areaSums, g_packageHeader, random, block);
+        BuildProgramDescriptorBlock(areaLengths, areaSums, CurrentPackage().m_packageHeader, random, block);
     };
     if (!WriteBlock(page, descriptor, kDescriptorSector, kDescriptorPage, kMsgDescriptorEraseFailed,
                     kMsgDescriptorWriteFailed))
@@ -85,7 +85,7 @@ int RunSteps(ProgressPage& page)
 
     // With no device attached the end command counts as sent; it has not
     // reached anyone.
-    if (!IsDevicePresent() || g_deviceCount != rememberedCount || SendEnd() != 0)
+    if (!IsDevicePresent() || CurrentDeviceState().m_deviceCount != rememberedCount || SendEnd() != 0)
         return Fail(kMsgEndNotSent);
     return 1;
 }
@@ -101,8 +101,8 @@ int RunUpdate(ProgressPage& page)
 
 int UpdateThreadProc(ProgressPage* page)
 {
-    g_progressCount = 0;
-    g_progressTotal = 0;
+    CurrentProgress().m_progressCount = 0;
+    CurrentProgress().m_progressTotal = 0;
     const uint32_t t0 = GetClock().TickCount();
     const int result = RunUpdate(*page);
     // Unsigned difference: survives the tick counter wrapping once.

@@ -2,16 +2,14 @@
 
 #include "hid/Protocol.h"
 
-uint8_t g_cmdCodeOffset = 0x00;
-
 void SelectCommandSet(int deviceSpecific)
 {
-    g_cmdCodeOffset = deviceSpecific ? 0x40 : 0x00;
+    CurrentDeviceState().m_cmdCodeOffset = deviceSpecific ? 0x40 : 0x00;
 }
 
 uint8_t CommandCode(uint8_t baseCode)
 {
     if (baseCode == HID_CMD_VERSION)
         return baseCode;
-    return static_cast<uint8_t>(baseCode + g_cmdCodeOffset);
+    return static_cast<uint8_t>(baseCode + CurrentDeviceState().m_cmdCodeOffset);
 }

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-extern uint8_t g_cmdCodeOffset;
+#include "hid/DeviceState.h"
 
 void SelectCommandSet(int deviceSpecific);
 

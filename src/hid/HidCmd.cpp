@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "hid/CommandSet.h"
-#include "platform/FlashGeometry.h"
+#include "hid/DeviceIdentity.h"
 
 bool WriteCommandReport(CHidIO& io, uint8_t report[kReportSize], const CommandPacket& packet, int device,
                         uint32_t timeoutMs)
@@ -45,10 +45,7 @@ bool CHidCmd::SendCommand(uint8_t baseCode, uint32_t arg1, uint32_t arg2, int de
 bool CHidCmd::SendData(const uint8_t* data, size_t length, uint32_t* payloadSent, int device, uint32_t timeoutMs)
 {
     *payloadSent = 0;
-    size_t carried = std::min(length, kReportPayloadSize);
-    std::memset(m_report, kReportFiller, sizeof m_report);
-    m_report[0] = kReportId;
-    std::memcpy(m_report + 1, data, carried);
+    BuildDataReport(data, length, m_report);
 
     uint32_t transferred = 0;
     if (!m_hidIo.WriteReport(m_report, kReportSize, &transferred, timeoutMs, device))

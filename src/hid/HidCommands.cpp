@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "hid/DeviceIdentity.h"
 #include "hid/HidCmd.h"
 #include "hid/Protocol.h"
 #include "platform/Diagnostics.h"

@@ -6,10 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "hid/ReportSize.h"
 #include "platform/HidBackend.h"
-
-inline constexpr size_t kReportSize = 65;         // report ID + payload
-inline constexpr size_t kReportPayloadSize = 64;
 
 class CHidIO {
 public:

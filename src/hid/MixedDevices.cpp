@@ -2,9 +2,9 @@
 
 #include <optional>
 
+#include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
 #include "hid/ReleaseProbe.h"
-#include "platform/FlashGeometry.h"
 #include "platform/Services.h"
 
 namespace {

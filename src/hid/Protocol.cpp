@@ -1,5 +1,6 @@
 #include "hid/Protocol.h"
 
+#include <algorithm>
 #include <cstring>
 
 uint32_t HidChecksum(const uint8_t* bytes, size_t length)
@@ -38,8 +39,9 @@ bool ParseCommandReport(const uint8_t report[kReportSize], CommandPacket* packet
     return true;
 }
 
-void BuildDataReport(const uint8_t* data, uint8_t report[kReportSize])
+void BuildDataReport(const uint8_t* data, size_t length, uint8_t report[kReportSize])
 {
+    std::memset(report, kReportFiller, kReportSize);
     report[0] = kReportId;
-    std::memcpy(report + 1, data, kReportPayloadSize);
+    std::memcpy(report + 1, data, std::min(length, kReportPayloadSize));
 }

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "hid/HidIO.h"
+#include "hid/ReportSize.h"
 #include "platform/ByteOrder.h"
 
 inline constexpr uint32_t HID_CMD_SIGNATURE = 0x86017766u;
@@ -57,6 +57,7 @@ void BuildCommandReport(const CommandPacket& packet, uint8_t report[kReportSize]
 // or the checksum is wrong.
 bool ParseCommandReport(const uint8_t report[kReportSize], CommandPacket* packet);
 
-// Fills a 65-byte data report: report ID 0, then 64 bytes from `data`.
-void BuildDataReport(const uint8_t* data, uint8_t report[kReportSize]);
+// Fills a 65-byte data report: report ID 0, then up to 64 bytes from `data`
+// (`length` of them; a shorter tail is followed by filler).
+void BuildDataReport(const uint8_t* data, size_t length, uint8_t report[kReportSize]);
 

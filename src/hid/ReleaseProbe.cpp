@@ -1,6 +1,6 @@
 #include "hid/ReleaseProbe.h"
 
-#include "platform/FlashGeometry.h"
+#include "hid/DeviceIdentity.h"
 #include "platform/Services.h"
 
 namespace {

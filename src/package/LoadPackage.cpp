@@ -18,23 +18,6 @@ std::string PackageFileName(const char* releaseText)
     return name;
 }
 
-bool ReadPackageFile(const std::string& path)
-{
-    LoadedPackage package;
-    package.data = std::move(g_packageData);
-    package.capacity = g_packageCapacity;
-    g_packageLength = g_packageCursor = 0;
-    uint64_t expected = package.capacity >= 512 ? package.capacity - 512 : 0;
-    const PackageFailure failure = ReadPackageInto(path, expected, &package);
-    g_packageData = std::move(package.data);
-    if (failure) {
-        GetPrompter().ShowMessage(PackageFailureText(failure, path));
-        return false;
-    }
-    g_packageLength = g_packageCursor = package.length;
-    return true;
-}
-
 bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction probe)
 {
     ResetPackageState();
@@ -49,8 +32,8 @@ bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction
     const PackageLocation location =
         FindPackageFile({g_packageChoice, GetProgramDirectory(), PathToUtf8(std::filesystem::current_path(error))},
                         PackageFileName(specific ? releaseText : nullptr));
-    g_packagePath = location.path;
-    g_packageFound = location.found;
+    CurrentPackage().m_packagePath = location.path;
+    CurrentPackage().m_packageFound = location.found;
     const std::string& path = location.path;
     if (PackageFailure failure = LoadPackageFromFile(path, random, &package)) {
         GetPrompter().ShowMessage(PackageFailureText(failure, path, specific ? releaseText : nullptr));
@@ -59,6 +42,8 @@ bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction
     if (summary)
         *summary = package.summary;
     InstallLoadedPackage(std::move(package));
+    CurrentPackage().m_packagePath = location.path;
+    CurrentPackage().m_packageFound = true;
     return true;
 }
 
@@ -73,7 +58,7 @@ bool ReplacePackage(const std::string& path, std::string* summary)
     if (summary)
         *summary = package.summary;
     InstallLoadedPackage(std::move(package));
-    g_packagePath = path;
-    g_packageFound = true;
+    CurrentPackage().m_packagePath = path;
+    CurrentPackage().m_packageFound = true;
     return true;
 }

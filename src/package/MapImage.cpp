@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "platform/Random.h"
-#include "platform/Services.h"
 
 MapRandomBlock MakeMapRandomBlock(uint32_t seed)
 {
@@ -58,11 +57,4 @@ bool FillMapImage(uint8_t* image, size_t capacity, const uint8_t* payload, size_
     for (uint32_t j = 0; j < header.mapScrambleLength; ++j)
         data[j] ^= key[j % key.size()];
     return true;
-}
-
-bool BuildMapImage()
-{
-    MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
-    return FillMapImage(g_mapImage.get(), g_mapImageCapacity, g_packageData.get(), g_packageLength, g_packageHeader,
-                        random);
 }

@@ -23,7 +23,3 @@ MapKey DeriveMapKey(const MapRandomBlock& random);
 // the map is absent, lies outside the payload or does not fit the capacity.
 bool FillMapImage(uint8_t* image, size_t capacity, const uint8_t* payload, size_t payloadLength,
                   PackageHeader& header, const MapRandomBlock& random);
-
-// Fills g_mapImage from g_packageData and g_packageHeader with a random block
-// seeded from the clock's tick count.
-bool BuildMapImage();

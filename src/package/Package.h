@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/RunBinding.h"
+
 inline constexpr uint32_t kMaxPackageFileLength = 0x7F00000u;
 inline constexpr uint32_t kKeyBlockSize = 1024;
 inline constexpr uint32_t kPackageHeaderSize = 128;
@@ -46,23 +48,26 @@ void StorePackageHeader(const PackageHeader& header, uint8_t out[kPackageHeaderS
 
 // The loaded package. Filled once by LoadPackage on the user-interface thread,
 // read by the update's worker, released exactly once (ReleasePackageBuffers).
-extern std::unique_ptr<uint8_t[]> g_packageData;  // descrambled payload
-extern uint32_t g_packageCapacity;                // bytes allocated: file length + 512
-extern uint32_t g_packageLength;                  // payload bytes
-extern uint32_t g_packageCursor;
-extern PackageHeader g_packageHeader;
-extern std::unique_ptr<uint8_t[]> g_mapImage;     // null without map data
-extern uint32_t g_mapImageCapacity;               // bytes allocated for g_mapImage
+struct PackageState {
+    std::unique_ptr<uint8_t[]> m_packageData;  // descrambled payload
+    uint32_t m_packageCapacity = 0;            // bytes allocated: file length + 512
+    uint32_t m_packageLength = 0;              // payload bytes
+    PackageHeader m_packageHeader;
+    std::unique_ptr<uint8_t[]> m_mapImage;     // null without map data
+    uint32_t m_mapImageCapacity = 0;           // bytes allocated for m_mapImage
+    // Where the last load looked: the package file in use, or the first place
+    // it was looked for; and whether a file was there at all. The boot-loader
+    // image is looked for beside it.
+    std::string m_packagePath;
+    bool m_packageFound = false;
+};
+
+inline PackageState& CurrentPackage() { return RunBinding<PackageState>::Current(); }
 
 // Frees whichever package buffer is still held; the pointers are null after.
 void ReleasePackageBuffers();
 // Puts every variable of the loaded package back to its start value.
 void ResetPackageState();
-
-// Reads and descrambles the file at `path` into g_packageData, which must be
-// allocated for the file's length (g_packageCapacity = length + 512); sets
-// g_packageLength and g_packageCursor. On failure it has shown its message.
-bool ReadPackageFile(const std::string& path);
 
 // The release-number probe the loader asks for the first device's release
 // text (4 hex digits + zero byte); nonzero selects the device-specific name.
@@ -77,14 +82,9 @@ std::string PackageFileName(const char* releaseText);
 // dialog); empty for none. LoadPackage looks there, else in the program's
 // folder and then in the current folder (see PackageSearch.h).
 extern std::string g_packageChoice;
-// Where the last load looked: the package file in use, or the first place it
-// was looked for; and whether a file was there at all. The boot-loader image
-// is looked for beside it.
-extern std::string g_packagePath;
-extern bool g_packageFound;
 
 // The whole loading sequence: probe, file name, search, load. On failure it
-// has shown its message and returns false; g_packageFound then tells a
+// has shown its message and returns false; m_packageFound then tells a
 // package that is missing from one that is there but cannot be loaded.
 bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction probe);
 

@@ -149,5 +149,5 @@ std::string CheckPackage(const uint8_t* payload, uint32_t payloadLength, const P
 
 std::string CheckLoadedPackage()
 {
-    return CheckPackage(g_packageData.get(), g_packageLength, g_packageHeader);
+    return CheckPackage(CurrentPackage().m_packageData.get(), CurrentPackage().m_packageLength, CurrentPackage().m_packageHeader);
 }

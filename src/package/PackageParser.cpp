@@ -90,11 +90,10 @@ const char* ParsePackageFile(const uint8_t* file, size_t size, const MapRandomBl
 void InstallLoadedPackage(LoadedPackage&& p)
 {
     ResetPackageState();
-    g_packageData = std::move(p.data);
-    g_packageCapacity = p.capacity;
-    g_packageLength = p.length;
-    g_packageCursor = p.length;
-    g_packageHeader = p.header;
-    g_mapImage = std::move(p.mapImage);
-    g_mapImageCapacity = p.mapImageCapacity;
+    CurrentPackage().m_packageData = std::move(p.data);
+    CurrentPackage().m_packageCapacity = p.capacity;
+    CurrentPackage().m_packageLength = p.length;
+    CurrentPackage().m_packageHeader = p.header;
+    CurrentPackage().m_mapImage = std::move(p.mapImage);
+    CurrentPackage().m_mapImageCapacity = p.mapImageCapacity;
 }

@@ -11,6 +11,9 @@ class DiagnosticsSink {
 public:
     virtual ~DiagnosticsSink() = default;
     virtual void Write(std::string_view text) = 0;
+    // The file the lines go to, for a failure message to point at; empty
+    // when they are kept nowhere a user could look.
+    virtual std::string LogPath() const { return {}; }
 };
 
 // Drops every line: the default until a front end installs its log.

@@ -19,7 +19,3 @@ inline constexpr uint32_t kDescriptorSector = 8;
 inline constexpr uint32_t kCheckCodePage = 160;    // sector 10
 inline constexpr uint32_t kCheckCodeSector = 10;
 inline constexpr uint32_t kAreaWindowStart = 0x40010000u;
-
-// USB identity of the device.
-inline constexpr uint16_t kDeviceVendorId = 0x0416;
-inline constexpr uint16_t kDeviceProductId = 0xB500;

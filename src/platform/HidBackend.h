@@ -9,10 +9,14 @@
 #include <vector>
 
 struct HidDeviceInfo {
-    std::string path;
+    std::string path;  // how Open finds it now; may change when it re-attaches
     uint16_t vendorId = 0;
     uint16_t productId = 0;
     uint16_t releaseNumber = 0;
+    // Where it is plugged in (a USB port path such as "1-2.3", or "sim-0"):
+    // unlike the path, it stays the same across a reset and re-attach.
+    std::string location;
+    std::string serialNumber;  // empty when the device has none
 };
 
 // One open device. Writes take a whole report, report ID first; reads deliver

@@ -38,6 +38,7 @@ public:
 
     // The log file in use, empty when there is none.
     const std::string& Path() const { return m_path; }
+    std::string LogPath() const override { return m_path; }
 
 private:
     void WriteLineLocked(std::string_view line);

@@ -11,10 +11,14 @@ Services MakeDefaults()
     return Services{&hid, &clock, &prompter, &diagnostics};
 }
 
+thread_local Services* t_threadServices = nullptr;
+
 } // namespace
 
 Services& CurrentServices()
 {
+    if (t_threadServices)
+        return *t_threadServices;
     static Services services = MakeDefaults();
     return services;
 }
@@ -31,4 +35,19 @@ ScopedServices::ScopedServices(const Services& services) : m_saved(CurrentServic
 ScopedServices::~ScopedServices()
 {
     CurrentServices() = m_saved;
+}
+
+ScopedThreadServices::ScopedThreadServices(const Services& services)
+    : m_services(CurrentServices()), m_saved(t_threadServices)
+{
+    if (services.hid) m_services.hid = services.hid;
+    if (services.clock) m_services.clock = services.clock;
+    if (services.prompter) m_services.prompter = services.prompter;
+    if (services.diagnostics) m_services.diagnostics = services.diagnostics;
+    t_threadServices = &m_services;
+}
+
+ScopedThreadServices::~ScopedThreadServices()
+{
+    t_threadServices = m_saved;
 }

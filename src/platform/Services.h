@@ -34,3 +34,18 @@ public:
 private:
     Services m_saved;
 };
+
+// Gives the calling thread services of its own (null members: those current
+// when it starts) until it goes out of scope; other threads keep theirs. The
+// workers of a parallel run each see only their own device this way.
+class ScopedThreadServices {
+public:
+    explicit ScopedThreadServices(const Services& services);
+    ~ScopedThreadServices();
+    ScopedThreadServices(const ScopedThreadServices&) = delete;
+    ScopedThreadServices& operator=(const ScopedThreadServices&) = delete;
+
+private:
+    Services m_services;
+    Services* m_saved;
+};

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "hid/DeviceIdentity.h"
 #include "hid/Protocol.h"
 #include "platform/FlashGeometry.h"
 #include "platform/SystemPath.h"
@@ -20,16 +21,16 @@ constexpr size_t kTraceBufferSize = 1 << 20;
 
 std::string TwoDigits(int number)
 {
-    char text[8];
+    char text[16];
     std::snprintf(text, sizeof text, "%02d", number);
     return text;
 }
 
-// "<prefix>NN" -> NN, or -1.
+// "<prefix>NN..." -> NN, or -1.
 int IndexAfter(const std::string& path, const char* prefix, int count)
 {
     const size_t length = std::strlen(prefix);
-    if (path.size() != length + 2 || path.compare(0, length, prefix) != 0)
+    if (path.size() < length + 2 || path.compare(0, length, prefix) != 0)
         return -1;
     const char high = path[length];
     const char low = path[length + 1];
@@ -52,6 +53,7 @@ struct SimulatedBackend::Device {
     bool reattachPending = false;
     uint64_t reattachAtMs = 0;
     uint64_t generation = 0;  // bumped at every detach; older handles fail
+    int attaches = 0;         // re-attaches so far; each gives a new path, as a new hidraw node does
     int openHandles = 0;
     uint64_t reports = 0;
     uint64_t unplugAfter = kNever;
@@ -214,6 +216,7 @@ void SimulatedBackend::Settle(Device& device)
     if (!device.attached && device.reattachPending && m_nowMs >= device.reattachAtMs) {
         device.attached = true;
         device.reattachPending = false;
+        ++device.attaches;
         device.firmware->Reboot();
     }
 }
@@ -388,13 +391,14 @@ std::vector<HidDeviceInfo> SimulatedBackend::Enumerate()
     std::vector<HidDeviceInfo> list;
     list.reserve(static_cast<size_t>(m_config.others) + m_devices.size());
     for (int i = 0; i < m_config.others; ++i)
-        list.push_back({kOtherPrefix + TwoDigits(i), kSimOtherVendorId, kSimOtherProductId, 0x0100});
+        list.push_back({kOtherPrefix + TwoDigits(i), kSimOtherVendorId, kSimOtherProductId, 0x0100,
+                        "sim-other-" + std::to_string(i), ""});
     for (size_t i = 0; i < m_devices.size(); ++i) {
         Device& device = *m_devices[i];
         Settle(device);
         if (device.attached)
-            list.push_back({kDevicePrefix + TwoDigits(static_cast<int>(i)), kDeviceVendorId, kDeviceProductId,
-                            device.firmware->ReleaseNumber()});
+            list.push_back({PathOfLocked(static_cast<int>(i)), kDeviceVendorId, kDeviceProductId,
+                            device.firmware->ReleaseNumber(), SimLocation(static_cast<int>(i)), ""});
     }
     return list;
 }
@@ -410,7 +414,8 @@ std::unique_ptr<HidDeviceHandle> SimulatedBackend::Open(const std::string& path)
         return nullptr;
     Device& device = At(index);
     Settle(device);
-    if (!device.attached)
+    // A path from before the last re-attach names a node that is gone.
+    if (!device.attached || path != PathOfLocked(index))
         return nullptr;
     ++device.openHandles;
     return std::make_unique<SimulatedHandle>(*this, index, device.generation, m_clock);
@@ -460,13 +465,27 @@ void SimulatedBackend::Attach(int index)
         return;
     device.attached = true;
     device.reattachPending = false;
+    ++device.attaches;
     device.stalled = false;  // plugging in again restarts a hung device
     device.firmware->Reboot();
 }
 
-std::string SimulatedBackend::PathOf(int index) const
+std::string SimulatedBackend::PathOf(int index)
 {
-    return kDevicePrefix + TwoDigits(index);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return PathOfLocked(index);
+}
+
+// Later paths sort right after the first, so that the devices keep their order.
+std::string SimulatedBackend::PathOfLocked(int index)
+{
+    const int attaches = At(index).attaches;
+    return kDevicePrefix + TwoDigits(index) + (attaches == 0 ? "" : "." + std::to_string(attaches));
+}
+
+std::string SimLocation(int device)
+{
+    return "sim-" + std::to_string(device);
 }
 
 bool SimulatedBackend::SaveFlashFiles(std::string* error)

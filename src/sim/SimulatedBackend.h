@@ -2,7 +2,9 @@
 // A HID backend whose devices are simulated: `devices` firmware instances
 // behind stable paths, plus non-matching HID devices that never answer.
 // Paths sort so that the others come first and ours follow in index order:
-// "sim/0/other-00", ..., "sim/1/kt7-00", "sim/1/kt7-01", ...
+// "sim/0/other-00", ..., "sim/1/kt7-00", "sim/1/kt7-01", ... A device that
+// re-attaches gets a new path ("sim/1/kt7-00.1", ...), as a new hidraw node
+// would, and the old path no longer opens; its location stays sim-<i>.
 //
 // Handles: Write hands the report to the firmware; Read returns the next
 // answer. A read with nothing to deliver waits its time-out on the Clock and
@@ -37,6 +39,9 @@ inline constexpr uint16_t kSimOtherProductId = 0x5678;
 inline constexpr uint32_t kSimReportMs = 1;
 inline constexpr uint32_t kSimEraseMsPerSector = 34;
 
+// The location of simulated device i, which it keeps across re-attaches.
+std::string SimLocation(int device);
+
 class SimulatedBackend final : public HidBackend {
 public:
     // Checks that config.flashDir is an existing folder, loads the flash
@@ -64,7 +69,8 @@ public:
     // Reports device i exchanged with the host so far, both directions.
     uint64_t ReportCount(int device);
     bool IsStalled(int device);
-    std::string PathOf(int device) const;
+    // The device's current path.
+    std::string PathOf(int device);
 
     // Writes the flash of every device whose flash changed since it was
     // loaded or last saved to flashDir (no-op without one); false with
@@ -85,6 +91,7 @@ private:
     struct Device;
 
     Device& At(int device);
+    std::string PathOfLocked(int device);
     void UpdateTime();
     void Settle(Device& device);
     void CountReport(Device& device);

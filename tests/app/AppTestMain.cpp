@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "WizardTestBed.h"
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -12,5 +14,6 @@ int main(int argc, char** argv)
     qputenv("QT_NO_GLIB", "1");
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    TrackTestScope();
     return RUN_ALL_TESTS();
 }

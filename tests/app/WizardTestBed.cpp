@@ -28,6 +28,29 @@ void WizardTestBed::WritePackage(const PackageSpec& contents, const std::string&
     ASSERT_TRUE(WritePackageFile(folder.File(name), contents, &error)) << error;
 }
 
+namespace {
+
+std::unique_ptr<QObject> g_testScope;
+
+class TestScopeTracker : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo&) override { g_testScope = std::make_unique<QObject>(); }
+    void OnTestEnd(const testing::TestInfo&) override { g_testScope.reset(); }
+};
+
+} // namespace
+
+QObject* TestScope()
+{
+    if (!g_testScope)
+        g_testScope = std::make_unique<QObject>();
+    return g_testScope.get();
+}
+
+void TrackTestScope()
+{
+    testing::UnitTest::GetInstance()->listeners().Append(new TestScopeTracker);
+}
+
 bool PumpUntil(const std::function<bool()>& done)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -56,7 +79,7 @@ void FinishUpdate(CProgressDialog& page)
 
 void FailIfProgressPageOpens()
 {
-    QTimer::singleShot(0, [] {
+    QTimer::singleShot(0, TestScope(), [] {
         if (auto* page = dynamic_cast<CProgressDialog*>(QApplication::activeModalWidget())) {
             ADD_FAILURE() << "the progress page opened";
             if (page->WorkerStarted())

@@ -41,6 +41,15 @@ bool PumpUntil(const std::function<bool()>& done);
 // Delivers one tick of the page's watch timer, as the timer would.
 void DeliverWatchTick(CProgressDialog& page);
 
+// Owner of the looks the helpers below schedule: made for each test and
+// destroyed at its end, so that a look still waiting when its test ends (the
+// page never came) is dropped instead of acting, with the captures of a test
+// that is gone, on a page of a later test.
+QObject* TestScope();
+
+// Makes TestScope() follow the tests; called once from main.
+void TrackTestScope();
+
 // Runs `action` on the modal page of type T once it is shown; `action` runs
 // inside that page's modal loop and must close the page.
 template <class T>
@@ -48,7 +57,7 @@ void WhenModal(std::function<void(T&)> action,
                std::chrono::steady_clock::time_point giveUpAt = std::chrono::steady_clock::now() +
                                                                 std::chrono::seconds(30))
 {
-    QTimer::singleShot(0, [action, giveUpAt] {
+    QTimer::singleShot(0, TestScope(), [action, giveUpAt] {
         if (auto* page = dynamic_cast<T*>(QApplication::activeModalWidget()); page && page->isVisible()) {
             action(*page);
             // A failed step may leave the page open: close it, or the test

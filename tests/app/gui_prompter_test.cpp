@@ -48,7 +48,7 @@ TEST(GuiPrompter, PageWarningCarriesThePageCaptionAndIcon)
 
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, TestScope(), [&] {
         if (auto* box = dynamic_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             title = box->windowTitle();
             icon = box->icon();

@@ -211,7 +211,7 @@ TEST_P(WelcomeDrop, LoadsADroppedPackageFileAndKeepsTheOldOneOtherwise)
         EXPECT_EQ(summary, summaryBefore);
         EXPECT_EQ(path, pathBefore);
     }
-    EXPECT_NE(g_packageData, nullptr) << "a package is always in use";
+    EXPECT_NE(CurrentPackage().m_packageData, nullptr) << "a package is always in use";
 }
 
 const DropCase kDropCases[] = {

@@ -12,8 +12,8 @@
 
 #include "backends/BackendSelection.h"
 #include "backends/HidapiBackend.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/Protocol.h"
-#include "platform/FlashGeometry.h"
 #include "sim/SimulatedBackend.h"
 #include "support/TestEnvironment.h"
 

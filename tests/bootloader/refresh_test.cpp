@@ -209,11 +209,11 @@ TEST_F(RefreshTest, ImageBesideThePackageComesBeforeTheProgramFolders)
     PackageTempDir downloads;
     const std::vector<uint8_t> besidePackage = PatternBytes(600, 0x77);
     WriteBytesToFile(downloads.File(kBootloaderImageName), besidePackage);
-    g_packagePath = downloads.File("KT7_Down.dat");
+    CurrentPackage().m_packagePath = downloads.File("KT7_Down.dat");
     Start("version=A107", 1000);  // the program folder's image
 
     EXPECT_EQ(UpdateBootloader(), 1);
-    g_packagePath.clear();
+    CurrentPackage().m_packagePath.clear();
     std::vector<uint8_t> expected = besidePackage;
     expected.resize(3 * kPageSize, 0xFF);
     EXPECT_EQ(Flash(0, 0, 3 * kPageSize), expected);

@@ -175,6 +175,14 @@ bool HoldsTheUpdate(const std::string& package, const std::string& image)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// Runs kt7-usb-verify --blank: true when the image is still erased throughout.
+bool IsBlank(const std::string& image)
+{
+    const std::string command = std::string(KT7_VERIFY_PROGRAM) + " --blank '" + image + "'";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 // A package whose map takes the better part of a second at USB speed, so
 // that a signal can be sent while it is written.
 PackageSpec SlowMapSpec()
@@ -306,6 +314,23 @@ TEST(FlashLock, SecondOfTwoRunsAtOnceIsRefused)
     EXPECT_TRUE(traces[refused].empty()) << "the refused run exchanged reports";
     EXPECT_EQ(CountOf(outs[1 - refused], kSuccessPrefix), 1);
     EXPECT_TRUE(HoldsTheUpdate(update.package, update.flash + "/device0.bin"));
+}
+
+// --device picks one of two devices by location: that one holds the whole
+// update, the other's flash is as it was (erased).
+TEST(FlashDeviceOption, UpdatesOnlyTheChosenDevice)
+{
+    UpdateFolder update;
+    const std::string untouched = update.flash + "/device0.bin";
+    {
+        std::ofstream erased(untouched, std::ios::binary);
+        erased << std::string(8u << 20, '\xFF');
+    }
+    FlashProcess run(update.folder, "run", {"update", "--dir", update.folder.Path(), "--device", "sim-1"},
+                     "devices=2;reattach=0;flash=" + update.flash);
+    EXPECT_EQ(run.ExitCode(), 0) << run.Out() << run.Err();
+    EXPECT_TRUE(HoldsTheUpdate(update.package, update.flash + "/device1.bin"));
+    EXPECT_TRUE(IsBlank(untouched));
 }
 
 // Different flash folders are different devices: runs on them go side by side.

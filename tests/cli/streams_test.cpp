@@ -108,9 +108,11 @@ TEST_F(CliStreams, UpdateEndsWithOneLinePerDevice)
 
 TEST_F(CliStreams, ListAndInfoAreDataOnStandardOutput)
 {
-    CliRun list = RunCli({"list"}, "devices=2", StateHome());
+    CliRun list = RunCli({"list"}, "devices=2;release=5512,0100;others=1", StateHome());
     EXPECT_EQ(list.exitCode, 0);
-    EXPECT_THAT(list.out, HasSubstr("kt7-01"));
+    EXPECT_EQ(list.out,
+              "0  sim-0  sim/1/kt7-00  release 5512  package KT7_Down.dat  commands 0xA1-0xA6\n"
+              "1  sim-1  sim/1/kt7-01  release 0100  package KT7_Down0100.dat  commands 0xE1-0xE6\n");
     // Standard error carries only the one line saying the devices are simulated.
     const std::string simulatedNotice =
         "kt7-flash: KT7_SIMULATE is set: simulated devices [模拟设备], no real device is used\n";

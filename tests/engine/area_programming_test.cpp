@@ -30,9 +30,9 @@ TEST(AreaProgramming, EstimateStartsFromThePayloadAndDropsWithEachErase)
     ASSERT_GE(status.size(), 2u);
     EXPECT_EQ(status[0], "全国版数据：正在擦除，预估剩余8秒...");
     EXPECT_EQ(status[1], "全国版数据：30%完成，预估剩余7秒...");
-    EXPECT_EQ(g_progressTotal, 120u);
-    EXPECT_EQ(g_progressCount, 120u);
-    EXPECT_EQ(g_basePercent, 30);
+    EXPECT_EQ(CurrentProgress().m_progressTotal, 120u);
+    EXPECT_EQ(CurrentProgress().m_progressCount, 120u);
+    EXPECT_EQ(CurrentProgress().m_basePercent, 30);
     EXPECT_EQ(harness.page.AreaTexts(), std::vector<std::string>{"Device:3,Area:3 "});
 }
 
@@ -57,11 +57,11 @@ TEST(AreaProgramming, BaseAndTotalDependOnTheAreasPresent)
         if (!c.map)
             contents.map.reset();
         ASSERT_TRUE(harness.Install(contents));
-        const uint32_t dataBytes = g_packageLength - 128;
+        const uint32_t dataBytes = CurrentPackage().m_packageLength - 128;
         ASSERT_EQ(Program(harness), 0);
-        EXPECT_EQ(g_basePercent, c.base);
+        EXPECT_EQ(CurrentProgress().m_basePercent, c.base);
         // The map image is 256 bytes longer than the map it carries.
-        EXPECT_EQ(g_progressTotal, (dataBytes + (c.map ? 256 : 0)) / 1024 * 2);
+        EXPECT_EQ(CurrentProgress().m_progressTotal, (dataBytes + (c.map ? 256 : 0)) / 1024 * 2);
         EXPECT_EQ(harness.page.Percents().front(), c.base);
     }
 }

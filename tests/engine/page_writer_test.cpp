@@ -5,9 +5,9 @@
 #include "engine/EngineTexts.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressState.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/Presence.h"
 #include "hid/Protocol.h"
-#include "platform/FlashGeometry.h"
 #include "support/EngineHarness.h"
 
 namespace {
@@ -28,9 +28,9 @@ TEST(ProgressPercent, FollowsTheCountAndNeverDividesByZero)
         {"largest total", 10, 4031488, 4031488, 100},
     };
     for (const Case& c : cases) {
-        g_basePercent = c.base;
-        g_progressCount = c.count;
-        g_progressTotal = c.total;
+        CurrentProgress().m_basePercent = c.base;
+        CurrentProgress().m_progressCount = c.count;
+        CurrentProgress().m_progressTotal = c.total;
         EXPECT_EQ(ProgressPercent(), c.expected) << c.shows;
     }
     ResetProgressState();
@@ -38,14 +38,14 @@ TEST(ProgressPercent, FollowsTheCountAndNeverDividesByZero)
 
 class PageWriterTest : public ::testing::Test {
 protected:
-    explicit PageWriterTest(const char* simulate = "devices=1") : harness(simulate) { g_deviceCount = 1; }
+    explicit PageWriterTest(const char* simulate = "devices=1") : harness(simulate) { CurrentDeviceState().m_deviceCount = 1; }
     EngineHarness harness;
 };
 
 TEST_F(PageWriterTest, OnePageAtTheEndShowsOneHundredPercentAndNoTimeLeft)
 {
-    g_basePercent = 10;
-    g_progressTotal = g_progressCount = 40;
+    CurrentProgress().m_basePercent = 10;
+    CurrentProgress().m_progressTotal = CurrentProgress().m_progressCount = 40;
     harness.page.m_nRemainMs = 300;
     const std::vector<uint8_t> block = PatternBytes(256, 1);
     EXPECT_EQ(WritePagesWithProgress(harness.page, block.data(), 160, 1), 256);
@@ -57,8 +57,8 @@ TEST_F(PageWriterTest, OnePageAtTheEndShowsOneHundredPercentAndNoTimeLeft)
 
 TEST_F(PageWriterTest, StepsEveryKilobyteAndEstimatesEverySixteen)
 {
-    g_basePercent = 20;
-    g_progressTotal = 64;  // 64 KiB to one device
+    CurrentProgress().m_basePercent = 20;
+    CurrentProgress().m_progressTotal = 64;  // 64 KiB to one device
     harness.page.m_nRemainMs = 62000;
     const std::vector<uint8_t> data = PatternBytes(64 * 1024, 2);
     EXPECT_EQ(WritePagesWithProgress(harness.page, data.data(), 256, 256), 64 * 1024);
@@ -68,7 +68,7 @@ TEST_F(PageWriterTest, StepsEveryKilobyteAndEstimatesEverySixteen)
     EXPECT_EQ(percents[0], 20);
     EXPECT_EQ(percents[1], 21);   // 20 + 80 * 1 / 64
     EXPECT_EQ(percents[63], 98);  // trails the data by one step
-    EXPECT_EQ(g_progressCount, 64u);
+    EXPECT_EQ(CurrentProgress().m_progressCount, 64u);
     const std::vector<std::string> expected = {
         "全国版数据：20%完成，预估剩余1分1秒...",  // 62000 - 512
         "全国版数据：40%完成，预估剩余1分...",     // 60976
@@ -89,13 +89,13 @@ TEST_F(PageWriterTest, ZeroPagesSendsTheCommandAndFails)
 
 class TwoDevicePageWriterTest : public PageWriterTest {
 protected:
-    TwoDevicePageWriterTest() : PageWriterTest("devices=2") { g_deviceCount = 2; }
+    TwoDevicePageWriterTest() : PageWriterTest("devices=2") { CurrentDeviceState().m_deviceCount = 2; }
 };
 
 TEST_F(TwoDevicePageWriterTest, CountKeepsRisingThroughTheSecondDevice)
 {
-    g_basePercent = 10;
-    g_progressTotal = 8;  // 4 KiB to each of two devices
+    CurrentProgress().m_basePercent = 10;
+    CurrentProgress().m_progressTotal = 8;  // 4 KiB to each of two devices
     const std::vector<uint8_t> data = PatternBytes(4096, 3);
     EXPECT_EQ(WritePagesWithProgress(harness.page, data.data(), 256, 16), 4096);
     EXPECT_EQ(harness.page.Percents(), (std::vector<int>{10, 21, 32, 43, 55, 66, 77, 88}));
@@ -116,7 +116,7 @@ TEST(PageWriter, NoDeviceReturnsZeroWithoutPosting)
 TEST(PageWriter, FewerDevicesThanCountedFailsInsteadOfServingSome)
 {
     EngineHarness harness("devices=1");
-    g_deviceCount = 2;
+    CurrentDeviceState().m_deviceCount = 2;
     const std::vector<uint8_t> data(256, 1);
     EXPECT_EQ(WritePagesWithProgress(harness.page, data.data(), 160, 1), 0);
     EXPECT_EQ(harness.Firmware(0).WriteCommandCount(), 0);
@@ -130,7 +130,7 @@ public:
     explicit PartialWriteBackend(int accepted) : m_accepted(accepted) {}
     std::vector<HidDeviceInfo> Enumerate() override
     {
-        return {HidDeviceInfo{"partial", kDeviceVendorId, kDeviceProductId, 0x5512}};
+        return {HidDeviceInfo{"partial", kDeviceVendorId, kDeviceProductId, 0x5512, "partial", ""}};
     }
     std::unique_ptr<HidDeviceHandle> Open(const std::string&) override { return std::make_unique<Handle>(*this); }
     std::vector<uint8_t> received;  // data payload bytes the device took
@@ -182,7 +182,7 @@ TEST(PageWriter, PartialAndEmptyTransfers)
         services.clock = &clock;
         services.prompter = &prompter;
         ScopedServices scoped(services);
-        g_deviceCount = 1;
+        CurrentDeviceState().m_deviceCount = 1;
         RecordingPage page;
         // Exactly two pages, so that a read past them is caught by the sanitizers.
         auto data = std::make_unique<uint8_t[]>(512);

@@ -78,8 +78,8 @@ TEST(UpdateFailures, DeviceFaultsAtEveryPhaseEndWithTheirMessage)
         EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::UpdateFailed);
         EXPECT_EQ(harness.page.m_bDone.load(), 1);
         EXPECT_TRUE(NeverDecreases(harness.page.Percents()));
-        EXPECT_EQ(g_packageData, nullptr) << "package released whatever the outcome";
-        EXPECT_EQ(g_mapImage, nullptr);
+        EXPECT_EQ(CurrentPackage().m_packageData, nullptr) << "package released whatever the outcome";
+        EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
         // Bounded waits: a stalled device costs seconds, not forever.
         EXPECT_LT(harness.clock.NowMs() - start, 60000u);
     }

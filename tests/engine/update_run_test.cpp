@@ -117,7 +117,7 @@ TEST(UpdateRun, ThreeAreasOnTwoDevices)
     EngineHarness harness("devices=2");
     const PackageSpec contents = ThreeAreaSpec();
     ASSERT_TRUE(harness.Install(contents));
-    const PackageHeader header = g_packageHeader;
+    const PackageHeader header = CurrentPackage().m_packageHeader;
     RunWorker(harness);
 
     EXPECT_TRUE(harness.Messages().empty());
@@ -130,8 +130,8 @@ TEST(UpdateRun, ThreeAreasOnTwoDevices)
     EXPECT_EQ(percents.back(), 100);
     const std::vector<std::string> expectedAreas = {"Device:2,Area:1 ", "Device:2,Area:2 ", "Device:2,Area:3 "};
     EXPECT_EQ(harness.page.AreaTexts(), expectedAreas);
-    EXPECT_EQ(g_packageData, nullptr);
-    EXPECT_EQ(g_mapImage, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
     for (int device = 0; device < 2; ++device) {
         SCOPED_TRACE(device);
         ExpectFlashHolds(harness.Firmware(device), contents);
@@ -144,7 +144,7 @@ TEST(UpdateRun, MainProgramOnly)
     EngineHarness harness("devices=1");
     const PackageSpec contents = MainOnlySpec();
     ASSERT_TRUE(harness.Install(contents));
-    const PackageHeader header = g_packageHeader;
+    const PackageHeader header = CurrentPackage().m_packageHeader;
     RunWorker(harness);
 
     EXPECT_TRUE(harness.Messages().empty());
@@ -254,7 +254,7 @@ TEST(UpdateRun, MapImageBehindItsLastPageIsNeverRead)
     contents.map->data = PatternBytes(0x1F40, 12);
     ASSERT_TRUE(harness.Install(contents));
     const uint32_t lastPageEnd = (256 + 0x1F40 + 255) / 256 * 256;
-    std::memset(g_mapImage.get() + lastPageEnd, 0xA5, g_mapImageCapacity - lastPageEnd);
+    std::memset(CurrentPackage().m_mapImage.get() + lastPageEnd, 0xA5, CurrentPackage().m_mapImageCapacity - lastPageEnd);
     RunWorker(harness);
     EXPECT_TRUE(harness.Messages().empty());
     ExpectFlashHolds(harness.Firmware(0), contents);

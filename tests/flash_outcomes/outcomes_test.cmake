@@ -17,30 +17,21 @@ endif()
 # longer fits in it.
 execute_process(COMMAND head -c 4224 ${WORK}/good/KT7_Down.dat OUTPUT_FILE ${WORK}/damaged/KT7_Down.dat)
 
-function(expect what code pattern simulate)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E env "KT7_SIMULATE=${simulate}" ${FLASH} ${ARGN}
-                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT result EQUAL code)
-    message(FATAL_ERROR "${what}: exit code ${result}, expected ${code}\n${out}${err}")
-  endif()
-  if(NOT "${out}${err}" MATCHES "${pattern}")
-    message(FATAL_ERROR "${what}: output does not match '${pattern}':\n${out}${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/ExpectFlashRun.cmake)
 
-expect("info on a sound package" 0 "passes every check" "" info ${WORK}/good/KT7_Down.dat)
-expect("info on a damaged package" 1 "读取文件地址错误！" "" info ${WORK}/damaged/KT7_Down.dat)
-expect("update with a damaged package" 1 "读取文件地址错误！" "trace=${WORK}/trace.txt" update --dir ${WORK}/damaged)
+expect("info on a sound package" "" 0 "passes every check" info ${WORK}/good/KT7_Down.dat)
+expect("info on a damaged package" "" 1 "读取文件地址错误！" info ${WORK}/damaged/KT7_Down.dat)
+expect("update with a damaged package" "trace=${WORK}/trace.txt" 1 "读取文件地址错误！" update --dir ${WORK}/damaged)
 file(STRINGS ${WORK}/trace.txt written REGEX "^W ")
 if(written)
   message(FATAL_ERROR "a damaged package sent reports to a device:\n${written}")
 endif()
 
-expect("boot loader kept wrong" 3 "Failed to update in bootloader!" "version=A107;badpage=0@1;flash=${WORK}"
+expect("boot loader kept wrong" "version=A107;badpage=0@1;flash=${WORK}" 3 "Failed to update in bootloader!"
        update --dir ${WORK}/good)
 # The update never started: no program descriptor block at page 128.
 file(READ ${WORK}/device0.bin descriptor OFFSET 32768 LIMIT 4 HEX)
 if(NOT descriptor STREQUAL "ffffffff")
   message(FATAL_ERROR "the update went on after the boot loader failed its read-back: ${descriptor}")
 endif()
-expect("boot loader read back as written" 0 "升级成功" "version=A107" update --dir ${WORK}/good)
+expect("boot loader read back as written" "version=A107" 0 "升级成功" update --dir ${WORK}/good)

@@ -4,9 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "hid/HidIO.h"
 #include "HidTestFixture.h"
-#include "platform/FlashGeometry.h"
+#include "hid/DeviceIdentity.h"
+#include "hid/HidIO.h"
 
 namespace {
 

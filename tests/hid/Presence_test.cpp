@@ -13,7 +13,7 @@ TEST_F(PresenceTest, NoDeviceEverKeepsTheStartCount)
     backend.AddDevice("a-mouse", 0x046D, 0xC077, 0);
     EXPECT_EQ(IsDevicePresent(), 0);
     EXPECT_EQ(IsDevicePresent(), 0);
-    EXPECT_EQ(g_deviceCount, 1);
+    EXPECT_EQ(CurrentDeviceState().m_deviceCount, 1);
 }
 
 TEST_F(PresenceTest, RecordsTheCountOfTheLastCheckThatFoundDevices)
@@ -24,18 +24,18 @@ TEST_F(PresenceTest, RecordsTheCountOfTheLastCheckThatFoundDevices)
     backend.SetOpenFails("c-kt7", true);  // still attached, so still counted
 
     EXPECT_EQ(IsDevicePresent(), 1);
-    EXPECT_EQ(g_deviceCount, 3);
+    EXPECT_EQ(CurrentDeviceState().m_deviceCount, 3);
     EXPECT_EQ(backend.OpenHandles(), 0) << "counting leaves nothing open";
     EXPECT_TRUE(backend.Written("a-kt7").empty()) << "counting sends no command";
 
     backend.Unplug("a-kt7");
     backend.Unplug("c-kt7");
     EXPECT_EQ(IsDevicePresent(), 1);
-    EXPECT_EQ(g_deviceCount, 1);
+    EXPECT_EQ(CurrentDeviceState().m_deviceCount, 1);
 
     backend.Unplug("b-kt7");
     EXPECT_EQ(IsDevicePresent(), 0);
-    EXPECT_EQ(g_deviceCount, 1);
+    EXPECT_EQ(CurrentDeviceState().m_deviceCount, 1);
 }
 
 TEST_F(PresenceTest, UnpluggedAfterCheckKeepsEarlierCount)
@@ -46,16 +46,16 @@ TEST_F(PresenceTest, UnpluggedAfterCheckKeepsEarlierCount)
     backend.Unplug("a-kt7");
     backend.Unplug("b-kt7");
     EXPECT_EQ(IsDevicePresent(), 0);
-    EXPECT_EQ(g_deviceCount, 2);
+    EXPECT_EQ(CurrentDeviceState().m_deviceCount, 2);
 }
 
 TEST_F(PresenceTest, ResetDeviceStatePutsStartValuesBack)
 {
-    g_deviceCount = 7;
+    CurrentDeviceState().m_deviceCount = 7;
     SelectCommandSet(1);
     ResetDeviceState();
-    EXPECT_EQ(g_deviceCount, 1);
-    EXPECT_EQ(g_cmdCodeOffset, 0x00);
+    EXPECT_EQ(CurrentDeviceState().m_deviceCount, 1);
+    EXPECT_EQ(CurrentDeviceState().m_cmdCodeOffset, 0x00);
 }
 
 } // namespace

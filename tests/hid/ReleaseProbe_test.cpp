@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "HidTestFixture.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/ReleaseProbe.h"
-#include "platform/FlashGeometry.h"
 
 namespace {
 

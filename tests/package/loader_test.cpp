@@ -138,23 +138,22 @@ TEST_F(PackageLoad, FillsThePackageStateAndTheSummary)
               "Voice Ver:V202\r\nData Ver:D303");
 
     std::vector<uint8_t> payload = BuildPackagePayload(contents);
-    ASSERT_EQ(g_packageLength, payload.size());
-    EXPECT_EQ(g_packageCursor, g_packageLength);
-    EXPECT_EQ(g_packageCapacity, payload.size() + 1024 + 512);
-    EXPECT_TRUE(std::equal(payload.begin(), payload.end(), g_packageData.get()));
-    for (uint32_t i = g_packageLength; i < g_packageCapacity; ++i)
-        ASSERT_EQ(g_packageData[i], 0xFF) << "slack byte " << i;
+    ASSERT_EQ(CurrentPackage().m_packageLength, payload.size());
+    EXPECT_EQ(CurrentPackage().m_packageCapacity, payload.size() + 1024 + 512);
+    EXPECT_TRUE(std::equal(payload.begin(), payload.end(), CurrentPackage().m_packageData.get()));
+    for (uint32_t i = CurrentPackage().m_packageLength; i < CurrentPackage().m_packageCapacity; ++i)
+        ASSERT_EQ(CurrentPackage().m_packageData[i], 0xFF) << "slack byte " << i;
 
-    EXPECT_EQ(g_packageHeader.mapSize, 0x400u);
-    EXPECT_EQ(g_packageHeader.mapScrambleLength, 0x400u);
-    EXPECT_EQ(g_packageHeader.mainAddress, 0x40010000u);
+    EXPECT_EQ(CurrentPackage().m_packageHeader.mapSize, 0x400u);
+    EXPECT_EQ(CurrentPackage().m_packageHeader.mapScrambleLength, 0x400u);
+    EXPECT_EQ(CurrentPackage().m_packageHeader.mainAddress, 0x40010000u);
 
     PackageHeader header = ParsePackageHeader(payload.data(), payload.size());
     std::vector<uint8_t> expectedImage(0x400 + 1024);
     ASSERT_TRUE(FillMapImage(expectedImage.data(), expectedImage.size(), payload.data(), payload.size(), header,
                              MakeMapRandomBlock(kTicks)));
-    ASSERT_EQ(g_mapImageCapacity, expectedImage.size());
-    EXPECT_TRUE(std::equal(expectedImage.begin(), expectedImage.end(), g_mapImage.get()));
+    ASSERT_EQ(CurrentPackage().m_mapImageCapacity, expectedImage.size());
+    EXPECT_TRUE(std::equal(expectedImage.begin(), expectedImage.end(), CurrentPackage().m_mapImage.get()));
 }
 
 TEST_F(PackageLoad, WithoutMapThereIsNoMapImage)
@@ -165,8 +164,8 @@ TEST_F(PackageLoad, WithoutMapThereIsNoMapImage)
     contents.editHeader = [](PackageHeader& h) { h.mapAddress = 0x40800000 - 0x80; };
     WritePackage(contents);
     ASSERT_TRUE(Load());
-    EXPECT_EQ(g_mapImage, nullptr);
-    EXPECT_EQ(g_packageHeader.mapSize, kAreaAbsent);
+    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageHeader.mapSize, kAreaAbsent);
 }
 
 // Such a payload is refused by the package checks; the summary made before
@@ -184,7 +183,7 @@ TEST_F(PackageLoad, PayloadShorterThanTheHeaderReadsAsZeros)
 
     EXPECT_FALSE(Load());
     EXPECT_EQ(Messages(), std::vector<std::string>{Explained(kTooSmall, kDamagedAdvice)});
-    EXPECT_EQ(g_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
 
     LoadedPackage package;
     EXPECT_STREQ(ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(1), &package), kTooSmall);
@@ -271,9 +270,9 @@ TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
         EXPECT_FALSE(watch.Released()) << "the load waited for a writer";
         SetPackageAllocator(nullptr);
         EXPECT_EQ(Messages(), std::vector<std::string>{Explained(c.message, c.explanation)});
-        EXPECT_EQ(g_packageData, nullptr);
-        EXPECT_EQ(g_mapImage, nullptr);
-        EXPECT_EQ(g_packageLength, 0u);
+        EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
+        EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
+        EXPECT_EQ(CurrentPackage().m_packageLength, 0u);
     }
 }
 
@@ -320,9 +319,9 @@ TEST_F(PackageLoad, SizeLimitAndMapWindowBoundariesAreAccepted)
         m_prompter.Clear();
         EXPECT_TRUE(Load());
         EXPECT_EQ(Messages(), std::vector<std::string>{});
-        EXPECT_NE(g_mapImage, nullptr);
+        EXPECT_NE(CurrentPackage().m_mapImage, nullptr);
         if (c.fileLength) {
-            EXPECT_EQ(g_packageLength, c.fileLength - 1024);
+            EXPECT_EQ(CurrentPackage().m_packageLength, c.fileLength - 1024);
         }
     }
 }
@@ -380,15 +379,15 @@ TEST_F(PackageLoad, ChoiceIsLoadedAndRecordedAsThePackageInUse)
     g_packageChoice = downloads.File("KT7_Down (1).dat");
     ASSERT_TRUE(Load());
     EXPECT_NE(m_summary.find("Update Time:chosen\r\n"), std::string::npos);
-    EXPECT_EQ(g_packagePath, g_packageChoice);
-    EXPECT_TRUE(g_packageFound);
+    EXPECT_EQ(CurrentPackage().m_packagePath, g_packageChoice);
+    EXPECT_TRUE(CurrentPackage().m_packageFound);
 
     g_packageChoice = downloads.Path();  // a folder without KT7_Down.dat
     EXPECT_FALSE(Load());
     EXPECT_EQ(Messages(),
               std::vector<std::string>{std::string(kOpenFailed) + "\n" + downloads.File("KT7_Down.dat") + "：找不到该文件"});
-    EXPECT_EQ(g_packagePath, downloads.File("KT7_Down.dat"));
-    EXPECT_FALSE(g_packageFound);
+    EXPECT_EQ(CurrentPackage().m_packagePath, downloads.File("KT7_Down.dat"));
+    EXPECT_FALSE(CurrentPackage().m_packageFound);
 }
 
 TEST_F(PackageLoad, ReplacingWithABadFileKeepsThePackageInUse)
@@ -397,8 +396,8 @@ TEST_F(PackageLoad, ReplacingWithABadFileKeepsThePackageInUse)
     contents.updateTime = "first";
     WritePackage(contents);
     ASSERT_TRUE(Load());
-    const std::string firstPath = g_packagePath;
-    const uint32_t firstLength = g_packageLength;
+    const std::string firstPath = CurrentPackage().m_packagePath;
+    const uint32_t firstLength = CurrentPackage().m_packageLength;
 
     WriteBytesToFile(PackagePath("short.dat"), {'K', 'T', '7'});
     ScopedServices scope({.clock = &m_clock, .prompter = &m_prompter});
@@ -406,15 +405,15 @@ TEST_F(PackageLoad, ReplacingWithABadFileKeepsThePackageInUse)
     EXPECT_FALSE(ReplacePackage(PackagePath("short.dat"), &summary));
     EXPECT_EQ(Messages().size(), 1u);
     EXPECT_EQ(summary, "untouched");
-    EXPECT_EQ(g_packagePath, firstPath);
-    EXPECT_EQ(g_packageLength, firstLength);
-    EXPECT_NE(g_packageData, nullptr);
+    EXPECT_EQ(CurrentPackage().m_packagePath, firstPath);
+    EXPECT_EQ(CurrentPackage().m_packageLength, firstLength);
+    EXPECT_NE(CurrentPackage().m_packageData, nullptr);
 
     contents.updateTime = "second";
     WriteBytesToFile(PackagePath("second.dat"), BuildPackageFile(contents));
     ASSERT_TRUE(ReplacePackage(PackagePath("second.dat"), &summary));
     EXPECT_NE(summary.find("Update Time:second\r\n"), std::string::npos);
-    EXPECT_EQ(g_packagePath, PackagePath("second.dat"));
+    EXPECT_EQ(CurrentPackage().m_packagePath, PackagePath("second.dat"));
 }
 
 TEST_F(PackageLoad, ParsingBytesGivesTheSameAsLoadingTheFile)
@@ -441,16 +440,14 @@ protected:
     // loader does after taking the length.
     void AllocateFor(uint64_t length)
     {
-        ResetPackageState();
-        g_packageCapacity = static_cast<uint32_t>(length + 512);
-        g_packageData.reset(new uint8_t[g_packageCapacity]);
+        m_read = LoadedPackage{};
+        m_expected = length;
+        ASSERT_EQ(AllocatePayload(length, &m_read), nullptr);
     }
-    bool Read()
-    {
-        ScopedServices scope({.prompter = &m_prompter});
-        m_prompter.Clear();
-        return ReadPackageFile(PackagePath());
-    }
+    PackageFailure Read() { return ReadPackageInto(PackagePath(), m_expected, &m_read); }
+
+    LoadedPackage m_read;
+    uint64_t m_expected = 0;
 };
 
 TEST_F(PackageRead, FileWhoseLengthChangedIsRefusedWithoutOverrun)
@@ -467,22 +464,19 @@ TEST_F(PackageRead, FileWhoseLengthChangedIsRefusedWithoutOverrun)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         AllocateFor(file.size() - c.change);
-        EXPECT_FALSE(Read());
-        EXPECT_EQ(Messages(), std::vector<std::string>{Explained(kReadError, "读取该文件时出错")});
-        EXPECT_EQ(g_packageLength, 0u);
+        EXPECT_STREQ(Read().message, kReadError);
+        EXPECT_EQ(m_read.length, 0u);
     }
 
     AllocateFor(file.size());
-    ASSERT_TRUE(Read());
-    EXPECT_EQ(g_packageLength, file.size() - 1024);
-    EXPECT_EQ(g_packageCursor, g_packageLength);
+    ASSERT_FALSE(Read());
+    EXPECT_EQ(m_read.length, file.size() - 1024);
 }
 
 TEST_F(PackageRead, MissingFileIsReportedByTheReader)
 {
     AllocateFor(4096);
-    EXPECT_FALSE(Read());
-    EXPECT_EQ(Messages(), std::vector<std::string>{Explained(kNotFound, "找不到该文件")});
+    EXPECT_STREQ(Read().message, kNotFound);
 }
 
 } // namespace

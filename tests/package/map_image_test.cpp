@@ -114,27 +114,22 @@ TEST(MapImage, RandomBlockFollowsTheClockTicks)
     EXPECT_EQ(MakeMapRandomBlock(500), MakeMapRandomBlock(500));
     EXPECT_NE(MakeMapRandomBlock(500), MakeMapRandomBlock(501));
 
-    ResetPackageState();
     const uint32_t mapSize = 0x200;
-    g_packageLength = 0x100 + mapSize;
-    g_packageData.reset(new uint8_t[g_packageLength]());
-    g_packageHeader.mapOffset = 0x100;
-    g_packageHeader.mapSize = mapSize;
-    g_packageHeader.mapScrambleLength = mapSize;
-    g_mapImageCapacity = mapSize + 1024;
-    g_mapImage.reset(new uint8_t[g_mapImageCapacity]);
+    const std::vector<uint8_t> payload(0x100 + mapSize, 0);
+    PackageHeader header;
+    header.mapOffset = 0x100;
+    header.mapSize = mapSize;
+    header.mapScrambleLength = mapSize;
 
     std::vector<std::vector<uint8_t>> images;
-    for (uint64_t ticks : {1000u, 1001u}) {
-        VirtualClock clock(ticks);
-        ScopedServices scope({.clock = &clock});
-        ASSERT_TRUE(BuildMapImage());
-        MapRandomBlock expected = MakeMapRandomBlock(static_cast<uint32_t>(ticks));
-        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), g_mapImage.get()));
-        images.emplace_back(g_mapImage.get(), g_mapImage.get() + 256 + mapSize);
+    for (uint32_t ticks : {1000u, 1001u}) {
+        std::vector<uint8_t> image(mapSize + 1024);
+        const MapRandomBlock random = MakeMapRandomBlock(ticks);
+        ASSERT_TRUE(FillMapImage(image.data(), image.size(), payload.data(), payload.size(), header, random));
+        EXPECT_TRUE(std::equal(random.begin(), random.end(), image.begin()));
+        images.emplace_back(image.begin(), image.begin() + 256 + mapSize);
     }
     EXPECT_NE(images[0], images[1]) << "another tick count gives another block, key and image";
-    ResetPackageState();
 }
 
 } // namespace

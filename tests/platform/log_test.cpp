@@ -1,10 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -80,10 +80,42 @@ TEST(EscapeLogText, PrintableTextStaysAndEveryOtherByteIsEscaped)
     }
 }
 
+// The shape of a time stamp, 9 standing for any digit.
+constexpr std::string_view kStampShape = "9999-99-99 99:99:99.999";
+
+bool StartsWithStamp(std::string_view text)
+{
+    if (text.size() < kStampShape.size())
+        return false;
+    for (size_t i = 0; i < kStampShape.size(); ++i) {
+        const bool digit = std::isdigit(static_cast<unsigned char>(text[i])) != 0;
+        if (kStampShape[i] == '9' ? !digit : text[i] != kStampShape[i])
+            return false;
+    }
+    return true;
+}
+
+// The log's lines without their stamps and the space after them; a line
+// without a stamp comes back whole behind "NO STAMP: ".
+std::string WithoutStamps(const std::string& text)
+{
+    std::string out;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (StartsWithStamp(line) && line.size() > kStampShape.size() && line[kStampShape.size()] == ' ')
+            out += line.substr(kStampShape.size() + 1) + "\n";
+        else
+            out += "NO STAMP: " + line + "\n";
+    }
+    return out;
+}
+
 TEST(LogTimeStamp, HasDateTimeAndMilliseconds)
 {
-    EXPECT_TRUE(std::regex_match(LogTimeStamp(1700000000, 7),
-                                 std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.007)")));
+    const std::string stamp = LogTimeStamp(1700000000, 7);
+    EXPECT_EQ(stamp.size(), kStampShape.size()) << stamp;
+    EXPECT_TRUE(StartsWithStamp(stamp)) << stamp;
+    EXPECT_TRUE(stamp.ends_with(".007")) << stamp;
 }
 
 #ifdef _WIN32
@@ -151,10 +183,7 @@ TEST_F(LogFileTest, LinesAreStampedEscapedAndWholeAcrossWrites)
     }
     const std::string text = ReadFile(LogPath());
     EXPECT_EQ(text.find('\0'), std::string::npos);
-    const std::string stamp = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )";
-    EXPECT_TRUE(std::regex_match(text, std::regex(stamp + "String code\n" + stamp + R"(pReadBuf\[4\]=\\x00)" + "\n" +
-                                                  stamp + ">>> Write pages: 0 - 15\n" + stamp + "unfinished\n")))
-        << text;
+    EXPECT_EQ(WithoutStamps(text), "String code\npReadBuf[4]=\\x00\n>>> Write pages: 0 - 15\nunfinished\n") << text;
 }
 
 TEST_F(LogFileTest, EachRunStartsANewLogAndKeepsTheLastFewBefore)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hid/CommandSet.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/HidCommands.h"
 #include "hid/Protocol.h"
 #include "platform/Clock.h"
@@ -238,7 +239,7 @@ class EmptyTransferBackend final : public HidBackend {
 public:
     std::vector<HidDeviceInfo> Enumerate() override
     {
-        return {HidDeviceInfo{"empty", kDeviceVendorId, kDeviceProductId, 0x5512}};
+        return {HidDeviceInfo{"empty", kDeviceVendorId, kDeviceProductId, 0x5512, "empty", ""}};
     }
     std::unique_ptr<HidDeviceHandle> Open(const std::string&) override
     {

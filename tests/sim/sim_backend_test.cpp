@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "hid/DeviceIdentity.h"
 #include "hid/Protocol.h"
 #include "platform/Clock.h"
 #include "sim/SimulatedBackend.h"
@@ -46,6 +47,14 @@ std::vector<std::string> Paths(SimulatedBackend& backend)
     return paths;
 }
 
+std::vector<std::string> Locations(SimulatedBackend& backend)
+{
+    std::vector<std::string> locations;
+    for (const HidDeviceInfo& info : backend.Enumerate())
+        locations.push_back(info.location);
+    return locations;
+}
+
 TEST(SimulatedBackend, ListsOthersFirstThenOurDevicesInIndexOrder)
 {
     VirtualClock clock;
@@ -68,6 +77,7 @@ TEST(SimulatedBackend, ListsOthersFirstThenOurDevicesInIndexOrder)
         EXPECT_EQ(list[2 + i].releaseNumber, releases[i]);
         EXPECT_EQ(backend.Firmware(i).ReleaseNumber(), releases[i]);
     }
+    EXPECT_EQ(Locations(backend), (std::vector<std::string>{"sim-other-0", "sim-other-1", "sim-0", "sim-1", "sim-2"}));
     EXPECT_EQ(backend.DeviceCount(), 3);
     EXPECT_EQ(clock.NowMs(), 0u);
 }
@@ -151,11 +161,15 @@ TEST(SimulatedBackend, ResetDetachesAndReattachesAfterTheDelay)
     clock.Advance(1499);
     EXPECT_FALSE(backend.IsAttached(0));
     clock.Advance(1);
-    EXPECT_EQ(Paths(backend), (std::vector<std::string>{"sim/1/kt7-00", "sim/1/kt7-01"}));
+    // Back under a new path, as a new hidraw node, but at the same location.
+    EXPECT_EQ(Paths(backend), (std::vector<std::string>{"sim/1/kt7-00.1", "sim/1/kt7-01"}));
+    EXPECT_EQ(Locations(backend), (std::vector<std::string>{"sim-0", "sim-1"}));
+    EXPECT_EQ(backend.PathOf(0), "sim/1/kt7-00.1");
     EXPECT_FALSE(backend.Firmware(0).ResetRequested());
-    // A handle from before the reset stays dead; a new one works.
+    // A handle or path from before the reset stays dead; a new one works.
     EXPECT_EQ(Write(*handle, Command(HID_CMD_VERSION, kVersionPage, 1)), -1);
-    std::unique_ptr<HidDeviceHandle> fresh = backend.Open("sim/1/kt7-00");
+    EXPECT_EQ(backend.Open("sim/1/kt7-00"), nullptr);
+    std::unique_ptr<HidDeviceHandle> fresh = backend.Open("sim/1/kt7-00.1");
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(Write(*fresh, Command(HID_CMD_VERSION, kVersionPage, 1)), int(kReportSize));
     EXPECT_EQ(Read(*fresh), int(kReportPayloadSize));
@@ -186,6 +200,8 @@ TEST(SimulatedBackend, TestsCanUnplugAndPlug)
     backend.Attach(1);
     EXPECT_TRUE(backend.IsAttached(1));
     EXPECT_EQ(Read(*handle), -1);
+    EXPECT_EQ(Paths(backend), (std::vector<std::string>{"sim/1/kt7-00", "sim/1/kt7-01.1"}));
+    EXPECT_EQ(Locations(backend), (std::vector<std::string>{"sim-0", "sim-1"}));
 }
 
 struct FaultCase {

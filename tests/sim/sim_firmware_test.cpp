@@ -30,7 +30,7 @@ void SendData(SimFirmware& firmware, const std::vector<uint8_t>& data)
 {
     for (size_t offset = 0; offset < data.size(); offset += kReportPayloadSize) {
         Report report;
-        BuildDataReport(data.data() + offset, report.data());
+        BuildDataReport(data.data() + offset, data.size() - offset, report.data());
         Send(firmware, report);
     }
 }

@@ -11,21 +11,7 @@ if(NOT packed EQUAL 0)
 endif()
 file(WRITE ${WORK}/plain-file "not a folder")
 
-# expect(what SIMULATE code pattern args...): runs kt7-flash with
-# KT7_SIMULATE=SIMULATE (devices reattach at once) and checks its exit code
-# and its output (standard output, then standard error) against the pattern.
-function(expect what simulate code pattern)
-  set(ENV{KT7_SIMULATE} "reattach=0;${simulate}")
-  execute_process(COMMAND ${FLASH_TOOL} ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err
-                  TIMEOUT 60)
-  if(NOT result EQUAL code)
-    message(FATAL_ERROR "${what}: exit code ${result}, expected ${code}\n${out}${err}")
-  endif()
-  if(NOT "${out}${err}" MATCHES "${pattern}")
-    message(FATAL_ERROR "${what}: output does not match '${pattern}':\n${out}${err}")
-  endif()
-  set(last_error "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/ExpectFlashRun.cmake)
 
 function(expect_empty_folder folder)
   file(GLOB entries ${folder}/*)

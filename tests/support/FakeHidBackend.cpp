@@ -5,7 +5,7 @@
 #include <deque>
 #include <stdexcept>
 
-#include "platform/FlashGeometry.h"
+#include "hid/DeviceIdentity.h"
 
 struct FakeHidBackend::State {
     struct Device {
@@ -109,7 +109,8 @@ FakeHidBackend::~FakeHidBackend() = default;
 std::string FakeHidBackend::AddDevice(const std::string& path, uint16_t vendorId, uint16_t productId, uint16_t release)
 {
     auto device = std::make_shared<State::Device>();
-    device->info = HidDeviceInfo{path, vendorId, productId, release};
+    // A fake device is plugged in where its path says.
+    device->info = HidDeviceInfo{path, vendorId, productId, release, path, ""};
     std::lock_guard lock(m_state->mutex);
     m_state->devices.push_back(std::move(device));
     return path;

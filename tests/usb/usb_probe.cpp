@@ -14,10 +14,11 @@
 
 #include "backends/HidapiBackend.h"
 #include "hid/CommandSet.h"
-#include "hid/HidIO.h"
-#include "hid/Protocol.h"
+#include "hid/DeviceIdentity.h"
 #include "hid/HidCommands.h"
+#include "hid/HidIO.h"
 #include "hid/Presence.h"
+#include "hid/Protocol.h"
 #include "hid/ReleaseProbe.h"
 #include "platform/FlashGeometry.h"
 #include "platform/Services.h"
@@ -78,7 +79,7 @@ int main(int argc, char** argv)
     char releaseText[kReleaseTextSize] = {};
     const int specific = ProbeDeviceRelease(releaseText);
     SelectCommandSet(specific != 0);
-    std::printf("probe: release text '%s', command offset 0x%02x\n", specific ? releaseText : "", g_cmdCodeOffset);
+    std::printf("probe: release text '%s', command offset 0x%02x\n", specific ? releaseText : "", CurrentDeviceState().m_cmdCodeOffset);
 
     int verdict = 0;
     const int answered = CheckBootloaderVersion(&verdict);
@@ -102,13 +103,13 @@ int main(int argc, char** argv)
     ok = ok && stale == 0;
 
     ok = IsDevicePresent() && ok;
-    const int before = g_deviceCount;
+    const int before = CurrentDeviceState().m_deviceCount;
     const auto start = std::chrono::steady_clock::now();
     const int reset = SendReset();
     bool back = false;
     for (int attempt = 0; attempt < 15 && !back; ++attempt) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        back = IsDevicePresent() && g_deviceCount == before;
+        back = IsDevicePresent() && CurrentDeviceState().m_deviceCount == before;
     }
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("probe: reset %d, %d device(s) back: %s after %.1f s\n", reset, before, back ? "yes" : "no", seconds);

@@ -9,8 +9,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
-#include "platform/FlashGeometry.h"
 
 namespace {
 constexpr int kPollMs = 50;

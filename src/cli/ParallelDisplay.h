@@ -1,0 +1,39 @@
+#pragma once
+// The progress of a parallel update: one line per device (location, area,
+// percent, estimate). On a terminal the lines are redrawn in place; otherwise
+// each new area or status of a device is printed as a line of its own. It
+// writes to standard error; many workers call it at once.
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class ParallelDisplay {
+public:
+    ParallelDisplay(std::FILE* out, bool interactive, std::vector<std::string> locations);
+
+    void SetArea(int device, const std::string& text);
+    void SetStatus(int device, const std::string& text);
+    void SetPercent(int device, int percent, uint32_t remainMs);
+    // A message of one device, printed above the lines.
+    void PrintMessage(int device, const std::string& text);
+    void Finish();
+
+private:
+    struct Row {
+        std::string location;
+        std::string area;
+        std::string status;
+        int percent = -1;
+        uint32_t remainMs = 0;
+    };
+    std::string LineOf(const Row& row) const;
+    void RedrawLocked();
+
+    std::FILE* const m_out;
+    const bool m_interactive;
+    std::mutex m_mutex;
+    std::vector<Row> m_rows;
+    bool m_drawn = false;
+};

@@ -1,0 +1,158 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "backends/DevicePermission.h"
+#include "bootloader/BootloaderRefresh.h"
+#include "cli/Commands.h"
+#include "cli/DeviceResults.h"
+#include "cli/ParallelDisplay.h"
+#include "cli/TerminalPage.h"
+#include "engine/EngineTexts.h"
+#include "engine/ProgressPage.h"
+#include "engine/UpdateMessages.h"
+#include "engine/UpdateRun.h"
+#include "engine/UpdateSession.h"
+#include "hid/CommandSet.h"
+#include "hid/Presence.h"
+#include "hid/ReleaseProbe.h"
+#include "platform/DeviceSelection.h"
+#include "platform/InterruptGuard.h"
+#include "platform/Services.h"
+#include "platform/UpdateLock.h"
+
+namespace {
+
+constexpr char kInterruptNotice[] =
+    "kt7-flash: the update is being finished; interrupting it now would leave the devices half-written.\n";
+
+// One device's share of the display: its page and its message boxes.
+class DevicePage final : public ProgressPage {
+public:
+    DevicePage(ParallelDisplay& display, int device) : m_display(display), m_device(device) {}
+    void SetAreaText(const std::string& text) override { m_display.SetArea(m_device, text); }
+    void SetStatusText(const std::string& text) override { m_display.SetStatus(m_device, text); }
+    void PostProgressUpdate() override { m_display.SetPercent(m_device, m_nPos.load(), m_nRemainMs); }
+
+private:
+    ParallelDisplay& m_display;
+    const int m_device;
+};
+
+class DevicePrompter final : public Prompter {
+public:
+    DevicePrompter(ParallelDisplay& display, int device) : m_display(display), m_device(device) {}
+    void ShowMessage(const std::string& text) override { m_display.PrintMessage(m_device, text); }
+
+private:
+    ParallelDisplay& m_display;
+    const int m_device;
+};
+
+struct DeviceRun {
+    HidDeviceInfo device;
+    std::string package;
+    UpdateOutcome outcome = UpdateOutcome::UpdateFailed;
+    uint32_t elapsedMs = 0;
+};
+
+std::string PackageNameFor(uint16_t release)
+{
+    if (IsGenericRelease(release))
+        return PackageFileName(nullptr);
+    char text[kReleaseTextSize];
+    FormatReleaseText(release, text);
+    return PackageFileName(text);
+}
+
+// The whole sequence for one device, seeing only that device: release probe
+// and package, boot-loader check, then the update itself.
+UpdateOutcome UpdateOneDevice(DevicePage& page)
+{
+    std::string summary;
+    int deviceSpecific = 0;
+    if (!LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease))
+        return UpdateOutcome::PackageLoadFailed;
+    if (!IsDevicePresent())
+        return UpdateOutcome::NoDevice;
+    SelectCommandSet(deviceSpecific);
+    if (UpdateBootloader() == 0) {
+        ReleasePackageBuffers();
+        GetPrompter().ShowMessage(WithDevicePermissionHint(kMsgBootloaderFailed));
+        return UpdateOutcome::Bootloader;
+    }
+    page.SetStatusText(kWaitingForDevicesText);
+    UpdateThreadProc(&page);
+    return page.m_outcome.load();
+}
+
+void RunWorker(HidBackend& backend, Clock& clock, ParallelDisplay& display, int index, DeviceRun& run)
+{
+    DeviceSelectionBackend view(backend, {run.device.location});
+    DevicePrompter prompter(display, index);
+    DevicePage page(display, index);
+    UpdateSession session;
+    ScopedThreadServices services({.hid = &view, .prompter = &prompter});
+    ScopedThreadSession bound(session);
+    const uint32_t t0 = clock.TickCount();
+    run.outcome = UpdateOneDevice(page);
+    run.elapsedMs = clock.TickCount() - t0;
+}
+
+std::string ResultText(UpdateOutcome outcome)
+{
+    return outcome == UpdateOutcome::Success ? "升级成功" : "升级失败 (" + std::to_string(ExitCodeOf(outcome)) + ")";
+}
+
+void PrintTable(const std::vector<DeviceRun>& runs)
+{
+    std::printf("%-20s %-8s %-20s %-20s %s\n", "location", "release", "package", "result", "time");
+    for (const DeviceRun& run : runs) {
+        char release[8];
+        std::snprintf(release, sizeof release, "%04X", run.device.releaseNumber);
+        std::printf("%-20s %-8s %-20s %s  %.1f s\n", run.device.location.c_str(), release, run.package.c_str(),
+                    ResultText(run.outcome).c_str(), run.elapsedMs / 1000.0);
+    }
+}
+
+} // namespace
+
+int RunParallelUpdateCommand(const CliOptions& options, const std::string& lockPath)
+{
+    UpdateLock lock(lockPath);
+    if (!lock.Held()) {
+        GetPrompter().ShowMessage(kMsgAnotherUpdateRunning);
+        return ExitCodeOf(UpdateOutcome::Locked);
+    }
+    std::vector<DeviceRun> runs;
+    std::vector<std::string> locations;
+    for (const HidDeviceInfo& device : UpdatedDevices()) {
+        runs.push_back(DeviceRun{device, PackageNameFor(device.releaseNumber)});
+        locations.push_back(device.location);
+    }
+    if (runs.empty()) {
+        GetPrompter().ShowMessage(kMsgDeviceNotFound);
+        return ExitCodeOf(UpdateOutcome::NoDevice);
+    }
+
+    InterruptGuard guard(kInterruptNotice);
+    ParallelDisplay display(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose, locations);
+    HidBackend& backend = GetHidBackend();
+    Clock& clock = GetClock();
+    std::vector<std::thread> workers;
+    for (size_t i = 0; i < runs.size(); ++i)
+        workers.emplace_back(RunWorker, std::ref(backend), std::ref(clock), std::ref(display), static_cast<int>(i),
+                             std::ref(runs[i]));
+    for (std::thread& worker : workers)
+        worker.join();
+    display.Finish();
+
+    PrintTable(runs);
+    int code = 0;
+    for (const DeviceRun& run : runs)
+        code = std::max(code, ExitCodeOf(run.outcome));
+    return code;
+}

@@ -1,0 +1,98 @@
+#include <gmock/gmock.h>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "CliRun.h"
+#include "support/PackageTestFiles.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+// Runs kt7-usb-verify on a flash image: true when it holds a whole update
+// from `package`.
+bool HoldsTheUpdate(const std::string& package, const std::string& image)
+{
+    const std::string command = std::string(KT7_VERIFY_PROGRAM) + " '" + package + "' '" + image + "' >/dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A second kind of device: another release number, its own package with other
+// contents.
+PackageSpec SpecialSpec()
+{
+    PackageSpec contents = SamplePackageSpec();
+    contents.main = PackageArea{PatternBytes(0x1800, 9), 0x40010000u, "M909"};
+    return contents;
+}
+
+class ParallelUpdate : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        WriteBytesToFile(m_dir.File("KT7_Down.dat"), BuildPackageFile(SamplePackageSpec()));
+        WriteBytesToFile(m_dir.File("KT7_Down0123.dat"), BuildPackageFile(SpecialSpec()));
+    }
+    // Devices 0 and 1 are generic, 2 and 3 take the special package.
+    CliRun Run(const std::string& faults)
+    {
+        // Every run starts from blank devices.
+        for (int device = 0; device < 4; ++device)
+            std::remove(Image(device).c_str());
+        const std::string simulate = "devices=4;release=5512,5512,0123;reattach=0;flash=" + m_flash.Path() + faults;
+        return RunCli({"update", "--parallel", "--dir", m_dir.Path()}, simulate, m_state.Path() + "state");
+    }
+    std::string PackageOf(int device) const
+    {
+        return m_dir.File(device < 2 ? "KT7_Down.dat" : "KT7_Down0123.dat");
+    }
+    std::string Image(int device) const { return m_flash.File("device" + std::to_string(device) + ".bin"); }
+
+    PackageTempDir m_dir;
+    PackageTempDir m_flash;
+    PackageTempDir m_state;
+};
+
+TEST_F(ParallelUpdate, DevicesOfTwoKindsEachGetTheirOwnPackage)
+{
+    const CliRun run = Run("");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (int device = 0; device < 4; ++device) {
+        SCOPED_TRACE(device);
+        EXPECT_TRUE(HoldsTheUpdate(PackageOf(device), Image(device)));
+        EXPECT_FALSE(HoldsTheUpdate(PackageOf(3 - device), Image(device))) << "the other kind's package";
+    }
+    EXPECT_THAT(run.out, HasSubstr("KT7_Down0123.dat"));
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5) << "a heading and a row per device:\n" << run.out;
+}
+
+TEST_F(ParallelUpdate, AnUnpluggedDeviceFailsAloneAndGivesTheExitCode)
+{
+    struct Case {
+        const char* what;
+        const char* faults;
+        int failing;
+        int exitCode;
+    };
+    // Device 2 goes in the middle of its areas, or never comes back after the
+    // reset; the others go on to the end either way.
+    const Case cases[] = {{"unplugged while writing", ";unplug=2@60", 2, 4},
+                          {"not back after the reset", ";noreattach=1", 1, 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CliRun run = Run(c.faults);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        for (int device = 0; device < 4; ++device)
+            EXPECT_EQ(HoldsTheUpdate(PackageOf(device), Image(device)), device != c.failing) << device;
+        EXPECT_THAT(run.out, HasSubstr("升级失败 (4)"));
+    }
+}
+
+} // namespace
