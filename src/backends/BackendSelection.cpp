@@ -1,20 +1,19 @@
 #include "backends/BackendSelection.h"
 
-#include <cstdlib>
-
 #include "backends/HidapiBackend.h"
+#include "platform/Environment.h"
 #include "platform/UpdateLock.h"
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
 
 std::unique_ptr<HidBackend> CreateHidBackend(Clock& clock, std::string* error)
 {
-    const char* simulate = std::getenv(kSimulateVariable);
+    const std::optional<std::string> simulate = EnvironmentVariable(kSimulateVariable);
     if (!simulate)
         return std::make_unique<HidapiBackend>();
 
     SimConfig config;
-    if (!ParseSimConfig(simulate, &config, error))
+    if (!ParseSimConfig(*simulate, &config, error))
         return nullptr;
     auto backend = std::make_unique<SimulatedBackend>(config, clock);
     // A flash image that can't be used would silently start from an erased
@@ -30,7 +29,7 @@ std::unique_ptr<HidBackend> CreateHidBackend(Clock& clock, std::string* error)
 
 bool SimulatedDevicesInUse()
 {
-    return std::getenv(kSimulateVariable) != nullptr;
+    return EnvironmentVariable(kSimulateVariable).has_value();
 }
 
 bool FinishHidBackend(HidBackend& backend, std::string* error)
@@ -51,12 +50,12 @@ int ExitCodeAfterFinish(int runExitCode, bool finished)
 
 std::string UpdateLockPath()
 {
-    const char* simulate = std::getenv(kSimulateVariable);
+    const std::optional<std::string> simulate = EnvironmentVariable(kSimulateVariable);
     if (!simulate)
         return MachineUpdateLockPath();
     SimConfig config;
     std::string error;  // bad settings have been refused by CreateHidBackend
-    if (!ParseSimConfig(simulate, &config, &error) || config.flashDir.empty())
+    if (!ParseSimConfig(*simulate, &config, &error) || config.flashDir.empty())
         return "";
     return config.flashDir + "/kt7-update.lock";
 }

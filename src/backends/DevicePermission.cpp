@@ -1,8 +1,6 @@
 #include "backends/DevicePermission.h"
 
-#include <cerrno>
-#include <unistd.h>
-
+#include "backends/DeviceNode.h"
 #include "hid/DeviceIdentity.h"
 #include "platform/Services.h"
 
@@ -20,7 +18,7 @@ std::string InstallCommand()
 
 bool IsAccessDenied(const std::string& path)
 {
-    return access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+    return DeviceNodeAccessDenied(path);
 }
 
 std::string AccessDeniedLine(const std::string& path)

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <mutex>
-#include <sys/stat.h>
 
 #include <hidapi.h>
 
+#include "backends/DeviceNode.h"
 #include "backends/DevicePermission.h"
 #include "backends/SlicedRead.h"
 #include "backends/UdevLocation.h"
+#include "backends/WrittenReport.h"
 #include "platform/Diagnostics.h"
 
 namespace {
@@ -19,12 +20,6 @@ bool InitialiseOnce()
     static bool ok = false;
     std::call_once(once, [] { ok = hid_init() == 0; });
     return ok;
-}
-
-bool NodeExists(const std::string& path)
-{
-    struct stat status;
-    return stat(path.c_str(), &status) == 0;
 }
 
 // hidapi's wide string as UTF-8.
@@ -62,8 +57,7 @@ public:
     int Write(const uint8_t* report, size_t length, uint32_t) override
     {
         // Report ID first; hidraw sends the rest as the output report.
-        int written = hid_write(m_device, report, length);
-        return written < 0 ? -1 : written;
+        return WrittenReportBytes(hid_write(m_device, report, length), length);
     }
 
     int Read(uint8_t* payload, size_t capacity, uint32_t timeoutMs) override
@@ -72,7 +66,7 @@ public:
             [&](uint32_t sliceMs) {
                 return hid_read_timeout(m_device, payload, capacity, static_cast<int>(sliceMs));
             },
-            [&] { return NodeExists(m_path); }, timeoutMs);
+            [&] { return DeviceNodeExists(m_path); }, timeoutMs);
     }
 
 private:

@@ -10,6 +10,7 @@
 #include "package/PackageParser.h"
 #include "package/PackageReader.h"
 #include "platform/Services.h"
+#include "platform/SystemPath.h"
 
 void PrintSummary(const std::string& summary)
 {
@@ -29,7 +30,7 @@ int RunInfoCommand(const CliOptions& options)
     std::string checkFailure;
     std::error_code error;
     // A named file is summarised without asking any device which name it wants.
-    if (options.file && !std::filesystem::is_directory(*options.file, error)) {
+    if (options.file && !std::filesystem::is_directory(PathFromUtf8(*options.file), error)) {
         LoadedPackage package;
         MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
         if (PackageFailure failure = LoadPackageFromFile(*options.file, random, &package)) {

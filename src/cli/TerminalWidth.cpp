@@ -1,8 +1,8 @@
 #include "cli/TerminalWidth.h"
 
-#include <sys/ioctl.h>
-
 #include <cstdlib>
+
+#include "cli/ConsoleColumns.h"
 
 namespace {
 
@@ -12,9 +12,8 @@ constexpr int kDefaultColumns = 80;
 
 int TerminalColumns(int fd)
 {
-    winsize size {};
-    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
+    if (const int columns = ConsoleColumns(fd); columns > 0)
+        return columns;
     if (const char* columns = std::getenv("COLUMNS")) {
         char* end = nullptr;
         const long value = std::strtol(columns, &end, 10);

@@ -7,6 +7,7 @@
 #include "package/PackageReader.h"
 #include "package/PackageSearch.h"
 #include "platform/ProgramDirectory.h"
+#include "platform/SystemPath.h"
 #include "platform/Services.h"
 
 std::string PackageFileName(const char* releaseText)
@@ -29,7 +30,7 @@ bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction
     MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
     std::error_code error;
     const PackageLocation location =
-        FindPackageFile({g_packageChoice, GetProgramDirectory(), std::filesystem::current_path(error).string()},
+        FindPackageFile({g_packageChoice, GetProgramDirectory(), PathToUtf8(std::filesystem::current_path(error))},
                         PackageFileName(specific ? releaseText : nullptr));
     CurrentPackage().m_packagePath = location.path;
     CurrentPackage().m_packageFound = location.found;

@@ -4,6 +4,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/SystemPath.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -27,32 +29,33 @@ PackageLocation FindPackageFile(const PackagePlaces& places, const std::string& 
 {
     std::vector<fs::path> candidates;
     if (!places.choice.empty()) {
-        fs::path choice = (fs::path(places.currentDirectory) / places.choice).lexically_normal();
+        fs::path choice = (PathFromUtf8(places.currentDirectory) / PathFromUtf8(places.choice)).lexically_normal();
         if (!IsFolder(choice))
-            return {choice.string(), IsPresentFile(choice)};
-        candidates.push_back(choice / fileName);
+            return {PathToUtf8(choice), IsPresentFile(choice)};
+        candidates.push_back(choice / PathFromUtf8(fileName));
     } else {
         if (!places.programDirectory.empty())
-            candidates.push_back(fs::path(places.programDirectory) / fileName);
+            candidates.push_back(PathFromUtf8(places.programDirectory) / PathFromUtf8(fileName));
         if (!places.currentDirectory.empty())
-            candidates.push_back(fs::path(places.currentDirectory) / fileName);
+            candidates.push_back(PathFromUtf8(places.currentDirectory) / PathFromUtf8(fileName));
     }
     if (candidates.empty())
         return {fileName, false};
     for (const fs::path& candidate : candidates) {
         if (IsPresentFile(candidate))
-            return {candidate.lexically_normal().string(), true};
+            return {PathToUtf8(candidate.lexically_normal()), true};
     }
-    return {candidates.front().lexically_normal().string(), false};
+    return {PathToUtf8(candidates.front().lexically_normal()), false};
 }
 
 std::string FindBootloaderImage(const std::string& packagePath, const std::string& programDirectory,
                                 const std::string& imageName)
 {
     if (!packagePath.empty()) {
-        fs::path beside = fs::path(packagePath).parent_path() / imageName;
+        fs::path beside = PathFromUtf8(packagePath).parent_path() / PathFromUtf8(imageName);
         if (IsPresentFile(beside))
-            return beside.string();
+            return PathToUtf8(beside.make_preferred());
     }
-    return (fs::path(programDirectory) / imageName).string();
+    // Shown with the system's separators throughout (a no-op on Linux).
+    return PathToUtf8((PathFromUtf8(programDirectory) / PathFromUtf8(imageName)).make_preferred());
 }

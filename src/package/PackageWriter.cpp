@@ -10,6 +10,7 @@
 #include "package/PackageChecks.h"
 #include "platform/FlashGeometry.h"
 #include "platform/Random.h"
+#include "platform/SystemPath.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ bool WritePackageFile(const std::string& path, const PackageSpec& contents, std:
 
 bool WritePackageBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = OpenFile(path, "wb");
     if (!file) {
         if (error)
             *error = "cannot create " + path + ": " + std::strerror(errno);

@@ -10,12 +10,12 @@
 // them; a watcher thread of the guard takes them instead. The destructor
 // puts the signal mask and the handlers back. Make and destroy a guard on the
 // same thread, one at a time.
+//
+// On Windows the console's Ctrl-C and Ctrl-Break are held the same way. A
+// closed console window (or a logoff) is held as long as Windows lets a
+// program finish, a few seconds, after which it ends the program anyway.
 
-#include <pthread.h>
-#include <signal.h>
-
-#include <atomic>
-#include <thread>
+#include <memory>
 
 class InterruptGuard {
 public:
@@ -30,12 +30,8 @@ public:
     bool Interrupted() const;
 
 private:
-    void Watch();
-
-    sigset_t m_savedMask;
-    struct sigaction m_savedActions[3];
-    std::atomic<bool> m_stopping{false};
-    std::thread m_watcher;
+    struct Held;  // the system's handlers, and what they replaced
+    std::unique_ptr<Held> m_held;
 };
 
 // A write to a closed pipe or socket fails with EPIPE instead of ending the

@@ -2,12 +2,12 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "platform/LogText.h"
+#include "platform/SystemPath.h"
 
 namespace {
 
@@ -21,24 +21,10 @@ std::string CurrentTimeStamp()
 
 } // namespace
 
-std::string DefaultLogPath()
-{
-    std::filesystem::path folder;
-    const char* state = std::getenv("XDG_STATE_HOME");
-    const char* home = std::getenv("HOME");
-    if (state && state[0] == '/')
-        folder = state;
-    else if (home && home[0] != '\0')
-        folder = std::filesystem::path(home) / ".local" / "state";
-    else
-        return {};
-    return (folder / "kt7-updater" / "kt7-updater.log").string();
-}
-
 void RotateLogFiles(const std::string& path, int keep)
 {
     std::error_code ignored;
-    const auto numbered = [&](int i) { return i == 0 ? path : path + "." + std::to_string(i); };
+    const auto numbered = [&](int i) { return PathFromUtf8(i == 0 ? path : path + "." + std::to_string(i)); };
     std::filesystem::remove(numbered(keep - 1), ignored);
     for (int i = keep - 2; i >= 0; --i)
         std::filesystem::rename(numbered(i), numbered(i + 1), ignored);
@@ -49,9 +35,9 @@ LogFileDiagnostics::LogFileDiagnostics(const std::string& path, std::FILE* echo)
     std::string reason = "no home folder";
     if (!path.empty()) {
         std::error_code error;
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+        std::filesystem::create_directories(PathFromUtf8(path).parent_path(), error);
         RotateLogFiles(path, kKeptLogFiles);
-        m_file = std::fopen(path.c_str(), "we");
+        m_file = OpenFile(path, "wbe");
         if (m_file)
             m_path = path;
         else

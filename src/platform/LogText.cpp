@@ -69,7 +69,11 @@ std::string EscapeLogText(std::string_view text)
 std::string LogTimeStamp(std::time_t seconds, int milliseconds)
 {
     std::tm local {};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
     localtime_r(&seconds, &local);
+#endif
     char text[40];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900, local.tm_mon + 1,
                   local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, milliseconds);

@@ -8,6 +8,7 @@
 
 #include "hid/Protocol.h"
 #include "platform/RegularFile.h"
+#include "platform/SystemPath.h"
 
 namespace {
 
@@ -344,7 +345,7 @@ bool SimFirmware::SaveFlash(const std::string& path, std::string* error) const
     // truncated image where a good one was. Every write and the close are
     // checked: a full disk must not pass for a saved image.
     const std::string temporary = path + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    std::FILE* file = OpenFile(temporary, "wb");
     bool written = file != nullptr;
     const std::vector<uint8_t> erased(kSectorSize, 0xFF);
     for (uint32_t sector = 0; sector < kSectorCount && written; ++sector) {
@@ -364,15 +365,16 @@ bool SimFirmware::SaveFlash(const std::string& path, std::string* error) const
     if (!written) {
         if (error)
             *error = "cannot write flash image " + temporary + ": " + std::strerror(savedErrno);
-        std::remove(temporary.c_str());
+        std::error_code ignored;
+        std::filesystem::remove(PathFromUtf8(temporary), ignored);
         return false;
     }
     std::error_code code;
-    std::filesystem::rename(temporary, path, code);
+    std::filesystem::rename(PathFromUtf8(temporary), PathFromUtf8(path), code);
     if (code) {
         if (error)
             *error = "cannot write flash image " + path + ": " + code.message();
-        std::remove(temporary.c_str());
+        std::filesystem::remove(PathFromUtf8(temporary), code);
         return false;
     }
     return true;

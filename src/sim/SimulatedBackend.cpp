@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <limits>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "hid/DeviceIdentity.h"
 #include "hid/Protocol.h"
+#include "platform/FlashGeometry.h"
+#include "platform/SystemPath.h"
+#include "sim/TraceFile.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ int IndexAfter(const std::string& path, const char* prefix, int count)
 
 std::string FlashFileOf(const std::string& directory, int device)
 {
-    return (std::filesystem::path(directory) / ("device" + std::to_string(device) + ".bin")).string();
+    return PathToUtf8(PathFromUtf8(directory) / ("device" + std::to_string(device) + ".bin"));
 }
 
 }  // namespace
@@ -133,7 +133,7 @@ SimulatedBackend::SimulatedBackend(const SimConfig& config, Clock& clock)
         if (m_startError.empty() && !m_config.flashDir.empty()) {
             const std::string path = FlashFileOf(m_config.flashDir, i);
             std::error_code code;
-            if (std::filesystem::exists(path, code)) {
+            if (std::filesystem::exists(PathFromUtf8(path), code)) {
                 std::string error;
                 if (!device->firmware->LoadFlash(path, &error) && m_startError.empty())
                     m_startError = "simulated device " + std::to_string(i) + ": " + error;
@@ -152,22 +152,16 @@ SimulatedBackend::SimulatedBackend(const SimConfig& config, Clock& clock)
 std::string SimulatedBackend::CheckFlashFolder() const
 {
     std::error_code code;
-    if (m_config.flashDir.empty() || std::filesystem::is_directory(m_config.flashDir, code))
+    if (m_config.flashDir.empty() || std::filesystem::is_directory(PathFromUtf8(m_config.flashDir), code))
         return {};
     return "flash=" + m_config.flashDir + " is not an existing folder";
 }
 
-// Opened without waiting, so that a FIFO with no reader is refused instead of
-// hanging the start; a pipe someone reads, or a device, is taken as it is.
 void SimulatedBackend::OpenTrace()
 {
     const std::string& path = m_config.traceFile;
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-    int flags = fd >= 0 ? ::fcntl(fd, F_GETFL) : -1;
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !(m_trace = ::fdopen(fd, "w"))) {
+    if (!(m_trace = OpenTraceFile(path))) {
         m_startError = "trace=" + path + " cannot be created: " + std::strerror(errno);
-        if (fd >= 0)
-            ::close(fd);
         return;
     }
     m_traceBuffer.resize(kTraceBufferSize);

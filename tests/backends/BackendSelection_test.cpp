@@ -1,11 +1,11 @@
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
 
-#include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include "hid/DeviceIdentity.h"
 #include "hid/Protocol.h"
 #include "sim/SimulatedBackend.h"
+#include "support/TestEnvironment.h"
 
 namespace {
 
@@ -28,16 +29,16 @@ public:
         if (const char* old = std::getenv(kSimulateVariable))
             m_saved = old;
         if (value)
-            setenv(kSimulateVariable, value, 1);
+            SetEnv(kSimulateVariable, value);
         else
-            unsetenv(kSimulateVariable);
+            UnsetEnv(kSimulateVariable);
     }
     ~ScopedSimulate()
     {
         if (m_saved)
-            setenv(kSimulateVariable, m_saved->c_str(), 1);
+            SetEnv(kSimulateVariable, m_saved->c_str());
         else
-            unsetenv(kSimulateVariable);
+            UnsetEnv(kSimulateVariable);
     }
 
 private:
@@ -84,25 +85,25 @@ TEST(BackendSelectionTest, EmptyValueSimulatesDefaults)
 
 TEST(BackendSelectionTest, UnusableFlashImageIsRefusedAndKept)
 {
-    char dir[] = "/tmp/kt7-flash-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    std::string image = std::string(dir) + "/device0.bin";
+    const std::filesystem::path dir = MakeTempFolder("kt7-flash");
+    std::string image = (dir / "device0.bin").string();
     {
         std::ofstream(image, std::ios::binary) << "short";
     }
     {
-        ScopedSimulate simulate(("flash=" + std::string(dir)).c_str());
+        ScopedSimulate simulate(("flash=" + dir.string()).c_str());
         VirtualClock clock;
         std::string error;
         EXPECT_EQ(CreateHidBackend(clock, &error), nullptr);
         EXPECT_THAT(error, HasSubstr(kSimulateVariable));
         EXPECT_THAT(error, HasSubstr(image));
     }
-    std::ifstream in(image, std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(content, "short");
-    std::remove(image.c_str());
-    rmdir(dir);
+    {
+        std::ifstream in(image, std::ios::binary);
+        std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(content, "short");
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(BackendSelectionTest, SimulationIsAnnouncedAndItsUnsavedFilesAreReported)

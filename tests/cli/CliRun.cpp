@@ -1,4 +1,5 @@
 #include "CliRun.h"
+#include "support/TestEnvironment.h"
 
 #include <unistd.h>
 
@@ -49,8 +50,8 @@ private:
 
 CliRun RunCli(const std::vector<std::string>& args, const std::string& simulate, const std::string& stateHome)
 {
-    setenv("KT7_SIMULATE", simulate.c_str(), 1);
-    setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
+    SetEnv("KT7_SIMULATE", simulate.c_str());
+    SetEnv(kLogHomeVariable, stateHome);
     std::vector<std::string> storage = {"kt7-flash"};
     storage.insert(storage.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -71,7 +72,7 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& simulate,
         run.err = err.Release();
         run.out = out.Release();
     }
-    unsetenv("KT7_SIMULATE");
+    UnsetEnv("KT7_SIMULATE");
     return run;
 }
 

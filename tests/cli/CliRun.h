@@ -17,7 +17,7 @@ struct CliRun {
 };
 
 // `args` without the program name; `simulate` is KT7_SIMULATE's value;
-// XDG_STATE_HOME is `stateHome` while it runs.
+// the log goes under `stateHome` (XDG_STATE_HOME, or LOCALAPPDATA on Windows) while it runs.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& simulate, const std::string& stateHome);
 
 std::string ReadWholeFile(const std::string& path);

@@ -14,6 +14,7 @@
 #include "cli/ProgressLine.h"
 #include "cli/TerminalPage.h"
 #include "cli/TerminalWidth.h"
+#include "support/TestEnvironment.h"
 
 namespace {
 
@@ -139,16 +140,16 @@ public:
         if (const char* old = std::getenv("COLUMNS"))
             m_old = old;
         if (value)
-            setenv("COLUMNS", value, 1);
+            SetEnv("COLUMNS", value);
         else
-            unsetenv("COLUMNS");
+            UnsetEnv("COLUMNS");
     }
     ~ScopedColumns()
     {
         if (m_old)
-            setenv("COLUMNS", m_old->c_str(), 1);
+            SetEnv("COLUMNS", m_old->c_str());
         else
-            unsetenv("COLUMNS");
+            UnsetEnv("COLUMNS");
     }
 
 private:

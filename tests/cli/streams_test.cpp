@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "CliRun.h"
@@ -18,7 +19,10 @@ const char* const kDiagnosticSamples[] = {"Open Success", "String code", "pReadB
 
 class CliStreams : public CliPackageFolder {
 protected:
-    std::string LogPath() const { return StateHome() + "/kt7-updater/kt7-updater.log"; }
+    std::string LogPath() const
+    {
+        return (std::filesystem::path(StateHome()) / "kt7-updater" / "kt7-updater.log").string();
+    }
     CliRun Update(std::vector<std::string> extra = {})
     {
         std::vector<std::string> args = {"update", "--dir", m_dir.Path()};

@@ -13,6 +13,12 @@
 
 namespace {
 
+// `path` with the system's separators ('\' on Windows; unchanged on Linux).
+std::string Native(const std::string& path)
+{
+    return std::filesystem::path(path).make_preferred().string();
+}
+
 namespace fs = std::filesystem;
 
 struct SearchCase {
@@ -45,7 +51,8 @@ protected:
             }
         }
     }
-    std::string Path(const std::string& relative) const { return m_tree.File(relative); }
+    // Written with '/', shown with the system's separator.
+    std::string Path(const std::string& relative) const { return Native(m_tree.File(relative)); }
 
     PackageTempDir m_tree;
 };
@@ -100,10 +107,11 @@ TEST(BootloaderImageSearch, BesideThePackageElseInTheProgramFolder)
     const std::string program = tree.File("program/");
 
     EXPECT_EQ(FindBootloaderImage(tree.File("downloads/KT7_Down.dat"), program, "Smpl_HIDTransfer.bin"),
-              tree.File("downloads/Smpl_HIDTransfer.bin"));
+              Native(tree.File("downloads/Smpl_HIDTransfer.bin")));
     EXPECT_EQ(FindBootloaderImage(tree.File("elsewhere/KT7_Down.dat"), program, "Smpl_HIDTransfer.bin"),
-              tree.File("program/Smpl_HIDTransfer.bin"));
-    EXPECT_EQ(FindBootloaderImage("", program, "Smpl_HIDTransfer.bin"), tree.File("program/Smpl_HIDTransfer.bin"));
+              Native(tree.File("program/Smpl_HIDTransfer.bin")));
+    EXPECT_EQ(FindBootloaderImage("", program, "Smpl_HIDTransfer.bin"),
+              Native(tree.File("program/Smpl_HIDTransfer.bin")));
 }
 
 } // namespace

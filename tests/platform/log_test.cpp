@@ -13,6 +13,7 @@
 #include "platform/LogText.h"
 #include "platform/Services.h"
 #include "support/PackageTestFiles.h"
+#include "support/TestEnvironment.h"
 
 namespace {
 
@@ -34,16 +35,16 @@ public:
         if (const char* old = std::getenv(name))
             m_old = old;
         if (value)
-            setenv(name, value, 1);
+            SetEnv(name, value);
         else
-            unsetenv(name);
+            UnsetEnv(name);
     }
     ~ScopedEnv()
     {
         if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
+            SetEnv(m_name, m_old->c_str());
         else
-            unsetenv(m_name);
+            UnsetEnv(m_name);
     }
 
 private:
@@ -117,6 +118,27 @@ TEST(LogTimeStamp, HasDateTimeAndMilliseconds)
     EXPECT_TRUE(stamp.ends_with(".007")) << stamp;
 }
 
+#ifdef _WIN32
+TEST(DefaultLogPath, IsUnderLocalAppData)
+{
+    struct Case {
+        const char* what;
+        const char* local;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"LOCALAPPDATA set", "C:\\L", "C:\\L\\kt7-updater\\kt7-updater.log"},
+        {"with a trailing separator", "C:\\L\\", "C:\\L\\kt7-updater\\kt7-updater.log"},
+        {"a Chinese user name", "C:\\用户\\AppData\\Local", "C:\\用户\\AppData\\Local\\kt7-updater\\kt7-updater.log"},
+        {"unset", nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScopedEnv local("LOCALAPPDATA", c.local);
+        EXPECT_EQ(DefaultLogPath(), c.path);
+    }
+}
+#else
 TEST(DefaultLogPath, FollowsTheStateFolderRules)
 {
     struct Case {
@@ -139,6 +161,7 @@ TEST(DefaultLogPath, FollowsTheStateFolderRules)
         EXPECT_EQ(DefaultLogPath(), c.path);
     }
 }
+#endif
 
 class LogFileTest : public testing::Test {
 protected:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <string>
 
 #include "platform/Clock.h"
@@ -44,8 +46,9 @@ TEST(Diagnostics, PrintfGoesToTheInstalledSinkAndLongLinesAreWhole)
 
 TEST(ProgramDirectory, EndsWithSeparatorAndKeepsLongPaths)
 {
-    EXPECT_EQ(GetProgramDirectory().back(), '/');
+    const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    EXPECT_EQ(GetProgramDirectory().back(), separator);
     std::string deep = "/tmp/" + std::string(300, 'd');
     SetProgramDirectory(deep);
-    EXPECT_EQ(GetProgramDirectory(), deep + "/");
+    EXPECT_EQ(GetProgramDirectory(), deep + separator);
 }

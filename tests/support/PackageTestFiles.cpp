@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "support/TestEnvironment.h"
+
 PackageTempDir::PackageTempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kt7-package-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary folder");
-    m_path = pattern + "/";
+    // With the system's separator, as the programs write the paths they show.
+    m_path = MakeTempFolder("kt7-package").string() + static_cast<char>(std::filesystem::path::preferred_separator);
 }
 
 PackageTempDir::~PackageTempDir()

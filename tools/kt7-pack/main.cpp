@@ -10,6 +10,7 @@
 #include "package/PackageParser.h"
 #include "package/PackageWriter.h"
 #include "platform/InterruptGuard.h"
+#include "platform/ProgramStart.h"
 
 namespace {
 
@@ -49,7 +50,9 @@ int main(int argc, char** argv)
     // Whatever goes wrong underneath (memory for a huge input, say) ends
     // with a message, not an abort.
     try {
-        return Run(argc, argv);
+        UseUtf8Console();
+        Utf8Arguments arguments(argc, argv);
+        return Run(arguments.Count(), arguments.Values());
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "kt7-pack: %s\n", failure.what());
         return 1;

@@ -1,10 +1,14 @@
 #include "platform/InterruptGuard.h"
 
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <thread>
 
 namespace {
 
@@ -53,7 +57,16 @@ int StopSignal()
 
 } // namespace
 
-InterruptGuard::InterruptGuard(const char* notice)
+struct InterruptGuard::Held {
+    void Watch();
+
+    sigset_t savedMask;
+    struct sigaction savedActions[std::size(kHeldSignals)];
+    std::atomic<bool> stopping{false};
+    std::thread watcher;
+};
+
+InterruptGuard::InterruptGuard(const char* notice) : m_held(std::make_unique<Held>())
 {
     g_interrupted = false;
     g_notice = notice;
@@ -63,25 +76,25 @@ InterruptGuard::InterruptGuard(const char* notice)
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (size_t i = 0; i < std::size(kHeldSignals); ++i)
-        sigaction(kHeldSignals[i], &action, &m_savedActions[i]);
+        sigaction(kHeldSignals[i], &action, &m_held->savedActions[i]);
 
     sigset_t blocked = HeldSet();
     sigaddset(&blocked, StopSignal());
-    pthread_sigmask(SIG_BLOCK, &blocked, &m_savedMask);
-    m_watcher = std::thread([this] { Watch(); });
+    pthread_sigmask(SIG_BLOCK, &blocked, &m_held->savedMask);
+    m_held->watcher = std::thread([held = m_held.get()] { held->Watch(); });
 }
 
 InterruptGuard::~InterruptGuard()
 {
-    m_stopping = true;
-    pthread_kill(m_watcher.native_handle(), StopSignal());
-    m_watcher.join();
+    m_held->stopping = true;
+    pthread_kill(m_held->watcher.native_handle(), StopSignal());
+    m_held->watcher.join();
 
     // A signal still pending here reaches Hold when the mask is restored,
     // before the old handlers are.
-    pthread_sigmask(SIG_SETMASK, &m_savedMask, nullptr);
+    pthread_sigmask(SIG_SETMASK, &m_held->savedMask, nullptr);
     for (size_t i = 0; i < std::size(kHeldSignals); ++i)
-        sigaction(kHeldSignals[i], &m_savedActions[i], nullptr);
+        sigaction(kHeldSignals[i], &m_held->savedActions[i], nullptr);
     g_notice = nullptr;
 }
 
@@ -90,13 +103,13 @@ bool InterruptGuard::Interrupted() const
     return g_interrupted.load();
 }
 
-void InterruptGuard::Watch()
+void InterruptGuard::Held::Watch()
 {
     // The mask is inherited from the guard's thread: every signal waited for
     // here is blocked, as sigwait wants.
     sigset_t waited = HeldSet();
     sigaddset(&waited, StopSignal());
-    while (!m_stopping.load()) {
+    while (!stopping.load()) {
         int signal = 0;
         if (sigwait(&waited, &signal) != 0)
             continue;
