@@ -26,7 +26,10 @@ int RunListCommand()
         std::printf("\n");
         ++index;
     }
-    if (index == 0)
+    // A script asking for devices learns from the code alone that there are none.
+    if (index == 0) {
         std::printf("No device attached.\n");
+        return ExitCodeOf(UpdateOutcome::NoDevice);
+    }
     return kExitSuccess;
 }

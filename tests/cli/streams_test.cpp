@@ -117,6 +117,12 @@ TEST_F(CliStreams, ListAndInfoAreDataOnStandardOutput)
     EXPECT_EQ(info.exitCode, 0);
     EXPECT_THAT(info.out, HasSubstr("Update Time:"));
     EXPECT_EQ(info.err, simulatedNotice);
+
+    // None of ours attached (another HID device is): the list says so and
+    // the exit code tells a script.
+    CliRun none = RunCli({"list"}, "devices=0;others=1", StateHome());
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_EQ(none.out, "No device attached.\n");
 }
 
 } // namespace
