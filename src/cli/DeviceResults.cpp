@@ -6,19 +6,10 @@
 #include "hid/HidIO.h"
 #include "hid/ReleaseProbe.h"
 #include "package/Package.h"
-#include "platform/Services.h"
 
 std::vector<HidDeviceInfo> UpdatedDevices()
 {
-    std::vector<HidDeviceInfo> devices;
-    for (const HidDeviceInfo& device : GetHidBackend().Enumerate()) {
-        if (device.vendorId != kDeviceVendorId || device.productId != kDeviceProductId)
-            continue;
-        if (devices.size() == static_cast<size_t>(CHidIO::kMaxDevices))
-            break;
-        devices.push_back(device);
-    }
-    return devices;
+    return CHidIO::ListDevices(kDeviceVendorId, kDeviceProductId);
 }
 
 std::string DeviceResultLine(const HidDeviceInfo& device, bool succeeded)

@@ -15,19 +15,25 @@ int CHidIO::OpenDevice(uint16_t vendorId, uint16_t productId)
 {
     CloseDevice();
     m_deviceCount = 0;
-    HidBackend& backend = GetHidBackend();
-    for (const HidDeviceInfo& info : backend.Enumerate()) {
+    // A device that can't be opened still takes its index; its transfers fail.
+    for (const HidDeviceInfo& info : ListDevices(vendorId, productId))
+        m_handles[m_deviceCount++] = GetHidBackend().Open(info.path);
+    return m_deviceCount;
+}
+
+std::vector<HidDeviceInfo> CHidIO::ListDevices(uint16_t vendorId, uint16_t productId)
+{
+    std::vector<HidDeviceInfo> devices;
+    for (const HidDeviceInfo& info : GetHidBackend().Enumerate()) {
         if (info.vendorId != vendorId || info.productId != productId)
             continue;
         // The tables end here; further devices are left alone rather than
         // written past the last slot.
-        if (m_deviceCount == kMaxDevices)
+        if (devices.size() == static_cast<size_t>(kMaxDevices))
             break;
-        // A device that can't be opened still takes its index; its transfers fail.
-        m_handles[m_deviceCount] = backend.Open(info.path);
-        ++m_deviceCount;
+        devices.push_back(info);
     }
-    return m_deviceCount;
+    return devices;
 }
 
 void CHidIO::CloseDevice()

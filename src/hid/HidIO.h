@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "hid/ReportSize.h"
 #include "platform/HidBackend.h"
@@ -23,6 +24,9 @@ public:
     // kMaxDevices. A matching device that can't be opened still counts; its
     // transfers fail. Returns the count.
     int OpenDevice(uint16_t vendorId, uint16_t productId);
+    // The attached devices OpenDevice would open, in the order it numbers
+    // them; nothing is opened.
+    static std::vector<HidDeviceInfo> ListDevices(uint16_t vendorId, uint16_t productId);
     // Closes every open device; the count stays as it was.
     void CloseDevice();
     int DeviceCount() const { return m_deviceCount; }

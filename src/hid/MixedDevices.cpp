@@ -5,7 +5,6 @@
 #include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
 #include "hid/ReleaseProbe.h"
-#include "platform/Services.h"
 
 namespace {
 
@@ -21,12 +20,7 @@ int KindOf(uint16_t release)
 bool AreMixedDevicesAttached()
 {
     std::optional<int> firstKind;
-    int opened = 0;
-    for (const HidDeviceInfo& device : GetHidBackend().Enumerate()) {
-        if (device.vendorId != kDeviceVendorId || device.productId != kDeviceProductId)
-            continue;
-        if (opened++ == CHidIO::kMaxDevices)
-            break;
+    for (const HidDeviceInfo& device : CHidIO::ListDevices(kDeviceVendorId, kDeviceProductId)) {
         const int kind = KindOf(device.releaseNumber);
         if (!firstKind)
             firstKind = kind;
