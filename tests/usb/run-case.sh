@@ -7,7 +7,8 @@
 #   run-case.sh CASE BUILD_DIR
 #
 # Cases: probe, release5512, release0100, two-devices (with a foreign HID
-# device beside them), bootloader, no-return, unplugged, stalled.
+# device beside them), bootloader, no-return, unplugged, stalled, parallel
+# (four devices of two kinds with --parallel, timed against one of them).
 # KT7_USB_CACHE overrides the kernel cache directory; the work files stay in
 # BUILD_DIR/tests/usb/work/CASE for inspection.
 set -euo pipefail
@@ -63,6 +64,11 @@ case $name in
         # fail after the kernel's bound, and the update with them.
         gadget_options="release=5512;version=B;stall=0@600"; expect_exit=4
         expect_text="升级失败，请重新连接USB设备并升级"; verify=none ;;
+    parallel)
+        # Two generic devices and two of release 0100, each kind with its own
+        # package; first one generic device alone, then all four at once.
+        devices=4; gadget_options="devices=4;release=5512,5512,0100;version=B"; program=parallel; decoy=KT7_Down0100.dat
+        verify=parallel ;;
     no-return)
         gadget_options="release=5512;version=B;noreattach=0"; expect_exit=4
         expect_text="无法连接USB，请检查USB连接！"; verify=blank ;;
@@ -81,6 +87,26 @@ if [ "$program" = probe ]; then
     need "$probe_bin"
     cp "$probe_bin" "$stage/"
     command="kt7-usb-probe $devices 4096"
+elif [ "$program" = parallel ]; then
+    need "$flash_bin"; need "$pack_bin"; need "$verify_bin"
+    cp "$flash_bin" "$stage/"
+    "$here/make-packages.sh" "$pack_bin" "$work/packages"
+    cp "$work/packages/main.dat" "$stage/$package"
+    cp "$work/packages/decoy.dat" "$stage/$decoy"
+    cat > "$stage/parallel.sh" <<'PARALLEL'
+uptime_s() { cut -d' ' -f1 /proc/uptime; }
+kt7-flash list > /out/list.log 2>&1 || exit 20
+first=$(awk '$5 == "5512" { print $2; exit }' /out/list.log)
+t0=$(uptime_s)
+kt7-flash update -v --parallel --device "$first" --dir /kt7 > /out/one.log 2>&1 || { cat /out/one.log; exit 21; }
+t1=$(uptime_s)
+kt7-flash update -v --parallel --dir /kt7
+status=$?
+t2=$(uptime_s)
+awk -v a="$t0" -v b="$t1" -v c="$t2" 'BEGIN { printf "one=%.1f four=%.1f\n", b - a, c - b }' > /out/times.log
+exit $status
+PARALLEL
+    command="sh /kt7/parallel.sh"
 else
     need "$flash_bin"; need "$pack_bin"; need "$verify_bin"
     cp "$flash_bin" "$stage/"
@@ -151,6 +177,20 @@ case $verify in
             grep -qx 'ends=1' "$out/device$i.status" || fail "device $i did not get exactly one end command"
         done
         ;;
+    parallel)
+        # The gadget's release list gives devices 0 and 1 the generic package.
+        "$verify_bin" "$work/packages/main.dat" "${images[0]}" "${images[1]}" || fail "generic devices differ from their package"
+        "$verify_bin" "$work/packages/decoy.dat" "${images[2]}" "${images[3]}" || fail "release 0100 devices differ from their package"
+        # One generic device was updated twice (alone, then with the others).
+        twice=$(cat "$out"/device*.status | grep -cx 'ends=2' || true)
+        once=$(cat "$out"/device*.status | grep -cx 'ends=1' || true)
+        [ "$twice" -eq 1 ] && [ "$once" -eq 3 ] || fail "end commands: $twice device(s) got two, $once got one; expected 1 and 3"
+        for kind in "release 5512 .*KT7_Down\.dat" "release 0100 .*KT7_Down0100\.dat"; do
+            [ "$(grep -Ec "$kind" "$out/list.log")" -eq 2 ] || fail "kt7-flash list does not show two devices with $kind"
+        done
+        read -r one four < <(sed 's/one=\([0-9.]*\) four=\([0-9.]*\)/\1 \2/' "$out/times.log")
+        echo "usb case $name: one device alone $one s, four devices in parallel $four s ($(awk -v a="$one" -v b="$four" 'BEGIN { printf "%.2f", b / a }')x)"
+        ;;
     blank)
         "$verify_bin" --blank "${images[@]}" || fail "a device that never came back was written"
         ;;
@@ -168,7 +208,7 @@ if [ "$program" = update ]; then
 fi
 
 # Throughput of the programming traffic through the kernel path.
-[ "$verify" = updated ] && for ((i = 0; i < devices; i++)); do
+[ "$verify" = updated ] || [ "$verify" = parallel ] && for ((i = 0; i < devices; i++)); do
     awk -F= -v d="$i" '
         $1 == "reports_since_attach" { r = $2 } $1 == "seconds_since_attach" { s = $2 }
         END { if (s > 0) printf "usb case: device %d: %d reports after re-attach in %.2f s (first to last), %.0f reports/s\n", d, r, s, r / s }
