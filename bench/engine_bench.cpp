@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/ProcessState.h"
+#include "engine/UpdateSession.h"
 #include "engine/ProgressPage.h"
 #include "engine/UpdateRun.h"
 #include "package/MapImage.h"
@@ -67,7 +67,8 @@ struct RunResult {
 
 RunResult RunOnce(const std::string& simulate, Clock& clock, const PackageSpec& contents)
 {
-    ResetProcessState();
+    UpdateSession session;
+    ScopedThreadSession bound(session);
     SimConfig config;
     std::string error;
     ParseSimConfig(simulate, &config, &error);
@@ -87,7 +88,6 @@ RunResult RunOnce(const std::string& simulate, Clock& clock, const PackageSpec& 
     UpdateThreadProc(&page);
     result.ok = prompter.Messages().empty() && page.m_bDone == 1;
     result.reports = backend.ReportCount(0);
-    ResetProcessState();
     return result;
 }
 

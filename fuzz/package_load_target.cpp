@@ -12,7 +12,7 @@
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 #include "engine/AreaValues.h"
-#include "engine/ProcessState.h"
+#include "engine/UpdateSession.h"
 #include "package/AreaLayout.h"
 #include "package/PackageChecks.h"
 #include "package/PackageParser.h"
@@ -147,6 +147,9 @@ int FuzzPackageLoad(const uint8_t* data, size_t size)
     DiscardingDiagnostics diagnostics;
     RecordingPrompter prompter;
     ScopedServices services({.prompter = &prompter, .diagnostics = &diagnostics});
+    // Every input is a new run.
+    UpdateSession session;
+    ScopedThreadSession bound(session);
 
     const MapRandomBlock random = MakeMapRandomBlock(kRandomSeed);
     LoadedPackage first, second;
@@ -163,7 +166,6 @@ int FuzzPackageLoad(const uint8_t* data, size_t size)
             CheckLoadIsDeterministic(first, second);
             InstallLoadedPackage(std::move(first));
             FUZZ_CHECK(CheckLoadedPackage() == failure, "the loaded package is judged differently");
-            ResetProcessState();
         }
         return 0;
     }
@@ -188,6 +190,5 @@ int FuzzPackageLoad(const uint8_t* data, size_t size)
     // The installed package gives the same verdict as the parsed one.
     InstallLoadedPackage(std::move(first));
     FUZZ_CHECK(CheckLoadedPackage() == verdict, "the loaded package is judged differently");
-    ResetProcessState();
     return 0;
 }

@@ -32,7 +32,7 @@
 #include "FuzzTargets.h"
 #include "bootloader/BootloaderRefresh.h"
 #include "engine/ControlBlocks.h"
-#include "engine/ProcessState.h"
+#include "engine/UpdateSession.h"
 #include "engine/ProgressPage.h"
 #include "engine/UpdateRun.h"
 #include "hid/CommandSet.h"
@@ -209,7 +209,9 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
     if (fileSize > kMaxPackageBytes)
         return 0;
 
-    ResetProcessState();
+    // Every input is a new run.
+    UpdateSession session;
+    ScopedThreadSession bound(session);
     VirtualClock clock(kStartMs);
     DiscardingDiagnostics diagnostics;
     RecordingPrompter prompter;
@@ -246,7 +248,6 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
                        "the refresh's outcome does not follow from the stored boot loader");
         if (!refreshed) {
             // The front end stops here: no reset, no update.
-            ResetProcessState();
             return 0;
         }
         for (int d = 0; d < backend.DeviceCount(); ++d)
@@ -291,6 +292,5 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
             }
         FUZZ_CHECK(programmed > 0, "an update succeeded without a device");
     }
-    ResetProcessState();
     return 0;
 }

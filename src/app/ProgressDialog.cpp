@@ -16,6 +16,7 @@
 #include "engine/EngineTexts.h"
 #include "engine/UpdateMessages.h"
 #include "engine/UpdateRun.h"
+#include "engine/UpdateSession.h"
 #include "platform/Services.h"
 
 namespace {
@@ -84,7 +85,9 @@ bool CProgressDialog::OnInitDialog()
     m_progress->setRange(0, 100);
     m_watchTimerId = startTimer(m_watchPeriodMs);
     m_btnExit->setEnabled(false);
-    m_worker = std::thread([this] {
+    // The worker carries on the run this thread has bound.
+    m_worker = std::thread([this, session = BoundSession{}] {
+        ScopedThreadSession bound(session);
         UpdateThreadProc(this);
         m_workerReturned.store(true);
     });

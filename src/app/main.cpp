@@ -17,6 +17,7 @@
 #include "app/VornelApp.h"
 #include "backends/BackendSelection.h"
 #include "engine/UpdateOutcome.h"
+#include "engine/UpdateSession.h"
 #include "package/Package.h"
 #include "platform/Clock.h"
 #include "platform/InterruptGuard.h"
@@ -101,6 +102,9 @@ int main(int argc, char** argv)
     services.diagnostics = &log;
     ScopedServices installed(services);
 
+    // The wizard's one run: its pages and its worker work on this state.
+    UpdateSession session;
+    ScopedThreadSession bound(session);
     CVornelApp app;
     app.SetUpdateLockPath(UpdateLockPath());
     int exitCode = app.InitInstance();

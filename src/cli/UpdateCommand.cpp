@@ -13,6 +13,7 @@
 #include "engine/EngineTexts.h"
 #include "engine/UpdateMessages.h"
 #include "engine/UpdateRun.h"
+#include "engine/UpdateSession.h"
 #include "hid/CommandSet.h"
 #include "hid/MixedDevices.h"
 #include "hid/Presence.h"
@@ -44,7 +45,10 @@ UpdateOutcome RunDevicePhase(const CliOptions& options)
     page.SetStatusText(kWaitingForDevicesText);
     {
         ScopedServices scope({.prompter = &prompter});
-        std::thread worker(UpdateThreadProc, &page);
+        std::thread worker([&page, session = BoundSession{}] {
+            ScopedThreadSession bound(session);
+            UpdateThreadProc(&page);
+        });
         worker.join();
     }
     page.Finish();
@@ -57,6 +61,8 @@ UpdateOutcome RunDevicePhase(const CliOptions& options)
 
 UpdateOutcome RunUpdateSequence(const CliOptions& options, const std::string& lockPath)
 {
+    UpdateSession session;
+    ScopedThreadSession bound(session);
     std::string summary;
     int deviceSpecific = 0;
     if (!LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease))

@@ -19,8 +19,3 @@ void TakePercentStep(ProgressPage& page)
     if (CurrentProgress().m_progressCount < CurrentProgress().m_progressTotal)
         ++CurrentProgress().m_progressCount;
 }
-
-void ResetProgressState()
-{
-    CurrentProgress() = ProgressState{};
-}

@@ -22,5 +22,3 @@ int ProgressPercent();
 // in the page, asks the page to move its bar, then advances the count.
 class ProgressPage;
 void TakePercentStep(ProgressPage& page);
-
-void ResetProgressState();

@@ -14,8 +14,3 @@ int IsDevicePresent()
     io.CloseDevice();
     return 1;
 }
-
-void ResetDeviceState()
-{
-    CurrentDeviceState() = DeviceState{};
-}

@@ -6,6 +6,3 @@
 // 1 if at least one device is attached (its count is recorded), else 0 (the
 // last count is kept, so only a check that finds devices can change it).
 int IsDevicePresent();
-
-// Puts the device count and the command set back to their start values.
-void ResetDeviceState();

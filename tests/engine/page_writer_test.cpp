@@ -7,6 +7,7 @@
 #include "engine/ProgressState.h"
 #include "hid/DeviceIdentity.h"
 #include "hid/Presence.h"
+#include "engine/UpdateSession.h"
 #include "hid/Protocol.h"
 #include "support/EngineHarness.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 TEST(ProgressPercent, FollowsTheCountAndNeverDividesByZero)
 {
+    UpdateSession session;
+    ScopedThreadSession bound(session);
     struct Case {
         const char* shows;
         uint8_t base;
@@ -33,7 +36,6 @@ TEST(ProgressPercent, FollowsTheCountAndNeverDividesByZero)
         CurrentProgress().m_progressTotal = c.total;
         EXPECT_EQ(ProgressPercent(), c.expected) << c.shows;
     }
-    ResetProgressState();
 }
 
 class PageWriterTest : public ::testing::Test {
@@ -182,6 +184,8 @@ TEST(PageWriter, PartialAndEmptyTransfers)
         services.clock = &clock;
         services.prompter = &prompter;
         ScopedServices scoped(services);
+        UpdateSession session;
+        ScopedThreadSession bound(session);
         CurrentDeviceState().m_deviceCount = 1;
         RecordingPage page;
         // Exactly two pages, so that a read past them is caught by the sanitizers.
@@ -194,8 +198,6 @@ TEST(PageWriter, PartialAndEmptyTransfers)
         }
         EXPECT_LT(backend.reports, 100);
     }
-    ResetDeviceState();
-    ResetProgressState();
 }
 
 }  // namespace

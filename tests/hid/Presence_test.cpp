@@ -49,13 +49,4 @@ TEST_F(PresenceTest, UnpluggedAfterCheckKeepsEarlierCount)
     EXPECT_EQ(CurrentDeviceState().m_deviceCount, 2);
 }
 
-TEST_F(PresenceTest, ResetDeviceStatePutsStartValuesBack)
-{
-    CurrentDeviceState().m_deviceCount = 7;
-    SelectCommandSet(1);
-    ResetDeviceState();
-    EXPECT_EQ(CurrentDeviceState().m_deviceCount, 1);
-    EXPECT_EQ(CurrentDeviceState().m_cmdCodeOffset, 0x00);
-}
-
 } // namespace

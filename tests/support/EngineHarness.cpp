@@ -10,7 +10,6 @@
 #include <future>
 #include <stdexcept>
 
-#include "engine/ProcessState.h"
 #include "engine/UpdateRun.h"
 #include "hid/Protocol.h"
 #include "package/MapImage.h"
@@ -20,7 +19,6 @@
 
 EngineHarness::EngineHarness(const std::string& simulate)
 {
-    ResetProcessState();
     SimConfig config;
     std::string error;
     if (!ParseSimConfig(simulate, &config, &error))
@@ -36,7 +34,6 @@ EngineHarness::EngineHarness(const std::string& simulate)
 
 EngineHarness::~EngineHarness()
 {
-    ResetProcessState();
     m_services.reset();
 }
 
@@ -112,7 +109,10 @@ uint32_t FlashWord(const SimFirmware& firmware, uint32_t address)
 
 void RunWorker(EngineHarness& harness)
 {
-    auto done = std::async(std::launch::async, [&] { return UpdateThreadProc(&harness.page); });
+    auto done = std::async(std::launch::async, [&harness, session = BoundSession{}] {
+        ScopedThreadSession bound(session);
+        return UpdateThreadProc(&harness.page);
+    });
     if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
         std::fprintf(stderr, "update run hangs\n");
         std::abort();

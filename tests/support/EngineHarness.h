@@ -1,13 +1,15 @@
 #pragma once
 // Test bed for engine runs: a virtual clock, simulated devices configured
 // with KT7_SIMULATE-style text, recorded message boxes and diagnostics, and a
-// recording page. The process state is put back when it goes out of scope.
+// recording page. Each harness is a new run: its own state, bound to the
+// thread that made it.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/UpdateSession.h"
 #include "package/PackageWriter.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
@@ -43,6 +45,8 @@ public:
     RecordingPage page;
 
 private:
+    UpdateSession m_session;
+    ScopedThreadSession m_bound{m_session};
     std::unique_ptr<SimulatedBackend> m_backend;
     std::unique_ptr<ScopedServices> m_services;
 };
