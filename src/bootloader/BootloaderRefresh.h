@@ -4,6 +4,7 @@
 // beside the program).
 
 #include <cstdint>
+#include <functional>
 
 inline constexpr char kBootloaderImageName[] = "Smpl_HIDTransfer.bin";
 
@@ -17,8 +18,9 @@ inline constexpr uint32_t kProbeReadTimeoutMs = 1500;
 
 // 1 when the update may go on (the boot loader is recent, or has just been
 // rewritten), 0 when it may not: no device, a device that did not answer,
-// no recognised version answer, or a rewrite that failed.
-int UpdateBootloader();
+// no recognised version answer, or a rewrite that failed. `beforeRewrite`,
+// when given, is called once just before a boot loader is rewritten.
+int UpdateBootloader(const std::function<void()>& beforeRewrite = {});
 
 // Erases the first sectors of every device, writes the image file from page 0
 // and reads it back from every device; when a device holds something else,

@@ -46,7 +46,7 @@ bool ProbeDevices()
 
 } // namespace
 
-int UpdateBootloader()
+int UpdateBootloader(const std::function<void()>& beforeRewrite)
 {
     if (!ProbeDevices())
         return 0;
@@ -60,6 +60,8 @@ int UpdateBootloader()
     case kBootloaderVerdictTooOld:
         // A rewrite that failed may have left a half-written boot loader:
         // programming the areas on top of it would only make things worse.
+        if (beforeRewrite)
+            beforeRewrite();
         if (WriteBootloaderImage() > 0) {
             DiagPrintf("Update bootloader successful!\n");
             return 1;

@@ -6,7 +6,7 @@
 #include "cli/Options.h"
 #include "engine/UpdateOutcome.h"
 
-int RunListCommand();
+int RunListCommand(const CliOptions& options);
 int RunInfoCommand(const CliOptions& options);
 // Holds the update lock at `lockPath` (none when empty) for the device phase.
 UpdateOutcome RunUpdateCommand(const CliOptions& options, const std::string& lockPath);

@@ -1,6 +1,7 @@
 #include "cli/Kt7Flash.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,11 +10,16 @@
 #include "backends/BackendSelection.h"
 #include "cli/Commands.h"
 #include "cli/DeviceResults.h"
+#include "cli/JsonPage.h"
+#include "cli/UpdateJson.h"
 #include "cli/Options.h"
 #include "engine/EngineTexts.h"
 #include "platform/DeviceSelection.h"
 #include "platform/LogFile.h"
 #include "package/Package.h"
+#include "package/PackageSearch.h"
+#include "platform/ProgramDirectory.h"
+#include "platform/SystemPath.h"
 #include "platform/Services.h"
 
 namespace {
@@ -32,14 +38,28 @@ bool ChosenDevicesAttached(const CliOptions& options)
     return false;
 }
 
+// The folder the packages are looked for in (a named file's own folder).
+std::string PackageFolder()
+{
+    std::error_code error;
+    const PackageLocation generic =
+        FindPackageFile({g_packageChoice, GetProgramDirectory(), PathToUtf8(std::filesystem::current_path(error))},
+                        kGenericPackageName);
+    return PathToUtf8(PathFromUtf8(generic.path).parent_path());
+}
+
 int RunVerb(const CliOptions& options)
 {
     if (options.verb == "list")
-        return RunListCommand();
+        return RunListCommand(options);
     if (options.verb == "info")
         return RunInfoCommand(options);
-    if (!ChosenDevicesAttached(options))
+    if (!ChosenDevicesAttached(options)) {
+        if (options.json)
+            for (const HidDeviceInfo& device : UpdatedDevices())
+                WriteResult(device, PackageFileNameFor(device.releaseNumber), ExitCodeOf(UpdateOutcome::NoDevice), {});
         return ExitCodeOf(UpdateOutcome::NoDevice);
+    }
     if (options.parallel)
         return RunParallelUpdateCommand(options, UpdateLockPath());
     return ExitCodeOf(RunUpdateCommand(options, UpdateLockPath()));
@@ -76,12 +96,22 @@ int RunKt7Flash(int argc, char** argv, Clock& clock)
     HidBackend& devices = selection ? static_cast<HidBackend&>(*selection) : *backend;
     LogFileDiagnostics log(DefaultLogPath(), options->verbose ? stderr : nullptr);
     ScopedServices services({.hid = &devices, .clock = &clock, .diagnostics = &log});
+    // An update's message boxes become lines of their own.
+    const bool jsonLines = options->json && options->verb == "update";
+    JsonPrompter jsonPrompter(std::nullopt);
+    std::optional<ScopedServices> jsonMessages;
+    if (jsonLines) {
+        jsonMessages.emplace(Services{.prompter = &jsonPrompter});
+        WriteRunStart(options->parallel, PackageFolder(), UpdatedDevices());
+    }
 
     int exitCode = RunVerb(*options);
     const bool finished = FinishHidBackend(*backend, &error);
     if (!finished)
         std::fprintf(stderr, "kt7-flash: %s\n", error.c_str());
     exitCode = ExitCodeAfterFinish(exitCode, finished);
+    if (jsonLines)
+        WriteRunEnd(exitCode);
     if (exitCode != kExitSuccess && !log.Path().empty())
         std::fprintf(stderr, "%s%s\n", kSeeLogText, log.Path().c_str());
     return exitCode;

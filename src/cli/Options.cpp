@@ -32,6 +32,12 @@ const char kCliHelpText[] =
     "  --device LOC    update: only the device at location LOC (as list shows\n"
     "                  it); may be given more than once; without it every\n"
     "                  attached device is updated\n"
+    "  --json          standard output as JSON, for scripts: list an array, info\n"
+    "                  one object, update one object per line (run start,\n"
+    "                  steps, progress, messages, each device's result, run\n"
+    "                  end), each flushed as it happens; update shows no\n"
+    "                  progress on standard error then. docs/json.md has the\n"
+    "                  fields\n"
     "  -h, --help      this text\n"
     "\n"
     "Output: the list, the summary and the devices' results on standard output;\n"
@@ -70,6 +76,8 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
             options.verbose = true;
         } else if (arg == "--parallel") {
             options.parallel = true;
+        } else if (arg == "--json") {
+            options.json = true;
         } else if (arg == "--dir") {
             if (i + 1 >= argc) {
                 *error = "--dir needs a directory";

@@ -47,7 +47,7 @@ void ParallelDisplay::SetArea(int device, const std::string& text)
         std::fprintf(m_out, "%s  %s\n", row.location.c_str(), text.c_str());
 }
 
-void ParallelDisplay::SetStatus(int device, const std::string& text)
+void ParallelDisplay::SetStatus(int device, const std::string& text, int /*percent*/, uint32_t /*remainMs*/)
 {
     std::lock_guard lock(m_mutex);
     Row& row = m_rows[device];

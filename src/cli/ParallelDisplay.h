@@ -9,16 +9,21 @@
 #include <string>
 #include <vector>
 
-class ParallelDisplay {
+#include "cli/DeviceDisplay.h"
+
+class ParallelDisplay final : public DeviceDisplay {
 public:
     ParallelDisplay(std::FILE* out, bool interactive, std::vector<std::string> locations);
 
-    void SetArea(int device, const std::string& text);
-    void SetStatus(int device, const std::string& text);
-    void SetPercent(int device, int percent, uint32_t remainMs);
+    // The area line says enough; steps are not shown.
+    void EnterPhase(int /*device*/, UpdatePhase /*phase*/) override {}
+    void SetArea(int device, const std::string& text) override;
+    // The percent shown is the one of the last SetPercent.
+    void SetStatus(int device, const std::string& text, int percent, uint32_t remainMs) override;
+    void SetPercent(int device, int percent, uint32_t remainMs) override;
     // A message of one device, printed above the lines.
-    void PrintMessage(int device, const std::string& text);
-    void Finish();
+    void PrintMessage(int device, const std::string& text) override;
+    void Finish() override;
 
 private:
     struct Row {

@@ -2,16 +2,19 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include "backends/DevicePermission.h"
-#include "bootloader/BootloaderRefresh.h"
+#include "cli/BootloaderStep.h"
 #include "cli/Commands.h"
 #include "cli/DeviceResults.h"
 #include "cli/DisplayWidth.h"
+#include "cli/JsonDeviceDisplay.h"
 #include "cli/ParallelDisplay.h"
 #include "cli/TerminalPage.h"
+#include "cli/UpdateJson.h"
 #include "engine/EngineTexts.h"
 #include "engine/ProgressPage.h"
 #include "engine/UpdateMessages.h"
@@ -33,23 +36,27 @@ constexpr char kInterruptNotice[] =
 // One device's share of the display: its page and its message boxes.
 class DevicePage final : public ProgressPage {
 public:
-    DevicePage(ParallelDisplay& display, int device) : m_display(display), m_device(device) {}
+    DevicePage(DeviceDisplay& display, int device) : m_display(display), m_device(device) {}
     void SetAreaText(const std::string& text) override { m_display.SetArea(m_device, text); }
-    void SetStatusText(const std::string& text) override { m_display.SetStatus(m_device, text); }
+    void SetStatusText(const std::string& text) override
+    {
+        m_display.SetStatus(m_device, text, m_nPos.load(), m_nRemainMs);
+    }
     void PostProgressUpdate() override { m_display.SetPercent(m_device, m_nPos.load(), m_nRemainMs); }
+    void EnterPhase(UpdatePhase phase) override { m_display.EnterPhase(m_device, phase); }
 
 private:
-    ParallelDisplay& m_display;
+    DeviceDisplay& m_display;
     const int m_device;
 };
 
 class DevicePrompter final : public Prompter {
 public:
-    DevicePrompter(ParallelDisplay& display, int device) : m_display(display), m_device(device) {}
+    DevicePrompter(DeviceDisplay& display, int device) : m_display(display), m_device(device) {}
     void ShowMessage(const std::string& text) override { m_display.PrintMessage(m_device, text); }
 
 private:
-    ParallelDisplay& m_display;
+    DeviceDisplay& m_display;
     const int m_device;
 };
 
@@ -71,7 +78,7 @@ UpdateOutcome UpdateOneDevice(DevicePage& page)
     if (!IsDevicePresent())
         return UpdateOutcome::NoDevice;
     SelectCommandSet(deviceSpecific);
-    if (UpdateBootloader() == 0) {
+    if (CheckBootloader(page) == 0) {
         ReleasePackageBuffers();
         GetPrompter().ShowMessage(WithDevicePermissionHint(kMsgBootloaderFailed));
         return UpdateOutcome::Bootloader;
@@ -86,7 +93,7 @@ std::string ResultText(UpdateOutcome outcome)
     return outcome == UpdateOutcome::Success ? "升级成功" : "升级失败 (" + std::to_string(ExitCodeOf(outcome)) + ")";
 }
 
-void RunWorker(HidBackend& backend, Clock& clock, ParallelDisplay& display, int index, DeviceRun& run)
+void RunWorker(HidBackend& backend, Clock& clock, DeviceDisplay& display, int index, DeviceRun& run)
 {
     DeviceSelectionBackend view(backend, {run.device.location});
     DevicePrompter prompter(display, index);
@@ -99,7 +106,7 @@ void RunWorker(HidBackend& backend, Clock& clock, ParallelDisplay& display, int 
     run.elapsedMs = clock.TickCount() - t0;
     // A device that failed before its update started has no status line yet.
     if (run.outcome != UpdateOutcome::Success && run.outcome != UpdateOutcome::UpdateFailed)
-        display.SetStatus(index, ResultText(run.outcome));
+        display.SetStatus(index, ResultText(run.outcome), page.m_nPos.load(), page.m_nRemainMs);
 }
 
 void PrintTable(const std::vector<DeviceRun>& runs)
@@ -126,6 +133,9 @@ int RunParallelUpdateCommand(const CliOptions& options, const std::string& lockP
     UpdateLock lock(lockPath);
     if (!lock.Held()) {
         GetPrompter().ShowMessage(kMsgAnotherUpdateRunning);
+        if (options.json)
+            for (const HidDeviceInfo& device : UpdatedDevices())
+                WriteResult(device, PackageFileNameFor(device.releaseNumber), ExitCodeOf(UpdateOutcome::Locked), {});
         return ExitCodeOf(UpdateOutcome::Locked);
     }
     std::vector<DeviceRun> runs;
@@ -140,7 +150,12 @@ int RunParallelUpdateCommand(const CliOptions& options, const std::string& lockP
     }
 
     InterruptGuard guard(kInterruptNotice);
-    ParallelDisplay display(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose, locations);
+    std::unique_ptr<DeviceDisplay> shown;
+    if (options.json)
+        shown = std::make_unique<JsonDeviceDisplay>(locations);
+    else
+        shown = std::make_unique<ParallelDisplay>(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose, locations);
+    DeviceDisplay& display = *shown;
     HidBackend& backend = GetHidBackend();
     Clock& clock = GetClock();
     std::vector<std::thread> workers;
@@ -151,7 +166,11 @@ int RunParallelUpdateCommand(const CliOptions& options, const std::string& lockP
         worker.join();
     display.Finish();
 
-    PrintTable(runs);
+    if (options.json)
+        for (const DeviceRun& run : runs)
+            WriteResult(run.device, run.package, ExitCodeOf(run.outcome), run.elapsedMs);
+    else
+        PrintTable(runs);
     int code = 0;
     for (const DeviceRun& run : runs)
         code = std::max(code, ExitCodeOf(run.outcome));

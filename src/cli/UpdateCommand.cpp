@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "backends/DevicePermission.h"
-#include "bootloader/BootloaderRefresh.h"
+#include "cli/BootloaderStep.h"
 #include "cli/Commands.h"
 #include "cli/DeviceResults.h"
+#include "cli/JsonPage.h"
 #include "cli/TerminalPage.h"
 #include "engine/EngineTexts.h"
 #include "engine/UpdateMessages.h"
@@ -21,6 +22,7 @@
 #include "package/Package.h"
 #include "platform/InterruptGuard.h"
 #include "platform/Services.h"
+#include "platform/SystemPath.h"
 #include "platform/UpdateLock.h"
 
 namespace {
@@ -32,14 +34,19 @@ constexpr char kInterruptNotice[] =
 UpdateOutcome RunDevicePhase(const CliOptions& options)
 {
     InterruptGuard guard(kInterruptNotice);
-    if (UpdateBootloader() == 0) {
+    // Diagnostic lines echoed with -v would tear a redrawn line apart.
+    TerminalPage terminal(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose);
+    TerminalPrompter terminalPrompter(terminal);
+    // Every device takes each step together: the lines name no single one.
+    JsonPage json(std::nullopt);
+    JsonPrompter jsonPrompter(std::nullopt);
+    ProgressPage& page = options.json ? static_cast<ProgressPage&>(json) : terminal;
+    Prompter& prompter = options.json ? static_cast<Prompter&>(jsonPrompter) : terminalPrompter;
+
+    if (CheckBootloader(page) == 0) {
         GetPrompter().ShowMessage(WithDevicePermissionHint(kMsgBootloaderFailed));
         return UpdateOutcome::Bootloader;
     }
-
-    // Diagnostic lines echoed with -v would tear a redrawn line apart.
-    TerminalPage page(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose);
-    TerminalPrompter prompter(page);
     const std::vector<HidDeviceInfo> devices = UpdatedDevices();
     // The run starts with the reset, and the devices take seconds to come back.
     page.SetStatusText(kWaitingForDevicesText);
@@ -51,8 +58,11 @@ UpdateOutcome RunDevicePhase(const CliOptions& options)
         });
         worker.join();
     }
-    page.Finish();
+    terminal.Finish();
     const UpdateOutcome outcome = page.m_outcome.load();
+    // Every device gets its --json result line from RunUpdateCommand.
+    if (options.json)
+        return outcome;
     std::printf("\n");
     for (const HidDeviceInfo& device : devices)
         std::printf("%s\n", DeviceResultLine(device, outcome == UpdateOutcome::Success).c_str());
@@ -67,7 +77,8 @@ UpdateOutcome RunUpdateSequence(const CliOptions& options, const std::string& lo
     int deviceSpecific = 0;
     if (!LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease))
         return UpdateOutcome::PackageLoadFailed;
-    PrintSummary(summary);
+    if (!options.json)
+        PrintSummary(summary);
 
     UpdateLock lock(lockPath);
     if (!lock.Held()) {
@@ -87,13 +98,25 @@ UpdateOutcome RunUpdateSequence(const CliOptions& options, const std::string& lo
     return RunDevicePhase(options);
 }
 
+std::string FileNameOf(const std::string& packagePath, const HidDeviceInfo& device)
+{
+    if (packagePath.empty())
+        return PackageFileNameFor(device.releaseNumber);
+    return PathToUtf8(PathFromUtf8(packagePath).filename());
+}
+
 } // namespace
 
 // The wizard's sequence without windows: welcome page, Next, progress page.
 UpdateOutcome RunUpdateCommand(const CliOptions& options, const std::string& lockPath)
 {
+    const std::vector<HidDeviceInfo> devices = UpdatedDevices();
     const UpdateOutcome outcome = RunUpdateSequence(options, lockPath);
     // After an update the run has released the buffers already.
     ReleasePackageBuffers();
+    // One package for every device: the one the run loaded, or looked for.
+    if (options.json)
+        for (const HidDeviceInfo& device : devices)
+            WriteResult(device, FileNameOf(CurrentPackage().m_packagePath, device), ExitCodeOf(outcome), {});
     return outcome;
 }

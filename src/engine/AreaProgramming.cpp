@@ -54,8 +54,14 @@ bool MapImageHoldsItsPages(const AreaLayout& map)
     return CurrentPackage().m_mapImage && uint64_t(map.pageCount) * kPageSize <= CurrentPackage().m_mapImageCapacity;
 }
 
+UpdatePhase PhaseOf(const AreaLayout& area)
+{
+    return area.number == 1 ? UpdatePhase::AreaMap : area.number == 2 ? UpdatePhase::AreaVoice : UpdatePhase::AreaMain;
+}
+
 int ProgramArea(ProgressPage& page, const AreaLayout& area, const uint8_t* data)
 {
+    page.EnterPhase(PhaseOf(area));
     page.m_nPos = ProgressPercent();
     page.SetAreaText(AreaLabel(CurrentDeviceState().m_deviceCount, area.number));
     page.SetStatusText(std::string(kStatusPrefix) + EraseEstimateText(page.m_nRemainMs));

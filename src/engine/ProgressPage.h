@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/UpdateOutcome.h"
+#include "engine/UpdatePhase.h"
 
 class ProgressPage {
 public:
@@ -18,6 +19,8 @@ public:
     virtual void SetStatusText(const std::string& text) = 0;
     // Asks the page to move its bar to the latest m_nPos; never blocks.
     virtual void PostProgressUpdate() = 0;
+    // The step the run starts; a page that shows no steps ignores it.
+    virtual void EnterPhase(UpdatePhase /*phase*/) {}
 
     std::atomic<int> m_nPos{0};     // percent, written by the worker
     std::atomic<int> m_bDone{0};    // set by the worker as its very last act

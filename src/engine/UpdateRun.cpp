@@ -60,8 +60,10 @@ int RunSteps(ProgressPage& page)
         return Fail(kMsgCannotOpenDevice);
     const int rememberedCount = CurrentDeviceState().m_deviceCount;
 
+    page.EnterPhase(UpdatePhase::Reset);
     if (SendReset() != 0)
         return Fail(kMsgResetNotSent);
+    page.EnterPhase(UpdatePhase::Waiting);
     if (!WaitForDevicesBack(rememberedCount))
         return Fail(kMsgDevicesNotBack);
 
@@ -72,6 +74,7 @@ int RunSteps(ProgressPage& page)
         return 0;
 
     auto checkCode = [&](Random& random, uint8_t* block) { BuildCheckCodeBlock(areaLengths, areaSums, random, block); };
+    page.EnterPhase(UpdatePhase::CheckCode);
     if (!WriteBlock(page, checkCode, kCheckCodeSector, kCheckCodePage, kMsgCheckCodeEraseFailed,
                     kMsgCheckCodeWriteFailed))
         return 0;
@@ -79,10 +82,12 @@ int RunSteps(ProgressPage& page)
     auto descriptor = [&](Random& random, uint8_t* block) {
         BuildProgramDescriptorBlock(areaLengths, areaSums, CurrentPackage().m_packageHeader, random, block);
     };
+    page.EnterPhase(UpdatePhase::Descriptor);
     if (!WriteBlock(page, descriptor, kDescriptorSector, kDescriptorPage, kMsgDescriptorEraseFailed,
                     kMsgDescriptorWriteFailed))
         return 0;
 
+    page.EnterPhase(UpdatePhase::End);
     // With no device attached the end command counts as sent; it has not
     // reached anyone.
     if (!IsDevicePresent() || CurrentDeviceState().m_deviceCount != rememberedCount || SendEnd() != 0)

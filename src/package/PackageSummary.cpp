@@ -19,17 +19,22 @@ std::string FieldText(const char (&field)[N])
 
 } // namespace
 
+PackageSummaryFields SummaryFieldsOf(const PackageHeader& h)
+{
+    const bool known = std::memcmp(h.magic, kPackageMagic, sizeof h.magic) == 0;
+    return {known ? "KT7.0" : "!Unknown!", FieldText(h.updateTime), "SW1.12",
+            FieldText(h.firmwareVersion), FieldText(h.voiceVersion), FieldText(h.dataVersion)};
+}
+
 std::string ComposePackageSummary(const PackageHeader& h)
 {
-    bool known = std::memcmp(h.magic, kPackageMagic, sizeof h.magic) == 0;
+    const PackageSummaryFields fields = SummaryFieldsOf(h);
     std::string text = kLineBreak;
-    text += known ? "Solution:KT7.0" : "Solution:!Unknown!";
-    text += kLineBreak;
-    text += "Update Time:" + FieldText(h.updateTime) + kLineBreak;
-    text += "Software Ver:SW1.12";
-    text += kLineBreak;
-    text += "Firmware Ver:" + FieldText(h.firmwareVersion) + kLineBreak;
-    text += "Voice Ver:" + FieldText(h.voiceVersion) + kLineBreak;
-    text += "Data Ver:" + FieldText(h.dataVersion);
+    text += "Solution:" + fields.solution + kLineBreak;
+    text += "Update Time:" + fields.updateTime + kLineBreak;
+    text += "Software Ver:" + fields.softwareVersion + kLineBreak;
+    text += "Firmware Ver:" + fields.firmwareVersion + kLineBreak;
+    text += "Voice Ver:" + fields.voiceVersion + kLineBreak;
+    text += "Data Ver:" + fields.dataVersion;
     return text;
 }

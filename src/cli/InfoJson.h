@@ -1,0 +1,13 @@
+#pragma once
+// The object `kt7-flash info --json` prints (docs/json.md).
+
+#include <string>
+
+#include "package/Package.h"
+
+// The summary's fields, the areas with where they go in flash, and the first
+// failing check's message (empty `checkFailure`: null, the package passes).
+std::string InfoJson(const std::string& path, const PackageHeader& header, const std::string& checkFailure);
+
+// A package that could not be loaded: where it was looked for, and why.
+std::string InfoErrorJson(const std::string& path, const std::string& error);

@@ -1,0 +1,37 @@
+#pragma once
+// The progress page and the message boxes of an update as --json lines: a
+// phase line for every step, a progress line for every status text, a
+// message line for every message box. Nothing is drawn.
+
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "cli/UpdateJson.h"
+#include "engine/ProgressPage.h"
+#include "platform/Prompter.h"
+
+class JsonPage final : public ProgressPage {
+public:
+    explicit JsonPage(JsonDevice device) : m_device(std::move(device)) {}
+
+    void SetAreaText(const std::string& text) override;
+    void SetStatusText(const std::string& text) override;
+    // Percent steps come too often for a line each; the status steps carry it.
+    void PostProgressUpdate() override {}
+    void EnterPhase(UpdatePhase phase) override { WritePhase(m_device, phase); }
+
+private:
+    const JsonDevice m_device;
+    std::mutex m_mutex;
+    std::optional<std::string> m_area;
+};
+
+class JsonPrompter final : public Prompter {
+public:
+    explicit JsonPrompter(JsonDevice device) : m_device(std::move(device)) {}
+    void ShowMessage(const std::string& text) override { WriteMessage(m_device, text); }
+
+private:
+    const JsonDevice m_device;
+};

@@ -1,0 +1,119 @@
+#include "cli/UpdateJson.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "cli/JsonWriter.h"
+
+namespace {
+
+JsonObject Line(const char* event)
+{
+    JsonObject line;
+    line.Number("schema", kJsonSchemaVersion).Text("event", event);
+    return line;
+}
+
+// Workers of a parallel run write at once; a line must never be torn.
+void Emit(const JsonObject& line)
+{
+    static std::mutex mutex;
+    const std::string text = line.Str() + "\n";
+    std::lock_guard lock(mutex);
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+const char* PhaseName(UpdatePhase phase)
+{
+    switch (phase) {
+    case UpdatePhase::BootloaderCheck:
+        return "bootloader-check";
+    case UpdatePhase::BootloaderRefresh:
+        return "bootloader-refresh";
+    case UpdatePhase::Reset:
+        return "reset";
+    case UpdatePhase::Waiting:
+        return "waiting";
+    case UpdatePhase::AreaMap:
+        return "area-map";
+    case UpdatePhase::AreaVoice:
+        return "area-voice";
+    case UpdatePhase::AreaMain:
+        return "area-main";
+    case UpdatePhase::CheckCode:
+        return "check-code";
+    case UpdatePhase::Descriptor:
+        return "descriptor";
+    case UpdatePhase::End:
+        return "end";
+    }
+    return "unknown";
+}
+
+std::string ReleaseNumberText(uint16_t releaseNumber)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", releaseNumber);
+    return text;
+}
+
+void WriteRunStart(bool parallel, const std::string& packageFolder, const std::vector<HidDeviceInfo>& devices)
+{
+    std::vector<std::string> list;
+    for (const HidDeviceInfo& device : devices)
+        list.push_back(JsonObject()
+                           .Text("location", device.location)
+                           .Text("path", device.path)
+                           .Text("release", ReleaseNumberText(device.releaseNumber))
+                           .Str());
+    Emit(Line("run-start")
+             .Text("version", KT7_VERSION)
+             .Text("mode", parallel ? "parallel" : "sequential")
+             .Text("package_folder", packageFolder)
+             .Raw("devices", JsonArray(list)));
+}
+
+void WritePhase(const JsonDevice& device, UpdatePhase phase)
+{
+    Emit(Line("phase").TextOrNull("device", device).Text("phase", PhaseName(phase)));
+}
+
+void WriteProgress(const JsonDevice& device, int percent, uint32_t remainMs, const std::optional<std::string>& area,
+                   const std::string& status)
+{
+    Emit(Line("progress")
+             .TextOrNull("device", device)
+             .Number("percent", percent)
+             .Number("remaining_ms", remainMs)
+             .TextOrNull("area", area)
+             .Text("status", status));
+}
+
+void WriteMessage(const JsonDevice& device, const std::string& text)
+{
+    Emit(Line("message").TextOrNull("device", device).Text("text", text));
+}
+
+void WriteResult(const HidDeviceInfo& device, const std::string& package, int exitCode,
+                 std::optional<uint32_t> elapsedMs)
+{
+    JsonObject line = Line("result");
+    line.Text("device", device.location)
+        .Text("release", ReleaseNumberText(device.releaseNumber))
+        .Text("package", package)
+        .Number("exit_code", exitCode)
+        .Text("message", exitCode == 0 ? "升级成功" : "升级失败");
+    if (elapsedMs)
+        line.Number("elapsed_ms", *elapsedMs);
+    else
+        line.Null("elapsed_ms");
+    Emit(line);
+}
+
+void WriteRunEnd(int exitCode)
+{
+    Emit(Line("run-end").Number("exit_code", exitCode));
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The lines of `kt7-flash update --json` on standard output: one JSON object
+// per line, each written whole and flushed at once, from any thread
+// (docs/json.md describes them).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/UpdatePhase.h"
+#include "platform/HidBackend.h"
+
+// Every line and object of --json carries it; raised when a field changes
+// meaning or goes away, not when one is added.
+inline constexpr int kJsonSchemaVersion = 1;
+
+// The device a line is about, by location; none for a line about every
+// device of the run at once (a sequential run) or about the run itself.
+using JsonDevice = std::optional<std::string>;
+
+const char* PhaseName(UpdatePhase phase);
+// Four hex digits, as list shows a release number.
+std::string ReleaseNumberText(uint16_t releaseNumber);
+
+void WriteRunStart(bool parallel, const std::string& packageFolder, const std::vector<HidDeviceInfo>& devices);
+void WritePhase(const JsonDevice& device, UpdatePhase phase);
+// A status step: the status line's text with the percent and the estimate.
+void WriteProgress(const JsonDevice& device, int percent, uint32_t remainMs, const std::optional<std::string>& area,
+                   const std::string& status);
+// What a message box would show.
+void WriteMessage(const JsonDevice& device, const std::string& text);
+// How the run ended for one device; `elapsedMs` when it was timed on its own.
+void WriteResult(const HidDeviceInfo& device, const std::string& package, int exitCode,
+                 std::optional<uint32_t> elapsedMs);
+void WriteRunEnd(int exitCode);
