@@ -37,6 +37,8 @@ const char* PhaseName(UpdatePhase phase)
         return "reset";
     case UpdatePhase::Waiting:
         return "waiting";
+    case UpdatePhase::AreaTable:
+        return "area-table";
     case UpdatePhase::AreaMap:
         return "area-map";
     case UpdatePhase::AreaVoice:

@@ -106,6 +106,7 @@ int ProgramAreas(ProgressPage& page, uint32_t areaLengths[3], uint32_t areaSums[
     if (layout.map.present)
         CurrentProgress().m_progressTotal = (CurrentPackage().m_packageLength - kPackageHeaderSize + kMapRandomBlockSize) / kStepBytes * DeviceCount();
 
+    page.EnterPhase(UpdatePhase::AreaTable);
     if (WriteAreaInfo(StartSector(layout.main), StartSector(layout.voice), StartSector(layout.map)) != 0)
         return -1;
 

@@ -7,6 +7,7 @@ enum class UpdatePhase {
     BootloaderRefresh,  // a boot loader too old is rewritten
     Reset,
     Waiting,            // the devices leave the bus and must all come back
+    AreaTable,          // where each area starts, sent before any is erased
     AreaMap,
     AreaVoice,
     AreaMain,

@@ -204,6 +204,40 @@ TEST_F(RefreshTest, Outcomes)
     }
 }
 
+// The caller learns that a rewrite starts (and may say so) before the first
+// sector is erased, and only then.
+TEST_F(RefreshTest, CallerIsToldOfARewriteBeforeItStarts)
+{
+    struct Case {
+        const char* name;
+        const char* simulate;
+        int result;
+        bool told;
+    };
+    const Case cases[] = {
+        {"too old: rewritten", "version=A107", 1, true},
+        {"too old, the rewrite fails", "version=A107;unplug=0@5", 0, true},
+        {"current", "version=A108", 1, false},
+        {"unrecognised answer", "version=X", 0, false},
+        {"no device", "devices=0", 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start(c.simulate, 1000);
+        int told = 0;
+        int erasesBefore = -1;
+        EXPECT_EQ(UpdateBootloader([&] {
+                      ++told;
+                      erasesBefore = backend->DeviceCount() > 0 ? backend->Firmware(0).EraseCount() : -1;
+                  }),
+                  c.result);
+        EXPECT_EQ(told, c.told ? 1 : 0);
+        if (c.told) {
+            EXPECT_EQ(erasesBefore, 0);
+        }
+    }
+}
+
 TEST_F(RefreshTest, ImageBesideThePackageComesBeforeTheProgramFolders)
 {
     PackageTempDir downloads;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "engine/EngineTexts.h"
 #include "engine/UpdateRun.h"
@@ -33,6 +35,7 @@ struct DeviceFault {
     const char* shows;
     const char* simulate;
     const char* message;  // null: the failure shows no message box
+    std::optional<UpdatePhase> step;  // the step it fails in; none: before the first
 };
 
 // Each phase of the run fails once, by unplugging or stalling the device at
@@ -40,28 +43,28 @@ struct DeviceFault {
 TEST(UpdateFailures, DeviceFaultsAtEveryPhaseEndWithTheirMessage)
 {
     const DeviceFault cases[] = {
-        {"no device at the start", "devices=0", kMsgCannotOpenDevice},
-        {"gone before anything", "unplug=0@0", kMsgCannotOpenDevice},
-        {"reset not taken", "stall=0@0", kMsgResetNotSent},
-        {"not back after the reset", "noreattach=0", kMsgDevicesNotBack},
-        {"one of two not back", "devices=2;noreattach=1", kMsgDevicesNotBack},
-        {"area table cut off", "unplug=0@2", nullptr},
-        {"map erase command", "unplug=0@6", "区域1数据擦除失败，请检查USB连接！"},
-        {"map erase never answered", "stall=0@8", "区域1数据擦除失败，请检查USB连接！"},
-        {"map write command", "unplug=0@12", "区域1数据写入失败，请检查USB连接！"},
-        {"map write data stalls", "stall=0@60", "区域1数据写入失败，请检查USB连接！"},
-        {"voice erase", "unplug=0@141", "区域2数据擦除失败，请检查USB连接！"},
-        {"voice write", "unplug=0@200", "区域2数据写入失败，请检查USB连接！"},
-        {"main erase", "stall=0@245", "区域3数据擦除失败，请检查USB连接！"},
-        {"main write", "unplug=0@300", "区域3数据写入失败，请检查USB连接！"},
-        {"check-code erase", "unplug=0@395", kMsgCheckCodeEraseFailed},
-        {"check-code write", "unplug=0@402", kMsgCheckCodeWriteFailed},
-        {"descriptor erase", "stall=0@406", kMsgDescriptorEraseFailed},
-        {"descriptor write", "unplug=0@412", kMsgDescriptorWriteFailed},
-        {"end command", "unplug=0@417", kMsgEndNotSent},
-        {"second device gone during the map write", "devices=2;unplug=1@60", "区域1数据写入失败，请检查USB连接！"},
-        {"second device gone between two areas", "devices=2;unplug=1@141", "区域2数据写入失败，请检查USB连接！"},
-        {"second device gone before the end", "devices=2;unplug=1@417", kMsgEndNotSent},
+        {"no device at the start", "devices=0", kMsgCannotOpenDevice, std::nullopt},
+        {"gone before anything", "unplug=0@0", kMsgCannotOpenDevice, std::nullopt},
+        {"reset not taken", "stall=0@0", kMsgResetNotSent, UpdatePhase::Reset},
+        {"not back after the reset", "noreattach=0", kMsgDevicesNotBack, UpdatePhase::Waiting},
+        {"one of two not back", "devices=2;noreattach=1", kMsgDevicesNotBack, UpdatePhase::Waiting},
+        {"area table cut off", "unplug=0@2", nullptr, UpdatePhase::AreaTable},
+        {"map erase command", "unplug=0@6", "区域1数据擦除失败，请检查USB连接！", UpdatePhase::AreaMap},
+        {"map erase never answered", "stall=0@8", "区域1数据擦除失败，请检查USB连接！", UpdatePhase::AreaMap},
+        {"map write command", "unplug=0@12", "区域1数据写入失败，请检查USB连接！", UpdatePhase::AreaMap},
+        {"map write data stalls", "stall=0@60", "区域1数据写入失败，请检查USB连接！", UpdatePhase::AreaMap},
+        {"voice erase", "unplug=0@141", "区域2数据擦除失败，请检查USB连接！", UpdatePhase::AreaVoice},
+        {"voice write", "unplug=0@200", "区域2数据写入失败，请检查USB连接！", UpdatePhase::AreaVoice},
+        {"main erase", "stall=0@245", "区域3数据擦除失败，请检查USB连接！", UpdatePhase::AreaMain},
+        {"main write", "unplug=0@300", "区域3数据写入失败，请检查USB连接！", UpdatePhase::AreaMain},
+        {"check-code erase", "unplug=0@395", kMsgCheckCodeEraseFailed, UpdatePhase::CheckCode},
+        {"check-code write", "unplug=0@402", kMsgCheckCodeWriteFailed, UpdatePhase::CheckCode},
+        {"descriptor erase", "stall=0@406", kMsgDescriptorEraseFailed, UpdatePhase::Descriptor},
+        {"descriptor write", "unplug=0@412", kMsgDescriptorWriteFailed, UpdatePhase::Descriptor},
+        {"end command", "unplug=0@417", kMsgEndNotSent, UpdatePhase::End},
+        {"second device gone during the map write", "devices=2;unplug=1@60", "区域1数据写入失败，请检查USB连接！", UpdatePhase::AreaMap},
+        {"second device gone between two areas", "devices=2;unplug=1@141", "区域2数据写入失败，请检查USB连接！", UpdatePhase::AreaVoice},
+        {"second device gone before the end", "devices=2;unplug=1@417", kMsgEndNotSent, UpdatePhase::End},
     };
     for (const DeviceFault& c : cases) {
         SCOPED_TRACE(c.shows);
@@ -78,6 +81,9 @@ TEST(UpdateFailures, DeviceFaultsAtEveryPhaseEndWithTheirMessage)
         EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::UpdateFailed);
         EXPECT_EQ(harness.page.m_bDone.load(), 1);
         EXPECT_TRUE(NeverDecreases(harness.page.Percents()));
+        // A script that follows the steps learns where the run stopped.
+        const std::vector<UpdatePhase> steps = harness.page.Phases();
+        EXPECT_EQ(steps.empty() ? std::nullopt : std::optional(steps.back()), c.step);
         EXPECT_EQ(CurrentPackage().m_packageData, nullptr) << "package released whatever the outcome";
         EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
         // Bounded waits: a stalled device costs seconds, not forever.

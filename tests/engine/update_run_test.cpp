@@ -130,6 +130,10 @@ TEST(UpdateRun, ThreeAreasOnTwoDevices)
     EXPECT_EQ(percents.back(), 100);
     const std::vector<std::string> expectedAreas = {"Device:2,Area:1 ", "Device:2,Area:2 ", "Device:2,Area:3 "};
     EXPECT_EQ(harness.page.AreaTexts(), expectedAreas);
+    const std::vector<UpdatePhase> steps = {UpdatePhase::Reset,     UpdatePhase::Waiting,   UpdatePhase::AreaTable,
+                                            UpdatePhase::AreaMap,   UpdatePhase::AreaVoice, UpdatePhase::AreaMain,
+                                            UpdatePhase::CheckCode, UpdatePhase::Descriptor, UpdatePhase::End};
+    EXPECT_EQ(harness.page.Phases(), steps);
     EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
     EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
     for (int device = 0; device < 2; ++device) {
@@ -156,6 +160,10 @@ TEST(UpdateRun, MainProgramOnly)
     EXPECT_TRUE(NeverDecreases(percents));
     EXPECT_EQ(percents.back(), 100);
     EXPECT_EQ(harness.page.AreaTexts(), std::vector<std::string>{"Device:1,Area:3 "});
+    const std::vector<UpdatePhase> steps = {UpdatePhase::Reset,     UpdatePhase::Waiting,    UpdatePhase::AreaTable,
+                                            UpdatePhase::AreaMain,  UpdatePhase::CheckCode,  UpdatePhase::Descriptor,
+                                            UpdatePhase::End};
+    EXPECT_EQ(harness.page.Phases(), steps) << "absent areas are no steps";
     ExpectFlashHolds(harness.Firmware(0), contents);
     ExpectDescriptorAddresses(harness.Firmware(0), header.voiceAddress, header.mapAddress);
     const std::vector<uint32_t> c = BlockWords(harness.Firmware(0), kCheckCodeAddress);

@@ -18,6 +18,18 @@ void RecordingPage::PostProgressUpdate()
     m_percents.push_back(m_nPos.load());
 }
 
+void RecordingPage::EnterPhase(UpdatePhase phase)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_phases.push_back(phase);
+}
+
+std::vector<UpdatePhase> RecordingPage::Phases() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_phases;
+}
+
 std::vector<std::string> RecordingPage::AreaTexts() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
