@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the .deb from a configured and built tree and checks that it holds
 # the three programs, their manual pages, the desktop and MIME entries, the
-# icon, the udev rule, the copyright file and the changelog, and that lintian
-# finds no error in it.
+# icon, the udev rule, the copyright file, the changelog and the description
+# of kt7-flash --json with its schema, and that lintian finds no error in it.
 #   packaging/check-deb.sh <build-dir>
 set -euo pipefail
 build=$(cd "${1:?usage: check-deb.sh <build-dir>}" && pwd)
@@ -28,6 +28,8 @@ for wanted in \
     ./usr/share/icons/hicolor/256x256/apps/kt7-updater.png \
     ./usr/lib/udev/rules.d/70-kt7-updater.rules \
     ./usr/share/doc/kt7-updater/copyright \
+    ./usr/share/doc/kt7-updater/json.md \
+    ./usr/share/doc/kt7-updater/kt7-flash.schema.json \
     ./usr/share/doc/kt7-updater/changelog.gz; do
     if ! grep -q " $wanted\$" <<<"$contents"; then
         echo "missing from $(basename "$deb"): $wanted"
@@ -48,5 +50,5 @@ if ! lintian --fail-on error "$deb" >"$out/lintian.log" 2>&1; then
     status=1
 fi
 [ $status -eq 0 ] && echo "$(basename "$deb"): programs, manual pages, desktop and MIME entries, icon, udev rule," \
-    "copyright and changelog present; lintian finds no error"
+    "copyright, changelog and the --json description present; lintian finds no error"
 exit $status
