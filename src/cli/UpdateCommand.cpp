@@ -69,13 +69,16 @@ UpdateOutcome RunDevicePhase(const CliOptions& options)
     return outcome;
 }
 
-UpdateOutcome RunUpdateSequence(const CliOptions& options, const std::string& lockPath)
+// `packagePath`: the package file loaded, or the first place it was looked for.
+UpdateOutcome RunUpdateSequence(const CliOptions& options, const std::string& lockPath, std::string* packagePath)
 {
     UpdateSession session;
     ScopedThreadSession bound(session);
     std::string summary;
     int deviceSpecific = 0;
-    if (!LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease))
+    const bool loaded = LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease);
+    *packagePath = CurrentPackage().m_packagePath;
+    if (!loaded)
         return UpdateOutcome::PackageLoadFailed;
     if (!options.json)
         PrintSummary(summary);
@@ -111,12 +114,13 @@ std::string FileNameOf(const std::string& packagePath, const HidDeviceInfo& devi
 UpdateOutcome RunUpdateCommand(const CliOptions& options, const std::string& lockPath)
 {
     const std::vector<HidDeviceInfo> devices = UpdatedDevices();
-    const UpdateOutcome outcome = RunUpdateSequence(options, lockPath);
+    std::string packagePath;
+    const UpdateOutcome outcome = RunUpdateSequence(options, lockPath, &packagePath);
     // After an update the run has released the buffers already.
     ReleasePackageBuffers();
     // One package for every device: the one the run loaded, or looked for.
     if (options.json)
         for (const HidDeviceInfo& device : devices)
-            WriteResult(device, FileNameOf(CurrentPackage().m_packagePath, device), ExitCodeOf(outcome), {});
+            WriteResult(device, FileNameOf(packagePath, device), ExitCodeOf(outcome), {});
     return outcome;
 }

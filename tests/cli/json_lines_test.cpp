@@ -64,4 +64,35 @@ TEST_F(CliPackageFolder, UpdateWithJsonWritesWholeLinesOnly)
     }
 }
 
+// A sequential run loads one package for all its devices; a named file is
+// that package whatever its name, and the results say so.
+TEST_F(CliPackageFolder, SequentialResultsNameThePackageTheRunLoaded)
+{
+    const std::string named = m_dir.File("mine.dat");
+    WriteBytesToFile(named, BuildPackageFile(SamplePackageSpec()));
+    struct Case {
+        const char* what;
+        std::string argument;
+        const char* faults;
+        const char* package;
+    };
+    const Case cases[] = {
+        {"named file", named, "", R"("package":"mine.dat")"},
+        {"folder, device-specific release", m_dir.Path(), ";release=0123", R"("package":"KT7_Down0123.dat")"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CliRun run = RunCli({"update", "--json", c.argument}, std::string("devices=2;reattach=0") + c.faults,
+                                  StateHome());
+        int results = 0;
+        for (const std::string& line : LinesOf(run.out)) {
+            if (line.find(R"("event":"result")") == std::string::npos)
+                continue;
+            ++results;
+            EXPECT_THAT(line, HasSubstr(c.package));
+        }
+        EXPECT_EQ(results, 2) << run.out;
+    }
+}
+
 } // namespace
