@@ -11,6 +11,7 @@
 #include "cli/DeviceResults.h"
 #include "cli/TerminalPage.h"
 #include "engine/EngineTexts.h"
+#include "engine/ProgressState.h"
 #include "engine/UpdateMessages.h"
 #include "engine/UpdateRun.h"
 #include "hid/CommandSet.h"
@@ -44,6 +45,7 @@ UpdateOutcome RunDevicePhase(const CliOptions& options)
     page.SetStatusText(kWaitingForDevicesText);
     {
         ScopedServices scope({.prompter = &prompter});
+        CurrentProgress().m_verify = options.verify;
         std::thread worker(UpdateThreadProc, &page);
         worker.join();
     }
