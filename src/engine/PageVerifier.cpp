@@ -1,5 +1,6 @@
 #include "engine/PageVerifier.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,14 @@ namespace {
 
 constexpr uint32_t kPercentStepBytes = 1024;
 constexpr uint32_t kStatusStepBytes = 16384;
-constexpr uint32_t kEstimateMsPerStatusStep = kStatusStepBytes / kPercentStepBytes * kReadMsPerStep;
 
-void TakeStatusStep(ProgressPage& page)
+// Takes the time of the next `bytesAhead` bytes (at most a status step's)
+// off the estimate: a read shorter than a status step uses up only its own
+// share of what the reads added to it.
+void TakeStatusStep(ProgressPage& page, uint32_t bytesAhead)
 {
-    page.m_nRemainMs = page.m_nRemainMs >= kEstimateMsPerStatusStep ? page.m_nRemainMs - kEstimateMsPerStatusStep : 0;
+    const uint32_t ms = (bytesAhead + kPercentStepBytes - 1) / kPercentStepBytes * kReadMsPerStep;
+    page.m_nRemainMs = page.m_nRemainMs >= ms ? page.m_nRemainMs - ms : 0;
     page.SetStatusText(std::string(kStatusPrefix) + PercentEstimateText(page.m_nPos, page.m_nRemainMs));
 }
 
@@ -40,23 +44,26 @@ bool VerifyPagesWithProgress(ProgressPage& page, const uint8_t* data, uint32_t f
 {
     CHidCmd cmd;
     const int devices = cmd.OpenDevice();
-    if (devices <= 0)
+    if (devices <= 0) {
+        DiagPrintf("ERROR: No device to read %s back from\n", what);
         return false;
+    }
     if (devices != CurrentDeviceState().m_deviceCount) {
         DiagPrintf("ERROR: %d devices attached, %d expected\n", devices, CurrentDeviceState().m_deviceCount);
         return false;
     }
+    const uint32_t length = pageCount * kPageSize;
     for (int device = 0; device < devices; ++device) {
         // The steps fall where the writer's fall: before each kilobyte.
         TakePercentStep(page);
-        TakeStatusStep(page);
+        TakeStatusStep(page, std::min(length, kStatusStepBytes));
         const PageComparison read =
-            ReadBackPages(cmd, device, data, firstPage, pageCount, [&page, pageCount](uint32_t received) {
-                if (received % kPercentStepBytes != 0 || received >= pageCount * kPageSize)
+            ReadBackPages(cmd, device, data, firstPage, pageCount, [&page, length](uint32_t received) {
+                if (received % kPercentStepBytes != 0 || received >= length)
                     return;
                 TakePercentStep(page);
                 if (received % kStatusStepBytes == 0)
-                    TakeStatusStep(page);
+                    TakeStatusStep(page, std::min(length - received, kStatusStepBytes));
             });
         if (read.matches)
             continue;
