@@ -1,7 +1,8 @@
 // N devices at USB speed on the real clock, updated in step (every operation
 // visits every device in turn) or in parallel (a worker per device, each with
 // its own view of the bus and its own session). In step the time grows with
-// N; in parallel it should stay within 10 % of one device's.
+// N; in parallel it should stay within 10 % of one device's. With verify
+// every area and block is read back as well.
 
 #include <benchmark/benchmark.h>
 
@@ -62,6 +63,7 @@ void BM_ManyDevicesUsb(benchmark::State& state)
 {
     const int devices = static_cast<int>(state.range(0));
     const bool parallel = state.range(1) != 0;
+    const bool verify = state.range(2) != 0;
     const std::vector<uint8_t> file = PackageFile();
     for (auto _ : state) {
         SteadyClock clock;
@@ -82,6 +84,7 @@ void BM_ManyDevicesUsb(benchmark::State& state)
                     DeviceSelectionBackend view(backend, {"sim-" + std::to_string(i)});
                     ScopedThreadServices own({.hid = &view});
                     UpdateSession session;
+                    session.progress.m_verify = verify;
                     ScopedThreadSession bound(session);
                     ok[i] = UpdateHere(file);
                 });
@@ -90,6 +93,7 @@ void BM_ManyDevicesUsb(benchmark::State& state)
                 worker.join();
         } else {
             UpdateSession session;
+            session.progress.m_verify = verify;
             ScopedThreadSession bound(session);
             std::fill(ok.begin(), ok.end(), UpdateHere(file));
         }
@@ -103,8 +107,8 @@ void BM_ManyDevicesUsb(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ManyDevicesUsb)
-    ->ArgNames({"devices", "parallel"})
-    ->ArgsProduct({{1, 2, 4, 8}, {0, 1}})
+    ->ArgNames({"devices", "parallel", "verify"})
+    ->ArgsProduct({{1, 2, 4, 8}, {0, 1}, {0, 1}})
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);

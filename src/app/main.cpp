@@ -1,4 +1,4 @@
-// kt7-updater [-v] [FILE|DIR]: the update wizard. FILE is the package to load,
+// kt7-updater [-v] [--verify] [FILE|DIR]: the update wizard. FILE is the package to load,
 // DIR a folder that holds it; without either it is looked for beside the
 // program and then in the current folder. With KT7_SIMULATE set it works
 // against simulated devices instead of real ones.
@@ -16,6 +16,7 @@
 #include "app/GuiPrompter.h"
 #include "app/VornelApp.h"
 #include "backends/BackendSelection.h"
+#include "engine/ProgressState.h"
 #include "engine/UpdateOutcome.h"
 #include "engine/UpdateSession.h"
 #include "package/Package.h"
@@ -27,8 +28,10 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: kt7-updater [-v|--verbose] [FILE|DIR]\n"
-    "  -v, --verbose  diagnostics on standard error too (or KT7_VERBOSE=1)\n";
+    "Usage: kt7-updater [-v|--verbose] [--verify] [FILE|DIR]\n"
+    "  -v, --verbose  diagnostics on standard error too (or KT7_VERBOSE=1)\n"
+    "  --verify       read every area and control block back from the devices\n"
+    "                 after writing it; a device that holds something else fails\n";
 
 bool IsVerboseOption(QStringView arg)
 {
@@ -48,13 +51,15 @@ bool WantsVerbose(int argc, char** argv)
     return false;
 }
 
-// Takes the optional package argument left after Qt's own options and -v;
-// false on anything else, after saying what is wrong.
+// Takes --verify and the optional package argument left after Qt's own
+// options and -v; false on anything else, after saying what is wrong.
 bool TakePackageArgument(const QStringList& arguments)
 {
     QStringList rest;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (!IsVerboseOption(arguments[i]))
+        if (arguments[i] == QLatin1String("--verify"))
+            CurrentProgress().m_verify = true;  // the wizard's worker runs on the process's own state
+        else if (!IsVerboseOption(arguments[i]))
             rest << arguments[i];
     }
     if (rest.size() > 1 || (rest.size() == 1 && rest[0].startsWith(QLatin1Char('-')))) {

@@ -29,6 +29,9 @@ const char kCliHelpText[] =
     "  --parallel      update: every device at once, each with its own worker,\n"
     "                  release probe, package and command set; one failing\n"
     "                  does not stop the others; a table of results at the end\n"
+    "  --verify        update: read every area and control block back from the\n"
+    "                  devices after writing it and compare; a device that\n"
+    "                  holds something else fails (the update takes longer)\n"
     "  --device LOC    update: only the device at location LOC (as list shows\n"
     "                  it); may be given more than once; without it every\n"
     "                  attached device is updated\n"
@@ -79,6 +82,8 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
             options.parallel = true;
         } else if (arg == "--json") {
             options.json = true;
+        } else if (arg == "--verify") {
+            options.verify = true;
         } else if (arg == "--dir") {
             if (i + 1 >= argc) {
                 *error = "--dir needs a directory";
@@ -132,6 +137,10 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
     }
     if (options.parallel && options.verb != "update") {
         *error = "--parallel goes with update";
+        return std::nullopt;
+    }
+    if (options.verify && options.verb != "update") {
+        *error = "--verify goes with update";
         return std::nullopt;
     }
     if (!options.devices.empty() && options.verb != "update") {

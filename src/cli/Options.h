@@ -16,6 +16,7 @@ struct CliOptions {
     bool verbose = false;             // -v: diagnostics on standard error too
     bool parallel = false;            // update: one worker per device
     bool json = false;                // standard output as JSON (docs/json.md)
+    bool verify = false;              // update: read every area and block back
 };
 
 // Exit codes, as --help documents them; the update's come from its outcome.

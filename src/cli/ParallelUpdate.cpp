@@ -93,12 +93,13 @@ std::string ResultText(UpdateOutcome outcome)
     return outcome == UpdateOutcome::Success ? "升级成功" : "升级失败 (" + std::to_string(ExitCodeOf(outcome)) + ")";
 }
 
-void RunWorker(HidBackend& backend, Clock& clock, DeviceDisplay& display, int index, DeviceRun& run)
+void RunWorker(HidBackend& backend, Clock& clock, DeviceDisplay& display, int index, bool verify, DeviceRun& run)
 {
     DeviceSelectionBackend view(backend, {run.device.location});
     DevicePrompter prompter(display, index);
     DevicePage page(display, index);
     UpdateSession session;
+    session.progress.m_verify = verify;
     ScopedThreadServices services({.hid = &view, .prompter = &prompter});
     ScopedThreadSession bound(session);
     const uint32_t t0 = clock.TickCount();
@@ -161,7 +162,7 @@ int RunParallelUpdateCommand(const CliOptions& options, const std::string& lockP
     std::vector<std::thread> workers;
     for (size_t i = 0; i < runs.size(); ++i)
         workers.emplace_back(RunWorker, std::ref(backend), std::ref(clock), std::ref(display), static_cast<int>(i),
-                             std::ref(runs[i]));
+                             options.verify, std::ref(runs[i]));
     for (std::thread& worker : workers)
         worker.join();
     display.Finish();

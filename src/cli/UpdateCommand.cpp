@@ -12,6 +12,7 @@
 #include "cli/JsonPage.h"
 #include "cli/TerminalPage.h"
 #include "engine/EngineTexts.h"
+#include "engine/ProgressState.h"
 #include "engine/UpdateMessages.h"
 #include "engine/UpdateRun.h"
 #include "engine/UpdateSession.h"
@@ -52,6 +53,7 @@ UpdateOutcome RunDevicePhase(const CliOptions& options)
     page.SetStatusText(kWaitingForDevicesText);
     {
         ScopedServices scope({.prompter = &prompter});
+        CurrentProgress().m_verify = options.verify;
         std::thread worker([&page, session = BoundSession{}] {
             ScopedThreadSession bound(session);
             UpdateThreadProc(&page);

@@ -4,6 +4,7 @@
 
 #include "engine/AreaValues.h"
 #include "engine/EngineTexts.h"
+#include "engine/PageVerifier.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressPage.h"
 #include "engine/ProgressState.h"
@@ -59,6 +60,14 @@ UpdatePhase PhaseOf(const AreaLayout& area)
     return area.number == 1 ? UpdatePhase::AreaMap : area.number == 2 ? UpdatePhase::AreaVoice : UpdatePhase::AreaMain;
 }
 
+// "area 1 (map)" and the like, for the log.
+std::string AreaName(int number)
+{
+    static const char* const kNames[] = {"map", "voice", "main program"};
+    const std::string area = "area " + std::to_string(number);
+    return number >= 1 && number <= 3 ? area + " (" + kNames[number - 1] + ")" : area;
+}
+
 int ProgramArea(ProgressPage& page, const AreaLayout& area, const uint8_t* data)
 {
     page.EnterPhase(PhaseOf(area));
@@ -74,6 +83,9 @@ int ProgramArea(ProgressPage& page, const AreaLayout& area, const uint8_t* data)
     page.m_nRemainMs = page.m_nRemainMs < eraseMs ? 0 : static_cast<uint32_t>(page.m_nRemainMs - eraseMs);
 
     if (WritePagesWithProgress(page, data, area.firstPage, area.pageCount) == 0)
+        return Fail(AreaWriteFailedMessage(area.number));
+    if (CurrentProgress().m_verify &&
+        !VerifyPagesWithProgress(page, data, area.firstPage, area.pageCount, AreaName(area.number).c_str()))
         return Fail(AreaWriteFailedMessage(area.number));
     return 0;
 }
@@ -98,6 +110,8 @@ int ProgramAreas(ProgressPage& page, uint32_t areaLengths[3], uint32_t areaSums[
     CurrentProgress().m_progressTotal = dataSteps * DeviceCount();
     const uint32_t n = CurrentProgress().m_progressTotal;
     page.m_nRemainMs = (n + kFixedEstimateSteps) * kWriteMsPerStep + (n / 4) * kEraseMsPerSector;
+    if (CurrentProgress().m_verify)
+        page.m_nRemainMs += n * kReadMsPerStep;
 
     ComputeAreaValues(CurrentPackage().m_packageData.get(), CurrentPackage().m_packageLength, header, CurrentPackage().m_mapImage.get(), CurrentPackage().m_mapImageCapacity,
                       areaLengths, areaSums);
@@ -105,6 +119,9 @@ int ProgramAreas(ProgressPage& page, uint32_t areaLengths[3], uint32_t areaSums[
     // The map image is 256 bytes longer than the map data it carries.
     if (layout.map.present)
         CurrentProgress().m_progressTotal = (CurrentPackage().m_packageLength - kPackageHeaderSize + kMapRandomBlockSize) / kStepBytes * DeviceCount();
+    // Every step written is read back as well.
+    if (CurrentProgress().m_verify)
+        CurrentProgress().m_progressTotal *= 2;
 
     page.EnterPhase(UpdatePhase::AreaTable);
     if (WriteAreaInfo(StartSector(layout.main), StartSector(layout.voice), StartSector(layout.map)) != 0)

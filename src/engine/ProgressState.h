@@ -10,6 +10,10 @@ struct ProgressState {
     uint32_t m_progressTotal = 0;  // steps in the whole update (1024 bytes to one device each)
     uint32_t m_progressCount = 0;  // steps taken; never above m_progressTotal
     uint8_t m_basePercent = 0;     // percent at which programming starts: 10, 20 or 30
+    // Every area and block is read back after it is written; the reads count
+    // as steps and in the time estimate. Chosen by the front end, kept across
+    // the run's resets of the count.
+    bool m_verify = false;
 };
 
 inline ProgressState& CurrentProgress() { return RunBinding<ProgressState>::Current(); }

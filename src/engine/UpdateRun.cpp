@@ -3,6 +3,7 @@
 #include "engine/AreaProgramming.h"
 #include "engine/ControlBlocks.h"
 #include "engine/EngineTexts.h"
+#include "engine/PageVerifier.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressPage.h"
 #include "engine/ProgressState.h"
@@ -39,10 +40,10 @@ bool WaitForDevicesBack(int rememberedCount)
 }
 
 // Builds a block with a generator seeded from the clock, erases its sector
-// and writes it as one page.
+// and writes it as one page (and reads it back when the run verifies).
 template <typename Build>
-int WriteBlock(ProgressPage& page, Build build, uint32_t sector, uint32_t pageIndex, const char* eraseMessage,
-               const char* writeMessage)
+int WriteBlock(ProgressPage& page, Build build, uint32_t sector, uint32_t pageIndex, const char* what,
+               const char* eraseMessage, const char* writeMessage)
 {
     uint8_t block[kPageSize];
     Random random(GetClock().TickCount());
@@ -50,6 +51,8 @@ int WriteBlock(ProgressPage& page, Build build, uint32_t sector, uint32_t pageIn
     if (EraseSectors(sector, 1) == 0)
         return Fail(eraseMessage);
     if (WritePagesWithProgress(page, block, pageIndex, 1) == 0)
+        return Fail(writeMessage);
+    if (CurrentProgress().m_verify && !VerifyPagesWithProgress(page, block, pageIndex, 1, what))
         return Fail(writeMessage);
     return 1;
 }
@@ -75,7 +78,7 @@ int RunSteps(ProgressPage& page)
 
     auto checkCode = [&](Random& random, uint8_t* block) { BuildCheckCodeBlock(areaLengths, areaSums, random, block); };
     page.EnterPhase(UpdatePhase::CheckCode);
-    if (!WriteBlock(page, checkCode, kCheckCodeSector, kCheckCodePage, kMsgCheckCodeEraseFailed,
+    if (!WriteBlock(page, checkCode, kCheckCodeSector, kCheckCodePage, "check-code block", kMsgCheckCodeEraseFailed,
                     kMsgCheckCodeWriteFailed))
         return 0;
 
@@ -83,7 +86,7 @@ int RunSteps(ProgressPage& page)
         BuildProgramDescriptorBlock(areaLengths, areaSums, CurrentPackage().m_packageHeader, random, block);
     };
     page.EnterPhase(UpdatePhase::Descriptor);
-    if (!WriteBlock(page, descriptor, kDescriptorSector, kDescriptorPage, kMsgDescriptorEraseFailed,
+    if (!WriteBlock(page, descriptor, kDescriptorSector, kDescriptorPage, "program descriptor block", kMsgDescriptorEraseFailed,
                     kMsgDescriptorWriteFailed))
         return 0;
 

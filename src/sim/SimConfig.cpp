@@ -154,14 +154,15 @@ bool ApplyItem(const std::string& key, const std::string& value, SimConfig* conf
             }
             faults.push_back(fault);
         }
-    } else if (key == "badpage") {
+    } else if (key == "badpage" || key == "corrupt") {
+        std::vector<SimBadPage>& pages = key == "badpage" ? config->badPages : config->corruptPages;
         for (const std::string& part : Split(value, ',')) {
             SimReportFault parsed;
             if (!ParseReportFault(Trim(part), &parsed) || parsed.afterReports >= kPageCount) {
                 *error = BadValue(key, value, "DEVICE@PAGE, comma-separated, pages 0 to 32767");
                 return false;
             }
-            config->badPages.push_back({parsed.device, static_cast<uint32_t>(parsed.afterReports)});
+            pages.push_back({parsed.device, static_cast<uint32_t>(parsed.afterReports)});
         }
     } else if (key == "noreattach") {
         for (const std::string& part : Split(value, ',')) {
@@ -199,6 +200,9 @@ bool CheckDeviceIndices(const SimConfig& config, std::string* error)
             return false;
     for (const SimBadPage& bad : config.badPages)
         if (!check("badpage", bad.device))
+            return false;
+    for (const SimBadPage& corrupt : config.corruptPages)
+        if (!check("corrupt", corrupt.device))
             return false;
     return true;
 }

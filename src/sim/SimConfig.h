@@ -21,6 +21,10 @@
 //   badpage=I@P      device I keeps flash page P wrong whenever it is written
 //                    (bit 0 of the page's first byte flipped), e.g. a page of
 //                    the boot loader, which then fails its read-back
+//   corrupt=I@P      device I stores flash page P with one bit flipped (bit 0
+//                    of the page's byte 128) whenever it is written, and takes
+//                    the write as accepted: a silent corruption that only a
+//                    read-back finds
 // The fault keys may be given more than once, or as comma lists
 // (unplug=0@10,1@20). Reports are counted per device, both directions together.
 
@@ -57,6 +61,7 @@ struct SimConfig {
     std::vector<SimReportFault> stall;
     std::vector<int> noReattach;
     std::vector<SimBadPage> badPages;
+    std::vector<SimBadPage> corruptPages;
 
     // The release number of device i (the last listed value repeats).
     uint16_t ReleaseOf(int device) const;

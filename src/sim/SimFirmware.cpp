@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 
 #include "hid/Protocol.h"
 #include "platform/RegularFile.h"
@@ -173,17 +174,34 @@ void SimFirmware::ProgramPage(uint64_t page, const uint8_t* data)
     }
     uint8_t* stored = SectorForWrite(sector) + offset;
     std::memcpy(stored, data, kPageSize);
-    if (page == m_badPage && m_badPageWrites > 0) {
-        --m_badPageWrites;
-        stored[0] ^= 0x01;
+    for (StoredBitFlip& flip : m_bitFlips) {
+        if (flip.page == page && flip.writesLeft > 0) {
+            --flip.writesLeft;
+            stored[flip.byte] ^= 0x01;
+        }
     }
     Changed();
 }
 
+void SimFirmware::AddBitFlip(uint64_t page, size_t byte, uint32_t writes)
+{
+    for (StoredBitFlip& flip : m_bitFlips) {
+        if (flip.page == page && flip.byte == byte) {
+            flip.writesLeft = writes;
+            return;
+        }
+    }
+    m_bitFlips.push_back({page, byte, writes});
+}
+
 void SimFirmware::SetBadPage(uint32_t page, uint32_t writes)
 {
-    m_badPage = page;
-    m_badPageWrites = writes;
+    AddBitFlip(page, 0, writes);
+}
+
+void SimFirmware::SetCorruptPage(uint32_t page)
+{
+    AddBitFlip(page, kCorruptByte, std::numeric_limits<uint32_t>::max());
 }
 
 void SimFirmware::EraseSector(uint64_t sector)

@@ -17,7 +17,9 @@
 // - ERASE sets whole sectors to 0xFF; sectors outside the window are skipped
 //   with a fault.
 // - A page set up as bad (SetBadPage) is stored with bit 0 of its first byte
-//   flipped, as a flash cell that does not keep what it was given.
+//   flipped, as a flash cell that does not keep what it was given; a page set
+//   up as corrupt (SetCorruptPage) with bit 0 of its middle byte (128)
+//   flipped. Either write is taken as accepted.
 // - READ answers pages x 256 bytes from flash; bytes of pages outside the
 //   window read as 0xFF (with a fault), never from outside the buffer.
 // - A new command replaces an answer the host has not read yet.
@@ -67,6 +69,9 @@ public:
     void PokeFlash(uint32_t offset, const uint8_t* data, size_t length);
     // The next `writes` programmings of `page` store it wrong (see above).
     void SetBadPage(uint32_t page, uint32_t writes);
+    // Every programming of `page` stores it wrong (see above).
+    void SetCorruptPage(uint32_t page);
+    static constexpr size_t kCorruptByte = kPageSize / 2;
     // Counts every change of the flash (programming, erasing, pokes, loads),
     // so an owner can tell whether there is anything new to save.
     uint64_t FlashChanges() const { return m_flashChanges; }
@@ -141,6 +146,11 @@ private:
     int m_writeCommands = 0;
     bool m_resetRequested = false;
     uint32_t m_erasedSectors = 0;
-    uint64_t m_badPage = 0;
-    uint32_t m_badPageWrites = 0;
+    struct StoredBitFlip {
+        uint64_t page;
+        size_t byte;
+        uint32_t writesLeft;
+    };
+    void AddBitFlip(uint64_t page, size_t byte, uint32_t writes);
+    std::vector<StoredBitFlip> m_bitFlips;  // one per page and byte
 };

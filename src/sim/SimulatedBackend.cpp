@@ -124,6 +124,9 @@ SimulatedBackend::SimulatedBackend(const SimConfig& config, Clock& clock)
         for (const SimBadPage& bad : m_config.badPages)
             if (bad.device == i)
                 device->firmware->SetBadPage(bad.page, std::numeric_limits<uint32_t>::max());
+        for (const SimBadPage& corrupt : m_config.corruptPages)
+            if (corrupt.device == i)
+                device->firmware->SetCorruptPage(corrupt.page);
         if (device->unplugAfter == 0) {
             device->attached = false;
             device->unplugAfter = kNever;

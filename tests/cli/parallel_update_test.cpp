@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,13 +42,16 @@ protected:
         WriteBytesToFile(m_dir.File("KT7_Down0123.dat"), BuildPackageFile(SpecialSpec()));
     }
     // Devices 0 and 1 are generic, 2 and 3 take the special package.
-    CliRun Run(const std::string& faults)
+    CliRun Run(const std::string& faults, bool verify = false)
     {
         // Every run starts from blank devices.
         for (int device = 0; device < 4; ++device)
             std::remove(Image(device).c_str());
         const std::string simulate = "devices=4;release=5512,5512,0123;reattach=0;flash=" + m_flash.Path() + faults;
-        return RunCli({"update", "--parallel", "--dir", m_dir.Path()}, simulate, m_state.Path() + "state");
+        std::vector<std::string> args = {"update", "--parallel", "--dir", m_dir.Path()};
+        if (verify)
+            args.push_back("--verify");
+        return RunCli(args, simulate, m_state.Path() + "state");
     }
     std::string PackageOf(int device) const
     {
@@ -92,6 +96,24 @@ TEST_F(ParallelUpdate, AnUnpluggedDeviceFailsAloneAndGivesTheExitCode)
         for (int device = 0; device < 4; ++device)
             EXPECT_EQ(HoldsTheUpdate(PackageOf(device), Image(device)), device != c.failing) << device;
         EXPECT_THAT(run.out, HasSubstr("升级失败 (4)"));
+    }
+}
+
+// Device 1 stores a page of its main program with a bit flipped: the read-back
+// fails that device alone, with its message; the others hold the update.
+TEST_F(ParallelUpdate, AVerifiedRunFailsOnlyTheDeviceThatHoldsSomethingElse)
+{
+    const CliRun run = Run(";corrupt=1@260", true);
+    EXPECT_EQ(run.exitCode, 4) << run.err;
+    for (int device = 0; device < 4; ++device)
+        EXPECT_EQ(HoldsTheUpdate(PackageOf(device), Image(device)), device != 1) << device;
+    EXPECT_THAT(run.err, HasSubstr("sim-1: 区域3数据写入失败，请检查USB连接！"));
+    std::istringstream table(run.out);
+    std::string row;
+    std::getline(table, row);  // the heading
+    for (int device = 0; device < 4; ++device) {
+        ASSERT_TRUE(std::getline(table, row));
+        EXPECT_THAT(row, HasSubstr(device == 1 ? "升级失败 (4)" : "升级成功")) << row;
     }
 }
 

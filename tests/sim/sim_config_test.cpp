@@ -33,7 +33,7 @@ TEST(SimConfig, EveryKeyIsRead)
     SimConfig config = Parse(
         " devices=3 ; release=0100,abcd; others=2;version=A107;timing=usb;reattach=250;"
         "flash=/tmp/f;trace=/tmp/t.txt;unplug=0@10,1@20;unplug=2@0;stall=1@5;noreattach=0,2;"
-        "badpage=1@3,2@32767");
+        "badpage=1@3,2@32767;corrupt=0@160,2@768");
     EXPECT_EQ(config.devices, 3);
     EXPECT_EQ(config.releases, (std::vector<uint16_t>{0x0100, 0xABCD}));
     EXPECT_EQ(config.others, 2);
@@ -58,6 +58,11 @@ TEST(SimConfig, EveryKeyIsRead)
     EXPECT_EQ(config.badPages[0].page, 3u);
     EXPECT_EQ(config.badPages[1].device, 2);
     EXPECT_EQ(config.badPages[1].page, 32767u);
+    ASSERT_EQ(config.corruptPages.size(), 2u);
+    EXPECT_EQ(config.corruptPages[0].device, 0);
+    EXPECT_EQ(config.corruptPages[0].page, 160u);
+    EXPECT_EQ(config.corruptPages[1].device, 2);
+    EXPECT_EQ(config.corruptPages[1].page, 768u);
     EXPECT_EQ(Parse("timing=instant").timing, SimTiming::Instant);
 }
 
@@ -124,7 +129,10 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"noreattach not a number", "noreattach=x", "noreattach"},
                     BadCase{"badpage past the flash", "badpage=0@32768", "badpage"},
                     BadCase{"badpage without a page", "badpage=0", "badpage"},
-                    BadCase{"badpage of a missing device", "badpage=1@3", "badpage"}),
+                    BadCase{"badpage of a missing device", "badpage=1@3", "badpage"},
+                    BadCase{"corrupt past the flash", "corrupt=0@32768", "corrupt"},
+                    BadCase{"corrupt without a page", "corrupt=0", "corrupt"},
+                    BadCase{"corrupt of a missing device", "devices=2;corrupt=2@256", "corrupt"}),
     [](const testing::TestParamInfo<BadCase>& info) {
         std::string name = info.param.what;
         for (char& c : name)

@@ -207,6 +207,39 @@ TEST(SimFirmware, WriteIntoUnerasedFlashIsRefusedAndRecorded)
     EXPECT_EQ(firmware.FlashByte(160 * kPageSize), data[0]);
 }
 
+// Bad and corrupt pages side by side on one device: each keeps its own flip
+// and its own count of writes, and no write is refused.
+TEST(SimFirmware, PagesSetUpWrongStoreTheirOwnFlippedBit)
+{
+    SimFirmware firmware(0x5512, "B");
+    firmware.SetBadPage(17, 1);
+    firmware.SetCorruptPage(18);
+    firmware.SetCorruptPage(19);
+    const std::vector<uint8_t> data = Pattern(4 * kPageSize, 3);
+    auto sent = [&](uint32_t page) {
+        return std::vector<uint8_t>(data.begin() + (page - 16) * kPageSize, data.begin() + (page - 15) * kPageSize);
+    };
+    auto flipped = [&](uint32_t page, size_t byte) {
+        std::vector<uint8_t> expected = sent(page);
+        expected[byte] ^= 0x01;
+        return expected;
+    };
+    auto page = [&](uint32_t page) { return FlashRange(firmware, page * kPageSize, kPageSize); };
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        Send(firmware, Command(HID_CMD_ERASE, 1, 1));
+        Send(firmware, Command(HID_CMD_WRITE, 16, 4));
+        SendData(firmware, data);
+        EXPECT_EQ(page(16), sent(16));
+        // The bad page was set up wrong for one write only.
+        EXPECT_EQ(page(17), round == 0 ? flipped(17, 0) : sent(17));
+        EXPECT_EQ(page(18), flipped(18, SimFirmware::kCorruptByte));
+        EXPECT_EQ(page(19), flipped(19, SimFirmware::kCorruptByte));
+        EXPECT_TRUE(firmware.Faults().empty());
+    }
+}
+
 TEST(SimFirmware, EraseSetsWholeSectorsToFFAndCountsThem)
 {
     SimFirmware firmware(0x5512, "B");
