@@ -38,6 +38,9 @@ int RunVerb(const CliOptions& options)
         return RunListCommand();
     if (options.verb == "info")
         return RunInfoCommand(options);
+    // A watch waits for its devices: none need be there yet.
+    if (options.watch)
+        return RunWatchUpdateCommand(options, UpdateLockPath());
     if (!ChosenDevicesAttached(options))
         return ExitCodeOf(UpdateOutcome::NoDevice);
     if (options.parallel)

@@ -29,9 +29,15 @@ const char kCliHelpText[] =
     "  --parallel      update: every device at once, each with its own worker,\n"
     "                  release probe, package and command set; one failing\n"
     "                  does not stop the others; a table of results at the end\n"
+    "  --watch         update: stay running and update each device as it is\n"
+    "                  plugged in, as --parallel does, several at once; a device\n"
+    "                  done (whatever its result) is left alone until it is\n"
+    "                  unplugged and plugged in again; Ctrl-C ends the watch,\n"
+    "                  after the devices being updated are done\n"
     "  --device LOC    update: only the device at location LOC (as list shows\n"
     "                  it); may be given more than once; without it every\n"
-    "                  attached device is updated\n"
+    "                  attached device is updated; with --watch, only devices\n"
+    "                  plugged in there, which need not be there yet\n"
     "  -h, --help      this text\n"
     "\n"
     "Output: the list, the summary and the devices' results on standard output;\n"
@@ -57,7 +63,8 @@ const char kCliHelpText[] =
     "  KT7_SIMULATE    use simulated devices instead of real ones: a ';'-separated\n"
     "                  list of key=value, e.g. \"devices=2;timing=usb;flash=/tmp/f\".\n"
     "                  Keys: devices, release, others, version, timing, reattach,\n"
-    "                  flash, trace, unplug, stall, noreattach (see the README).\n";
+    "                  arrive, flash, trace, unplug, stall, noreattach, badpage\n"
+    "                  (see the README).\n";
 
 std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* error)
 {
@@ -69,6 +76,9 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
         } else if (arg == "-v" || arg == "--verbose") {
             options.verbose = true;
         } else if (arg == "--parallel") {
+            options.parallel = true;
+        } else if (arg == "--watch") {
+            options.watch = true;
             options.parallel = true;
         } else if (arg == "--dir") {
             if (i + 1 >= argc) {
@@ -119,6 +129,10 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
     }
     if (options.file && options.dir) {
         *error = "give the package either as an argument or with --dir, not both";
+        return std::nullopt;
+    }
+    if (options.watch && options.verb != "update") {
+        *error = "--watch goes with update";
         return std::nullopt;
     }
     if (options.parallel && options.verb != "update") {

@@ -15,6 +15,7 @@ struct CliOptions {
     bool help = false;
     bool verbose = false;             // -v: diagnostics on standard error too
     bool parallel = false;            // update: one worker per device
+    bool watch = false;               // update: stay and update each device plugged in (implies parallel)
 };
 
 // Exit codes, as --help documents them; the update's come from its outcome.

@@ -9,15 +9,17 @@
 #include <string>
 #include <vector>
 
-class ParallelDisplay {
+#include "cli/DeviceProgressDisplay.h"
+
+class ParallelDisplay final : public DeviceProgressDisplay {
 public:
     ParallelDisplay(std::FILE* out, bool interactive, std::vector<std::string> locations);
 
-    void SetArea(int device, const std::string& text);
-    void SetStatus(int device, const std::string& text);
-    void SetPercent(int device, int percent, uint32_t remainMs);
+    void SetArea(int device, const std::string& text) override;
+    void SetStatus(int device, const std::string& text) override;
+    void SetPercent(int device, int percent, uint32_t remainMs) override;
     // A message of one device, printed above the lines.
-    void PrintMessage(int device, const std::string& text);
+    void PrintMessage(int device, const std::string& text) override;
     void Finish();
 
 private:

@@ -20,23 +20,23 @@ namespace {
 // One device's share of the display: its page and its message boxes.
 class DevicePage final : public ProgressPage {
 public:
-    DevicePage(ParallelDisplay& display, int device) : m_display(display), m_device(device) {}
+    DevicePage(DeviceProgressDisplay& display, int device) : m_display(display), m_device(device) {}
     void SetAreaText(const std::string& text) override { m_display.SetArea(m_device, text); }
     void SetStatusText(const std::string& text) override { m_display.SetStatus(m_device, text); }
     void PostProgressUpdate() override { m_display.SetPercent(m_device, m_nPos.load(), m_nRemainMs); }
 
 private:
-    ParallelDisplay& m_display;
+    DeviceProgressDisplay& m_display;
     const int m_device;
 };
 
 class DevicePrompter final : public Prompter {
 public:
-    DevicePrompter(ParallelDisplay& display, int device) : m_display(display), m_device(device) {}
+    DevicePrompter(DeviceProgressDisplay& display, int device) : m_display(display), m_device(device) {}
     void ShowMessage(const std::string& text) override { m_display.PrintMessage(m_device, text); }
 
 private:
-    ParallelDisplay& m_display;
+    DeviceProgressDisplay& m_display;
     const int m_device;
 };
 
@@ -68,7 +68,7 @@ std::string ResultText(UpdateOutcome outcome)
     return outcome == UpdateOutcome::Success ? "升级成功" : "升级失败 (" + std::to_string(ExitCodeOf(outcome)) + ")";
 }
 
-void RunWorker(HidBackend& backend, Clock& clock, ParallelDisplay& display, int index, DeviceRun& run)
+void RunWorker(HidBackend& backend, Clock& clock, DeviceProgressDisplay& display, int index, DeviceRun& run)
 {
     DeviceSelectionBackend view(backend, {run.device.location});
     DevicePrompter prompter(display, index);

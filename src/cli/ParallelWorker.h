@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/ParallelDisplay.h"
+#include "cli/DeviceProgressDisplay.h"
 #include "engine/UpdateOutcome.h"
 #include "platform/Clock.h"
 #include "platform/HidBackend.h"
@@ -24,4 +24,4 @@ std::string ResultText(UpdateOutcome outcome);
 
 // Updates run.device, seen through `backend`, as row `index` of `display`;
 // fills in run.outcome and run.elapsedMs.
-void RunWorker(HidBackend& backend, Clock& clock, ParallelDisplay& display, int index, DeviceRun& run);
+void RunWorker(HidBackend& backend, Clock& clock, DeviceProgressDisplay& display, int index, DeviceRun& run);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-std::vector<std::string> WatchPlan::Listed(const std::vector<std::string>& present, bool stopping)
+std::vector<std::string> WatchPlan::Listed(const std::vector<std::string>& present)
 {
     for (auto it = m_known.begin(); it != m_known.end();) {
         const bool gone = std::find(present.begin(), present.end(), it->first) == present.end();
@@ -12,8 +12,6 @@ std::vector<std::string> WatchPlan::Listed(const std::vector<std::string>& prese
             ++it;
     }
     std::vector<std::string> start;
-    if (stopping)
-        return start;
     for (const std::string& location : present) {
         if (m_known.contains(location))
             continue;

@@ -13,9 +13,8 @@
 class WatchPlan {
 public:
     // One listing of the devices present. Returns the locations to start now,
-    // in the listing's order, and counts them as being updated. While
-    // `stopping`, nothing is started.
-    std::vector<std::string> Listed(const std::vector<std::string>& present, bool stopping);
+    // in the listing's order, and counts them as being updated.
+    std::vector<std::string> Listed(const std::vector<std::string>& present);
     // The update at `location` is over, whatever its result.
     void Finished(const std::string& location);
 
