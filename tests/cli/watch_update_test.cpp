@@ -81,10 +81,12 @@ int Occurrences(const std::string& text, const std::string& part)
 class WatchUpdate : public testing::Test {
 protected:
     void SetUp() override { WriteBytesToFile(Package(), BuildPackageFile(SamplePackageSpec())); }
-    CliRun Run(const std::string& devices, HookedClock& clock)
+    CliRun Run(const std::string& devices, HookedClock& clock, const std::vector<std::string>& more = {})
     {
         const std::string simulate = devices + ";reattach=0;flash=" + m_flash.Path();
-        return RunCli({"update", "--watch", "--dir", m_dir.Path()}, simulate, m_state.Path() + "state", clock);
+        std::vector<std::string> args = {"update", "--watch", "--dir", m_dir.Path()};
+        args.insert(args.end(), more.begin(), more.end());
+        return RunCli(args, simulate, m_state.Path() + "state", clock);
     }
     std::string Package() const { return m_dir.File("KT7_Down.dat"); }
     std::string Image(int device) const { return m_flash.File("device" + std::to_string(device) + ".bin"); }
@@ -188,6 +190,18 @@ TEST_F(WatchUpdate, AFailedDeviceStillPluggedInIsNotTriedAgain)
     EXPECT_TRUE(HoldsTheUpdate(Package(), Image(1)));
     EXPECT_EQ(Occurrences(run.err, "sim-0  升级失败 (4)  "), 1) << "device 0 was started again:\n" << run.err;
     EXPECT_THAT(run.err, Not(HasSubstr("1 updated, 1 failed, 1 in progress"))) << run.err;
+}
+
+TEST_F(WatchUpdate, WithDeviceOnlyThatLocationIsUpdatedAndNeedNotBeThereAtTheStart)
+{
+    HookedClock clock;
+    InterruptWhenCounted(clock, "1 updated, 0 failed, 0 in progress", 5000);
+    const CliRun run = Run("devices=2;arrive=0,3000", clock, {"--device", "sim-1"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(HoldsTheUpdate(Package(), Image(1)));
+    EXPECT_FALSE(ImageExists(0)) << "a device at another location is not touched";
+    EXPECT_THAT(run.out, Not(HasSubstr("sim-0")));
 }
 
 TEST_F(WatchUpdate, NoDeviceComingEndsWithSuccessAndNoTable)
