@@ -27,13 +27,19 @@ constexpr char kStoppingNotice[] = "the watch ends once the devices being update
 // Virtual time, with a hook after every sleep: where a test acts as the
 // watch's time passes. `onWatchSleep` runs on the thread that started the
 // clock's run (the watch loop), `onWorkerSleep` on every other thread.
+// While `holdWatch` is set, the watch's sleeps take a real millisecond and
+// no virtual time: the watch goes round without its time moving on.
 class HookedClock final : public Clock {
 public:
     uint32_t TickCount() override { return m_time.TickCount(); }
     void Sleep(uint32_t ms) override
     {
-        m_time.Sleep(ms);
-        if (std::this_thread::get_id() == m_owner) {
+        const bool watch = std::this_thread::get_id() == m_owner;
+        if (watch && holdWatch)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        else
+            m_time.Sleep(ms);
+        if (watch) {
             if (onWatchSleep)
                 onWatchSleep();
         } else if (onWorkerSleep) {
@@ -44,6 +50,7 @@ public:
 
     std::function<void()> onWatchSleep;
     std::function<void(uint32_t)> onWorkerSleep;
+    std::atomic<bool> holdWatch{false};
 
 private:
     VirtualClock m_time;
@@ -145,26 +152,21 @@ TEST_F(WatchUpdate, InterruptWhileADeviceIsWrittenWaitsForItAndStartsNoOther)
     HookedClock clock;
     // Ctrl-C comes once device 0 has been reset (its first settling wait);
     // its worker goes on only after the watch has seen the interrupt and
-    // then watched long enough for device 1 to have come. Until Ctrl-C the
-    // watch's own waits may not take it near device 1's arrival.
+    // then watched long enough for device 1 to have come. The watch's time
+    // stands still past 10 s until it has shown that it saw the interrupt.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const auto noticeShown = [&] {
+        return ErrorOutputSoFar().find(kStoppingNotice) != std::string::npos ||
+               std::chrono::steady_clock::now() > giveUp;
+    };
+    clock.onWatchSleep = [&] { clock.holdWatch = clock.NowMs() >= 10000 && !noticeShown(); };
     std::atomic<bool> sent{false};
-    const auto waitUntil = [](const std::function<bool()>& condition) {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!condition() && std::chrono::steady_clock::now() < giveUp)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    };
-    clock.onWatchSleep = [&] {
-        if (clock.NowMs() >= 10000)
-            waitUntil([&] { return sent.load(); });
-    };
     clock.onWorkerSleep = [&](uint32_t ms) {
-        if (ms < 1000 || sent.load())
+        if (ms < 1000 || sent.exchange(true))
             return;
         Interrupt();
-        sent = true;
-        waitUntil([&] {
-            return ErrorOutputSoFar().find(kStoppingNotice) != std::string::npos && clock.NowMs() >= 25000;
-        });
+        while (!(noticeShown() && clock.NowMs() >= 25000) && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
     const CliRun run = Run("devices=2;arrive=0,20000", clock);
 
