@@ -54,6 +54,9 @@ int RunVerb(const CliOptions& options)
         return RunListCommand(options);
     if (options.verb == "info")
         return RunInfoCommand(options);
+    // A watch waits for its devices: none need be there yet.
+    if (options.watch)
+        return RunWatchUpdateCommand(options, UpdateLockPath());
     if (!ChosenDevicesAttached(options)) {
         if (options.json)
             for (const HidDeviceInfo& device : UpdatedDevices())

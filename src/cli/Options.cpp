@@ -32,9 +32,15 @@ const char kCliHelpText[] =
     "  --verify        update: read every area and control block back from the\n"
     "                  devices after writing it and compare; a device that\n"
     "                  holds something else fails (the update takes longer)\n"
+    "  --watch         update: stay running and update each device as it is\n"
+    "                  plugged in, as --parallel does, several at once; a device\n"
+    "                  done (whatever its result) is left alone until it is\n"
+    "                  unplugged and plugged in again; Ctrl-C ends the watch,\n"
+    "                  after the devices being updated are done\n"
     "  --device LOC    update: only the device at location LOC (as list shows\n"
     "                  it); may be given more than once; without it every\n"
-    "                  attached device is updated\n"
+    "                  attached device is updated; with --watch, only devices\n"
+    "                  plugged in there, which need not be there yet\n"
     "  --json          standard output as JSON, for scripts: list an array, info\n"
     "                  one object, update one object per line (run start,\n"
     "                  steps, progress, messages, each device's result, run\n"
@@ -67,7 +73,9 @@ const char kCliHelpText[] =
     "  KT7_SIMULATE    use simulated devices instead of real ones: a ';'-separated\n"
     "                  list of key=value, e.g. \"devices=2;timing=usb;flash=/tmp/f\".\n"
     "                  Keys: devices, release, others, version, timing, reattach,\n"
-    "                  flash, trace, unplug, stall, noreattach (see the README).\n";
+    "                  arrive, flash, trace, unplug, stall, noreattach, badpage,\n"
+    "                  corrupt\n"
+    "                  (see the README).\n";
 
 std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* error)
 {
@@ -84,6 +92,9 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
             options.json = true;
         } else if (arg == "--verify") {
             options.verify = true;
+        } else if (arg == "--watch") {
+            options.watch = true;
+            options.parallel = true;
         } else if (arg == "--dir") {
             if (i + 1 >= argc) {
                 *error = "--dir needs a directory";
@@ -133,6 +144,14 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
     }
     if (options.file && options.dir) {
         *error = "give the package either as an argument or with --dir, not both";
+        return std::nullopt;
+    }
+    if (options.watch && options.verb != "update") {
+        *error = "--watch goes with update";
+        return std::nullopt;
+    }
+    if (options.watch && options.json) {
+        *error = "--watch does not go with --json";
         return std::nullopt;
     }
     if (options.parallel && options.verb != "update") {

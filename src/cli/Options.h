@@ -17,6 +17,7 @@ struct CliOptions {
     bool parallel = false;            // update: one worker per device
     bool json = false;                // standard output as JSON (docs/json.md)
     bool verify = false;              // update: read every area and block back
+    bool watch = false;               // update: stay and update each device plugged in (implies parallel)
 };
 
 // Exit codes, as --help documents them; the update's come from its outcome.

@@ -19,7 +19,8 @@
 
 class InterruptGuard {
 public:
-    // `notice` must outlive the guard.
+    // `notice` must outlive the guard. With none (null), nothing is written:
+    // the owner looks at Interrupted() and tells the user what it does.
     explicit InterruptGuard(const char* notice);
     ~InterruptGuard();
     InterruptGuard(const InterruptGuard&) = delete;

@@ -138,6 +138,16 @@ bool ApplyItem(const std::string& key, const std::string& value, SimConfig* conf
             return false;
         }
         config->reattachMs = static_cast<uint32_t>(number);
+    } else if (key == "arrive") {
+        std::vector<uint32_t> arrivals;
+        for (const std::string& part : Split(value, ',')) {
+            if (!ParseDecimal(Trim(part), 86400000, &number)) {
+                *error = BadValue(key, value, "milliseconds from 0 to 86400000, comma-separated");
+                return false;
+            }
+            arrivals.push_back(static_cast<uint32_t>(number));
+        }
+        config->arriveMs = std::move(arrivals);
     } else if (key == "flash" || key == "trace") {
         if (value.empty()) {
             *error = BadValue(key, value, key == "flash" ? "a directory" : "a file name");
@@ -189,6 +199,8 @@ bool CheckDeviceIndices(const SimConfig& config, std::string* error)
                  " does not exist (devices=" + std::to_string(config.devices) + ")";
         return false;
     };
+    if (!config.arriveMs.empty() && !check("arrive", static_cast<int>(config.arriveMs.size()) - 1))
+        return false;
     for (const SimReportFault& fault : config.unplug)
         if (!check("unplug", fault.device))
             return false;

@@ -11,6 +11,9 @@
 //   version=TEXT     the boot loader's version answer, at most 64 bytes (default B)
 //   timing=instant|usb   usb: 1 ms per report, 34 ms per erased sector
 //   reattach=MS      delay before a reset device attaches again (default 1500)
+//   arrive=MS[,MS..] device i is plugged in MS milliseconds after the backend
+//                    started, one value per device; devices past the end of
+//                    the list are there from the start
 //   flash=DIR        device i's flash image is DIR/device<i>.bin; DIR must
 //                    exist (checked when the backend starts, never created)
 //   trace=FILE       every report to or from a simulated device, one per line;
@@ -55,6 +58,7 @@ struct SimConfig {
     std::string versionText = "B";
     SimTiming timing = SimTiming::Instant;
     uint32_t reattachMs = 1500;
+    std::vector<uint32_t> arriveMs;  // per device; shorter than devices: the rest are there at once
     std::string flashDir;   // empty: flash lives in memory only
     std::string traceFile;  // empty: no trace
     std::vector<SimReportFault> unplug;

@@ -52,6 +52,8 @@ struct SimulatedBackend::Device {
     bool attached = true;
     bool reattachPending = false;
     uint64_t reattachAtMs = 0;
+    bool arrivalPending = false;  // not plugged in yet
+    uint64_t arriveAtMs = 0;
     uint64_t generation = 0;  // bumped at every detach; older handles fail
     int attaches = 0;         // re-attaches so far; each gives a new path, as a new hidraw node does
     int openHandles = 0;
@@ -132,6 +134,11 @@ SimulatedBackend::SimulatedBackend(const SimConfig& config, Clock& clock)
             device->unplugAfter = kNever;
         }
         device->stalled = device->stallAfter == 0;
+        if (static_cast<size_t>(i) < m_config.arriveMs.size() && m_config.arriveMs[i] > 0) {
+            device->attached = false;
+            device->arrivalPending = true;
+            device->arriveAtMs = m_config.arriveMs[i];
+        }
 
         if (m_startError.empty() && !m_config.flashDir.empty()) {
             const std::string path = FlashFileOf(m_config.flashDir, i);
@@ -221,6 +228,10 @@ void SimulatedBackend::Settle(Device& device)
         device.reattachPending = false;
         ++device.attaches;
         device.firmware->Reboot();
+    }
+    if (!device.attached && device.arrivalPending && m_nowMs >= device.arriveAtMs) {
+        device.attached = true;
+        device.arrivalPending = false;
     }
 }
 
@@ -456,6 +467,7 @@ void SimulatedBackend::Detach(int index)
     std::lock_guard<std::mutex> lock(m_mutex);
     UpdateTime();
     Device& device = At(index);
+    device.arrivalPending = false;
     if (device.attached || device.reattachPending)
         DetachLocked(device, false);
 }
@@ -468,6 +480,7 @@ void SimulatedBackend::Attach(int index)
         return;
     device.attached = true;
     device.reattachPending = false;
+    device.arrivalPending = false;
     ++device.attaches;
     device.stalled = false;  // plugging in again restarts a hung device
     device.firmware->Reboot();

@@ -6,6 +6,10 @@
 // re-attaches gets a new path ("sim/1/kt7-00.1", ...), as a new hidraw node
 // would, and the old path no longer opens; its location stays sim-<i>.
 //
+// A device with an arrival time (arrive=) is absent until that much time has
+// passed on the Clock since the backend started, then plugged in at its first
+// path. Detach before then keeps it away; Attach plugs it in at once.
+//
 // Handles: Write hands the report to the firmware; Read returns the next
 // answer. A read with nothing to deliver waits its time-out on the Clock and
 // returns 0. A detached device, or a handle opened before the device last

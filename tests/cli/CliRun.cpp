@@ -50,6 +50,13 @@ private:
 
 CliRun RunCli(const std::vector<std::string>& args, const std::string& simulate, const std::string& stateHome)
 {
+    VirtualClock clock;
+    return RunCli(args, simulate, stateHome, clock);
+}
+
+CliRun RunCli(const std::vector<std::string>& args, const std::string& simulate, const std::string& stateHome,
+              Clock& clock)
+{
     SetEnv("KT7_SIMULATE", simulate.c_str());
     SetEnv(kLogHomeVariable, stateHome);
     std::vector<std::string> storage = {"kt7-flash"};
@@ -60,7 +67,6 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& simulate,
     argv.push_back(nullptr);
 
     CliRun run;
-    VirtualClock clock;
     std::fflush(stdout);
     std::fflush(stderr);
     {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "package/PackageWriter.h"
+#include "platform/Clock.h"
 #include "support/PackageTestFiles.h"
 
 struct CliRun {
@@ -19,6 +20,9 @@ struct CliRun {
 // `args` without the program name; `simulate` is KT7_SIMULATE's value;
 // the log goes under `stateHome` (XDG_STATE_HOME, or LOCALAPPDATA on Windows) while it runs.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& simulate, const std::string& stateHome);
+// The same on the given clock, for a test that acts as the run's time passes.
+CliRun RunCli(const std::vector<std::string>& args, const std::string& simulate, const std::string& stateHome,
+              Clock& clock);
 
 std::string ReadWholeFile(const std::string& path);
 

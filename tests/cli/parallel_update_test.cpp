@@ -1,7 +1,6 @@
 #include <gmock/gmock.h>
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,20 +9,12 @@
 #include <vector>
 
 #include "CliRun.h"
+#include "HoldsTheUpdate.h"
 #include "support/PackageTestFiles.h"
 
 namespace {
 
 using ::testing::HasSubstr;
-
-// Runs kt7-usb-verify on a flash image: true when it holds a whole update
-// from `package`.
-bool HoldsTheUpdate(const std::string& package, const std::string& image)
-{
-    const std::string command = std::string(KT7_VERIFY_PROGRAM) + " '" + package + "' '" + image + "' >/dev/null";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 // A second kind of device: another release number, its own package with other
 // contents.

@@ -258,6 +258,38 @@ TEST(SimulatedBackend, UnplugAtZeroMeansAbsentFromTheStart)
     EXPECT_EQ(backend.Open("sim/1/kt7-00"), nullptr);
 }
 
+TEST(SimulatedBackend, DevicesArriveAtTheirTimeAfterTheStart)
+{
+    VirtualClock clock(5000);  // times count from the backend's start, not from zero
+    // Device 0 at once (0), 1 after 1000 ms, 2 after 300 ms; 3 has no value: at once.
+    SimulatedBackend backend(Config("devices=4;arrive=0,1000,300"), clock);
+    EXPECT_EQ(Locations(backend), (std::vector<std::string>{"sim-0", "sim-3"}));
+    EXPECT_EQ(backend.Open("sim/1/kt7-01"), nullptr);
+    clock.Advance(299);
+    EXPECT_EQ(Locations(backend), (std::vector<std::string>{"sim-0", "sim-3"}));
+    clock.Advance(1);
+    EXPECT_EQ(Locations(backend), (std::vector<std::string>{"sim-0", "sim-2", "sim-3"}));
+    clock.Advance(700);
+    // Plugged in at its first path, and it answers.
+    EXPECT_EQ(Paths(backend),
+              (std::vector<std::string>{"sim/1/kt7-00", "sim/1/kt7-01", "sim/1/kt7-02", "sim/1/kt7-03"}));
+    std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-01");
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(Write(*handle, Command(HID_CMD_VERSION, kVersionPage, 1)), int(kReportSize));
+    EXPECT_EQ(Read(*handle), int(kReportPayloadSize));
+}
+
+TEST(SimulatedBackend, UnpluggedBeforeItsArrivalStaysAway)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("devices=2;arrive=100,100"), clock);
+    backend.Detach(0);
+    clock.Advance(100);
+    EXPECT_EQ(Locations(backend), std::vector<std::string>{"sim-1"});
+    backend.Attach(0);
+    EXPECT_TRUE(backend.IsAttached(0));
+}
+
 TEST(SimulatedBackend, NoReattachDeviceStaysGoneAfterReset)
 {
     VirtualClock clock;

@@ -26,6 +26,7 @@ TEST(SimConfig, EmptyTextGivesDefaults)
     EXPECT_TRUE(config.unplug.empty());
     EXPECT_TRUE(config.stall.empty());
     EXPECT_TRUE(config.noReattach.empty());
+    EXPECT_TRUE(config.arriveMs.empty());
 }
 
 TEST(SimConfig, EveryKeyIsRead)
@@ -33,7 +34,7 @@ TEST(SimConfig, EveryKeyIsRead)
     SimConfig config = Parse(
         " devices=3 ; release=0100,abcd; others=2;version=A107;timing=usb;reattach=250;"
         "flash=/tmp/f;trace=/tmp/t.txt;unplug=0@10,1@20;unplug=2@0;stall=1@5;noreattach=0,2;"
-        "badpage=1@3,2@32767;corrupt=0@160,2@768");
+        "badpage=1@3,2@32767;corrupt=0@160,2@768;arrive=0, 2500");
     EXPECT_EQ(config.devices, 3);
     EXPECT_EQ(config.releases, (std::vector<uint16_t>{0x0100, 0xABCD}));
     EXPECT_EQ(config.others, 2);
@@ -132,7 +133,11 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"badpage of a missing device", "badpage=1@3", "badpage"},
                     BadCase{"corrupt past the flash", "corrupt=0@32768", "corrupt"},
                     BadCase{"corrupt without a page", "corrupt=0", "corrupt"},
-                    BadCase{"corrupt of a missing device", "devices=2;corrupt=2@256", "corrupt"}),
+                    BadCase{"corrupt of a missing device", "devices=2;corrupt=2@256", "corrupt"},
+                    BadCase{"arrival of a missing device", "devices=2;arrive=0,10,20", "arrive"},
+                    BadCase{"arrival not a number", "arrive=soon", "arrive"},
+                    BadCase{"arrival past a day", "arrive=86400001", "arrive"},
+                    BadCase{"empty arrival in list", "devices=2;arrive=10,", "arrive"}),
     [](const testing::TestParamInfo<BadCase>& info) {
         std::string name = info.param.what;
         for (char& c : name)

@@ -1,0 +1,154 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "cli/DeviceResults.h"
+#include "cli/ParallelWorker.h"
+#include "cli/ResultTable.h"
+#include "cli/WatchDisplay.h"
+#include "cli/WatchPlan.h"
+#include "engine/UpdateMessages.h"
+#include "platform/InterruptGuard.h"
+#include "platform/Services.h"
+#include "platform/UpdateLock.h"
+
+namespace {
+
+// Listing the devices costs the bus a little; an interrupt is looked at more often.
+constexpr uint32_t kListEveryMs = 500;
+constexpr uint32_t kLookEveryMs = 100;
+
+constexpr char kWatchingText[] = "kt7-flash: waiting for devices; each one is updated as it is plugged in. "
+                                 "Ctrl-C ends the watch.";
+constexpr char kStoppingNotice[] = "kt7-flash: the watch ends once the devices being updated are done; "
+                                   "interrupting them now would leave them half-written. No new device is started.";
+
+struct WatchedDevice {
+    DeviceRun run;
+    int row = 0;
+    std::thread worker;
+    std::atomic<bool> over{false};
+};
+
+class Watch {
+public:
+    Watch(HidBackend& backend, Clock& clock, WatchDisplay& display, bool verify)
+        : m_backend(backend), m_clock(clock), m_display(display), m_verify(verify)
+    {
+    }
+    ~Watch()
+    {
+        for (auto& device : m_devices)
+            if (device->worker.joinable())
+                device->worker.join();
+    }
+
+    void StartNewDevices()
+    {
+        const std::vector<HidDeviceInfo> present = UpdatedDevices();
+        std::vector<std::string> locations;
+        for (const HidDeviceInfo& device : present)
+            locations.push_back(device.location);
+        for (const std::string& location : m_plan.Listed(locations)) {
+            const auto info = std::find_if(present.begin(), present.end(),
+                                           [&](const HidDeviceInfo& device) { return device.location == location; });
+            Start(*info);
+        }
+    }
+
+    // Joins the workers that are done and shows their results.
+    void CollectEnded()
+    {
+        for (auto& device : m_devices) {
+            if (!device->over.load() || !device->worker.joinable())
+                continue;
+            device->worker.join();
+            const DeviceRun& run = device->run;
+            m_plan.Finished(run.device.location);
+            char time[32];
+            std::snprintf(time, sizeof time, "  %.1f s", run.elapsedMs / 1000.0);
+            m_display.Ended(device->row, run.outcome == UpdateOutcome::Success, ResultText(run.outcome) + time);
+        }
+    }
+
+    int InProgress() const { return m_plan.InProgress(); }
+
+    std::vector<DeviceRun> Results() const
+    {
+        std::vector<DeviceRun> runs;
+        for (const auto& device : m_devices)
+            runs.push_back(device->run);
+        return runs;
+    }
+
+private:
+    void Start(const HidDeviceInfo& info)
+    {
+        auto device = std::make_unique<WatchedDevice>();
+        device->run = DeviceRun{info, PackageFileNameFor(info.releaseNumber)};
+        device->row = m_display.Started(info.location);
+        WatchedDevice* watched = device.get();
+        device->worker = std::thread([this, watched] {
+            RunWorker(m_backend, m_clock, m_display, watched->row, m_verify, watched->run);
+            watched->over = true;
+        });
+        m_devices.push_back(std::move(device));
+    }
+
+    HidBackend& m_backend;
+    Clock& m_clock;
+    WatchDisplay& m_display;
+    const bool m_verify;
+    WatchPlan m_plan;
+    std::vector<std::unique_ptr<WatchedDevice>> m_devices;
+};
+
+} // namespace
+
+int RunWatchUpdateCommand(const CliOptions& options, const std::string& lockPath)
+{
+    UpdateLock lock(lockPath);
+    if (!lock.Held()) {
+        GetPrompter().ShowMessage(kMsgAnotherUpdateRunning);
+        return ExitCodeOf(UpdateOutcome::Locked);
+    }
+    // The watch tells of an interrupt itself: ending at once when no device
+    // is being updated needs no notice.
+    InterruptGuard guard(nullptr);
+    WatchDisplay display(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose);
+    display.PrintLine(kWatchingText);
+    Clock& clock = GetClock();
+    std::vector<DeviceRun> results;
+    {
+        Watch watch(GetHidBackend(), clock, display, options.verify);
+        bool noticeShown = false;
+        for (uint32_t sinceListing = kListEveryMs;; sinceListing += kLookEveryMs) {
+            watch.CollectEnded();
+            if (guard.Interrupted()) {
+                if (watch.InProgress() == 0)
+                    break;
+                if (!noticeShown)
+                    display.PrintLine(kStoppingNotice);
+                noticeShown = true;
+            } else if (sinceListing >= kListEveryMs) {
+                sinceListing = 0;
+                watch.StartNewDevices();
+            }
+            clock.Sleep(kLookEveryMs);
+        }
+        results = watch.Results();
+    }
+
+    if (!results.empty())
+        PrintResultTable(results);
+    int code = 0;
+    for (const DeviceRun& run : results)
+        code = std::max(code, ExitCodeOf(run.outcome));
+    return code;
+}
