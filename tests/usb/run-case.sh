@@ -8,7 +8,8 @@
 #
 # Cases: probe, release5512, release0100, two-devices (with a foreign HID
 # device beside them), bootloader, no-return, unplugged, stalled, parallel
-# (four devices of two kinds with --parallel, timed against one of them).
+# (four devices of two kinds with --parallel, timed against one of them),
+# verify (two devices, every area and block read back through hidraw).
 # KT7_USB_CACHE overrides the kernel cache directory; the work files stay in
 # BUILD_DIR/tests/usb/work/CASE for inspection.
 set -euo pipefail
@@ -34,6 +35,7 @@ devices=1             # emulated devices of ours
 others=0              # other HID devices beside them (another vendor ID)
 gadget_options=""     # kt7-gadget options, simulator syntax (flash=/out is added)
 program=update        # update: kt7-flash update; probe: kt7-usb-probe
+update_options=""     # more options for kt7-flash update
 release=5512          # the release number every device must be listed with
 package=KT7_Down.dat  # the package the devices must end up with
 decoy=""              # another package beside it that must not be used
@@ -69,6 +71,8 @@ case $name in
         # package; first one generic device alone, then all four at once.
         devices=4; gadget_options="devices=4;release=5512,5512,0100;version=B"; program=parallel; decoy=KT7_Down0100.dat
         verify=parallel ;;
+    verify)
+        devices=2; gadget_options="devices=2;release=5512;version=B"; update_options="--verify" ;;
     no-return)
         gadget_options="release=5512;version=B;noreattach=0"; expect_exit=4
         expect_text="无法连接USB，请检查USB连接！"; verify=blank ;;
@@ -117,7 +121,7 @@ else
     # The listing shows what hidapi reports of each device before the update;
     # -v puts the diagnostic lines (the boot-loader refresh's among them) into
     # the run's output beside the log.
-    command="kt7-flash list > /out/list.log 2>&1; kt7-flash update -v --dir /kt7"
+    command="kt7-flash list > /out/list.log 2>&1; kt7-flash update -v $update_options --dir /kt7"
 fi
 
 cat > "$stage/case.sh" <<GUEST
