@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/EngineTexts.h"
+#include "engine/PageWriter.h"
 #include "engine/ProgressPage.h"
 #include "engine/ProgressState.h"
 #include "hid/DeviceIdentity.h"
@@ -15,9 +16,6 @@
 #include "platform/FlashGeometry.h"
 
 namespace {
-
-constexpr uint32_t kPercentStepBytes = 1024;
-constexpr uint32_t kStatusStepBytes = 16384;
 
 // Takes the time of the next `bytesAhead` bytes (at most a status step's)
 // off the estimate: a read shorter than a status step uses up only its own

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr uint32_t kPercentStepBytes = 1024;
-constexpr uint32_t kStatusStepBytes = 16384;
 constexpr uint32_t kEstimateMsPerStatusStep = 512;
 
 void TakeStatusStep(ProgressPage& page)

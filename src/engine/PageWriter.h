@@ -6,6 +6,11 @@
 
 class ProgressPage;
 
+// The percent moves before every kilobyte sent, the status text before every
+// 16 KiB; a read-back takes its steps at the same places.
+inline constexpr uint32_t kPercentStepBytes = 1024;
+inline constexpr uint32_t kStatusStepBytes = 16384;
+
 // Sends HID_CMD_WRITE and pageCount * 256 bytes from `data` to each device in
 // turn. Returns pageCount * 256 on success; 0 when no device is attached, a
 // transfer fails, or pageCount is 0.
