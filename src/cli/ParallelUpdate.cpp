@@ -68,8 +68,5 @@ int RunParallelUpdateCommand(const CliOptions& options, const std::string& lockP
             WriteResult(run.device, run.package, ExitCodeOf(run.outcome), run.elapsedMs);
     else
         PrintResultTable(runs);
-    int code = 0;
-    for (const DeviceRun& run : runs)
-        code = std::max(code, ExitCodeOf(run.outcome));
-    return code;
+    return HighestExitCode(runs);
 }

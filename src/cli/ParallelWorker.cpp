@@ -1,5 +1,7 @@
 #include "cli/ParallelWorker.h"
 
+#include <algorithm>
+
 #include "backends/DevicePermission.h"
 #include "cli/BootloaderStep.h"
 #include "cli/TerminalPage.h"
@@ -66,6 +68,14 @@ UpdateOutcome UpdateOneDevice(DevicePage& page)
 }
 
 } // namespace
+
+int HighestExitCode(const std::vector<DeviceRun>& runs)
+{
+    int code = 0;
+    for (const DeviceRun& run : runs)
+        code = std::max(code, ExitCodeOf(run.outcome));
+    return code;
+}
 
 std::string ResultText(UpdateOutcome outcome)
 {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/DeviceDisplay.h"
 #include "engine/UpdateOutcome.h"
@@ -21,6 +22,10 @@ struct DeviceRun {
 
 // "升级成功", or "升级失败 (N)" with the outcome's exit code.
 std::string ResultText(UpdateOutcome outcome);
+
+// The exit code of a run of several devices: 0 when every one succeeded (or
+// there were none), else the highest among them.
+int HighestExitCode(const std::vector<DeviceRun>& runs);
 
 // Updates run.device, seen through `backend`, as row `index` of `display`;
 // fills in run.outcome and run.elapsedMs.

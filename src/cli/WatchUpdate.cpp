@@ -147,8 +147,5 @@ int RunWatchUpdateCommand(const CliOptions& options, const std::string& lockPath
 
     if (!results.empty())
         PrintResultTable(results);
-    int code = 0;
-    for (const DeviceRun& run : results)
-        code = std::max(code, ExitCodeOf(run.outcome));
-    return code;
+    return HighestExitCode(results);
 }
