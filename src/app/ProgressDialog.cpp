@@ -15,9 +15,10 @@
 #include "bootloader/BootloaderRefresh.h"
 #include "engine/EngineTexts.h"
 #include "engine/UpdateMessages.h"
+#include "engine/UpdateJob.h"
 #include "engine/UpdateRun.h"
-#include "engine/UpdateSession.h"
-#include "platform/Services.h"
+#include "package/PackageSearch.h"
+#include "platform/ProgramDirectory.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ const char kInterruptNotice[] =
 
 } // namespace
 
-CProgressDialog::CProgressDialog(QWidget* parent, int watchPeriodMs) : QDialog(parent), m_watchPeriodMs(watchPeriodMs)
+CProgressDialog::CProgressDialog(const WizardSetup& setup, UpdateJob& job, QWidget* parent)
+    : QDialog(parent), m_setup(setup), m_job(job), m_watchPeriodMs(setup.watchPeriodMs)
 {
     const DialogUnits units = SetUpWizardFrame(*this);
 
@@ -71,24 +73,28 @@ int CProgressDialog::RunModal()
 
 bool CProgressDialog::OnInitDialog()
 {
-    ShowPageMessage(this, kMsgDoNotDisturb, PageCaption(), QMessageBox::Warning);
+    Prompter& prompter = m_setup.context.prompter;
+    ShowPageMessage(prompter, this, kMsgDoNotDisturb, PageCaption(), QMessageBox::Warning);
 
     m_interruptGuard.emplace(kInterruptNotice);
-    if (!UpdateBootloader()) {
+    const std::string image =
+        FindBootloaderImage(m_job.package ? m_job.package->path : std::string(), GetProgramDirectory(),
+                            kBootloaderImageName);
+    m_job.devices.ClearFailure();
+    if (!UpdateBootloader(m_job.devices, image)) {
         m_outcome = UpdateOutcome::Bootloader;
         EndInterruptGuard();
         if (!m_interrupted)
-            ShowPageMessage(this, WithDevicePermissionHint(kMsgBootloaderFailed), ProgramCaption(), QMessageBox::NoIcon);
+            ShowPageMessage(prompter, this, WithDevicePermissionHint(m_setup.context.hid, kMsgBootloaderFailed),
+                            ProgramCaption(), QMessageBox::NoIcon);
         return false;
     }
 
     m_progress->setRange(0, 100);
     m_watchTimerId = startTimer(m_watchPeriodMs);
     m_btnExit->setEnabled(false);
-    // The worker carries on the run this thread has bound.
-    m_worker = std::thread([this, session = BoundSession{}] {
-        ScopedThreadSession bound(session);
-        UpdateThreadProc(this);
+    m_worker = std::thread([this] {
+        UpdateThreadProc(this, m_job);
         m_workerReturned.store(true);
     });
     return true;
@@ -123,6 +129,13 @@ void CProgressDialog::SetStatusText(const std::string& text)
     RunOnGuiThread([this, &value] { m_stcStatus->setText(value); });
 }
 
+void CProgressDialog::ShowMessage(const std::string& text, const DeviceFailure*)
+{
+    // The worker's boxes belong to the page; the prompter shows them on the
+    // GUI thread while the worker waits.
+    ShowPageMessage(m_setup.context.prompter, nullptr, text, ProgramCaption(), QMessageBox::NoIcon);
+}
+
 void CProgressDialog::PostProgressUpdate()
 {
     QCoreApplication::postEvent(this, new QEvent(WM_PROGRESS_UPDATE));
@@ -142,8 +155,9 @@ bool CProgressDialog::event(QEvent* event)
 // to the line's width; the whole path is in its tooltip.
 void CProgressDialog::PointAtTheLogAfterAFailure()
 {
-    const std::string log = GetDiagnostics().LogPath();
-    if (m_outcome.load() == UpdateOutcome::Success || log.empty())
+    const DiagnosticsSink& diagnostics = m_setup.context.diagnostics;
+    const std::string log = diagnostics.LogPath();
+    if (m_outcome.load() == UpdateOutcome::Success || log.empty() || !diagnostics.HoldsErrors())
         return;
     const QString text = m_stcStatus->text() + QStringLiteral("  ") + QString::fromUtf8(kSeeLogText) +
                          QString::fromStdString(log);

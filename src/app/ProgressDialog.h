@@ -14,8 +14,11 @@
 #include <optional>
 #include <thread>
 
+#include "app/WizardSetup.h"
 #include "engine/ProgressPage.h"
 #include "platform/InterruptGuard.h"
+
+struct UpdateJob;
 
 class QLabel;
 class QProgressBar;
@@ -23,11 +26,12 @@ class QPushButton;
 
 class CProgressDialog final : public QDialog, public ProgressPage {
 public:
-    static constexpr int kWatchPeriodMs = 200;
     // The worker's request to move the bar to the latest m_nPos.
     static constexpr QEvent::Type WM_PROGRESS_UPDATE = static_cast<QEvent::Type>(2025);
 
-    explicit CProgressDialog(QWidget* parent = nullptr, int watchPeriodMs = kWatchPeriodMs);
+    // Runs `job` with the services and options of `setup`; both must outlive
+    // the page.
+    CProgressDialog(const WizardSetup& setup, UpdateJob& job, QWidget* parent = nullptr);
     // Waits for the worker, which may still be returning after m_bDone.
     ~CProgressDialog() override;
 
@@ -42,6 +46,7 @@ public:
     void SetAreaText(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void PostProgressUpdate() override;
+    void ShowMessage(const std::string& text, const DeviceFailure* failure) override;
 
     QPushButton* ExitButton() const { return m_btnExit; }
     QProgressBar* ProgressBar() const { return m_progress; }
@@ -68,6 +73,8 @@ private:
     void EndInterruptGuard();
     void PointAtTheLogAfterAFailure();
 
+    const WizardSetup& m_setup;
+    UpdateJob& m_job;
     QLabel* m_stcArea = nullptr;
     QPushButton* m_btnExit = nullptr;
     QLabel* m_stcStatus = nullptr;

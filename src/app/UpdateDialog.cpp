@@ -14,12 +14,11 @@
 #include "app/PackageFileDialog.h"
 #include "app/SummaryBox.h"
 #include "app/WizardFrame.h"
+#include "engine/DeviceResult.h"
+#include "engine/RunLog.h"
+#include "engine/UpdateJob.h"
 #include "engine/UpdateMessages.h"
-#include "hid/CommandSet.h"
-#include "hid/MixedDevices.h"
-#include "hid/Presence.h"
 #include "hid/ReleaseProbe.h"
-#include "package/Package.h"
 #include "platform/UpdateLock.h"
 
 namespace {
@@ -42,9 +41,18 @@ QString ElidedPathText(const QLabel& label, const QString& path)
     return prefix + metrics.elidedText(path, Qt::ElideMiddle, room);
 }
 
+// Said when Next found devices of another kind than the package was loaded
+// for, and loaded theirs: nothing is written that the user has not seen.
+std::string KindChangedText(const std::string& path)
+{
+    return "连接的设备需要另一个升级文件，已改为载入：\n" + path + "\n请核对升级文件信息后，再点击下一步。";
+}
+
 } // namespace
 
-CUpdateDialog::CUpdateDialog(QWidget* parent) : QDialog(parent)
+CUpdateDialog::CUpdateDialog(const WizardSetup& setup, QWidget* parent)
+    : QDialog(parent), m_setup(setup),
+      m_devices(setup.context.hid, setup.context.clock, setup.context.diagnostics)
 {
     const DialogUnits units = SetUpWizardFrame(*this);
 
@@ -75,28 +83,50 @@ CUpdateDialog::CUpdateDialog(QWidget* parent) : QDialog(parent)
 
 bool CUpdateDialog::OnInitDialog()
 {
-    std::string summary;
-    int deviceSpecific = 0;
-    bool loaded = LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease);
-    m_bDeviceSpecificPackage = deviceSpecific;
+    RunContext& context = m_setup.context;
+    const ReleaseProbe probe = ProbeDeviceRelease(context.hid, context.clock);
+    if (!probe.found)
+        ShowMessage(kMsgConnectDevice);
+    PackageLoad load = LoadPackage(m_setup.places, probe.releaseText, context.clock.TickCount());
     // A package that is there but does not load ends the program; only a
     // missing one is asked for, until one loads or the user gives up.
-    if (!loaded && CurrentPackage().m_packageFound)
+    if (!load && load.found) {
+        ShowMessage(load.message);
         return false;
-    while (!loaded) {
+    }
+    if (!load)
+        ShowMessage(load.message);
+    while (!load) {
         std::optional<std::string> file = ChoosePackageFile(nullptr);
         if (!file)
             return false;
-        loaded = ReplacePackage(*file, &summary);
+        load = LoadPackageFile(*file, context.clock.TickCount());
+        if (!load)
+            ShowMessage(load.message);
     }
-    ShowPackage(summary);
+    UsePackage(std::move(load), KindOf(probe));
     return true;
 }
 
-void CUpdateDialog::ShowPackage(const std::string& summary)
+void CUpdateDialog::UsePackage(PackageLoad load, DeviceKind kind)
 {
-    m_editSummary->setPlainText(SummaryForDisplay(summary));
-    const QString path = QString::fromStdString(CurrentPackage().m_packagePath);
+    m_load = std::move(load);
+    m_loadedKind = kind;
+    m_bDeviceSpecificPackage = kind.deviceSpecific ? 1 : 0;
+    LogPackage(m_setup.context.diagnostics, *m_load.package);
+    ShowPackage();
+}
+
+void CUpdateDialog::ShowMessage(const std::string& text)
+{
+    ShowPageMessage(m_setup.context.prompter, isVisible() ? this : nullptr, text, ProgramCaption(),
+                    QMessageBox::NoIcon);
+}
+
+void CUpdateDialog::ShowPackage()
+{
+    m_editSummary->setPlainText(SummaryForDisplay(m_load.package->summary));
+    const QString path = QString::fromStdString(m_load.path);
     m_stcPackagePath->setText(ElidedPathText(*m_stcPackagePath, path));
     m_stcPackagePath->setToolTip(path);
 }
@@ -127,36 +157,70 @@ void CUpdateDialog::dropEvent(QDropEvent* event)
 
 void CUpdateDialog::LoadDroppedPackage(const QString& file)
 {
-    std::string summary;
-    if (ReplacePackage(file.toStdString(), &summary))
-        ShowPackage(summary);
+    PackageLoad load = LoadPackageFile(file.toStdString(), m_setup.context.clock.TickCount());
+    if (!load) {
+        ShowMessage(load.message);
+        return;
+    }
+    UsePackage(std::move(load), m_loadedKind);
 }
 
 void CUpdateDialog::accept()
 {
+    RunContext& context = m_setup.context;
     // Held until the progress page has closed, or released when the user
     // stays on this page.
-    UpdateLock lock(m_updateLockPath);
+    UpdateLock lock(m_setup.lockPath, context.diagnostics);
     if (!lock.Held()) {
-        ShowPageMessage(this, kMsgAnotherUpdateRunning, ProgramCaption(), QMessageBox::NoIcon);
+        ShowMessage(kMsgAnotherUpdateRunning);
         m_outcome = UpdateOutcome::Locked;
         QDialog::reject();
         return;
     }
-    if (!IsDevicePresent()) {
-        ShowPageMessage(this, kMsgDeviceNotFound, ProgramCaption(), QMessageBox::NoIcon);
+    if (!m_devices.IsDevicePresent()) {
+        ShowMessage(kMsgDeviceNotFound);
         return;
     }
-    if (AreMixedDevicesAttached()) {
-        ShowPageMessage(this, kMsgMixedDevices, ProgramCaption(), QMessageBox::NoIcon);
+    const std::optional<DeviceKind> kind = CommonKind(m_devices.List());
+    if (!kind) {
+        ShowMessage(kMsgMixedDevices);
+        return;
+    }
+    // Devices plugged in since the package was chosen may be of another
+    // kind: load theirs and show it before anything is written.
+    if (!m_load.named && *kind != m_loadedKind) {
+        PackageLoad load = LoadPackage(m_setup.places, ReleaseTextOf(*kind), context.clock.TickCount());
+        if (!load) {
+            ShowMessage(load.message);
+            return;
+        }
+        const std::string path = load.path;
+        UsePackage(std::move(load), *kind);
+        ShowMessage(KindChangedText(path));
         return;
     }
     // The welcome page goes away at once; its modal run ends when the
     // progress page has been closed and this handler returns.
     QDialog::accept();
+    m_devices.SelectCommandSet(kind->deviceSpecific ? 1 : 0);
+    RunUpdate();
+}
 
-    CProgressDialog progress(nullptr, m_progressWatchPeriodMs);
-    SelectCommandSet(m_bDeviceSpecificPackage);
+void CUpdateDialog::RunUpdate()
+{
+    RunContext& context = m_setup.context;
+    const std::vector<HidDeviceInfo> devices = m_devices.List();
+    LogRunStart(context.diagnostics, "kt7-updater", *m_load.package, devices, m_setup.verify);
+    // The run takes the package: it is released when the run ends.
+    UpdateJob job(m_devices, std::move(m_load.package));
+    job.progress.m_verify = m_setup.verify;
+    CProgressDialog progress(m_setup, job, nullptr);
     progress.RunModal();
     m_outcome = progress.Outcome();
+    const std::string message =
+        m_outcome == UpdateOutcome::Bootloader ? std::string(kMsgBootloaderFailed) : job.progress.m_failureMessage;
+    const std::optional<DeviceFailure> failure =
+        m_outcome == UpdateOutcome::Bootloader ? m_devices.Failure() : job.failure;
+    LogDeviceResults(context.diagnostics,
+                     InStepResults(devices, m_outcome == UpdateOutcome::Success, message, failure));
 }

@@ -2,7 +2,6 @@
 
 #include "backends/DeviceNode.h"
 #include "hid/DeviceIdentity.h"
-#include "platform/Services.h"
 
 namespace {
 
@@ -27,10 +26,10 @@ std::string AccessDeniedLine(const std::string& path)
            " and plug the device in again\n";
 }
 
-std::string DevicePermissionHint()
+std::string DevicePermissionHint(HidBackend& backend)
 {
     std::string denied;
-    for (const HidDeviceInfo& device : GetHidBackend().Enumerate()) {
+    for (const HidDeviceInfo& device : backend.Enumerate()) {
         if (device.vendorId != kDeviceVendorId || device.productId != kDeviceProductId ||
             !IsAccessDenied(device.path))
             continue;
@@ -42,8 +41,8 @@ std::string DevicePermissionHint()
            "，然后重新插上设备。安装命令：" + InstallCommand();
 }
 
-std::string WithDevicePermissionHint(const std::string& message)
+std::string WithDevicePermissionHint(HidBackend& backend, const std::string& message)
 {
-    const std::string hint = DevicePermissionHint();
+    const std::string hint = DevicePermissionHint(backend);
     return hint.empty() ? message : message + "\n" + hint;
 }

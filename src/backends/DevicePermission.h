@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/HidBackend.h"
+
 // Installed by the package; gives the logged-in user access to the device.
 inline constexpr const char kUdevRulePath[] = "/usr/lib/udev/rules.d/70-kt7-updater.rules";
 
@@ -17,7 +19,7 @@ std::string AccessDeniedLine(const std::string& path);
 // devices this user may not open, the rule that grants access and the
 // command that installs it. Empty when no device is refused for lack of
 // rights.
-std::string DevicePermissionHint();
+std::string DevicePermissionHint(HidBackend& backend);
 
 // `message`, with the hint as a second line when there is one.
-std::string WithDevicePermissionHint(const std::string& message);
+std::string WithDevicePermissionHint(HidBackend& backend, const std::string& message);

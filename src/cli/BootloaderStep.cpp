@@ -3,8 +3,8 @@
 #include "bootloader/BootloaderRefresh.h"
 #include "engine/ProgressPage.h"
 
-int CheckBootloader(ProgressPage& page)
+int CheckBootloader(ProgressPage& page, DeviceSet& devices, const std::string& imagePath)
 {
     page.EnterPhase(UpdatePhase::BootloaderCheck);
-    return UpdateBootloader([&page] { page.EnterPhase(UpdatePhase::BootloaderRefresh); });
+    return UpdateBootloader(devices, imagePath, [&page] { page.EnterPhase(UpdatePhase::BootloaderRefresh); });
 }

@@ -20,6 +20,7 @@ public:
     // Percent steps come too often for a line each; the status steps carry it.
     void PostProgressUpdate() override {}
     void EnterPhase(UpdatePhase phase) override { WritePhase(m_device, phase); }
+    void ShowMessage(const std::string& text, const DeviceFailure*) override { WriteMessage(m_device, text); }
 
 private:
     const JsonDevice m_device;

@@ -3,19 +3,22 @@
 #include <algorithm>
 
 #include "backends/DevicePermission.h"
+#include "bootloader/BootloaderRefresh.h"
 #include "cli/BootloaderStep.h"
 #include "cli/TerminalPage.h"
 #include "engine/EngineTexts.h"
 #include "engine/ProgressPage.h"
+#include "engine/RunLog.h"
+#include "engine/UpdateJob.h"
 #include "engine/UpdateMessages.h"
 #include "engine/UpdateRun.h"
-#include "engine/UpdateSession.h"
-#include "hid/CommandSet.h"
-#include "hid/Presence.h"
+#include "hid/DeviceKind.h"
+#include "hid/DeviceSet.h"
 #include "hid/ReleaseProbe.h"
-#include "package/Package.h"
+#include "package/PackageSearch.h"
 #include "platform/DeviceSelection.h"
-#include "platform/Services.h"
+#include "platform/ProgramDirectory.h"
+#include "platform/SystemPath.h"
 
 namespace {
 
@@ -30,40 +33,61 @@ public:
     }
     void PostProgressUpdate() override { m_display.SetPercent(m_device, m_nPos.load(), m_nRemainMs); }
     void EnterPhase(UpdatePhase phase) override { m_display.EnterPhase(m_device, phase); }
+    void ShowMessage(const std::string& text, const DeviceFailure*) override { m_display.PrintMessage(m_device, text); }
 
 private:
     DeviceDisplay& m_display;
     const int m_device;
 };
 
-class DevicePrompter final : public Prompter {
-public:
-    DevicePrompter(DeviceDisplay& display, int device) : m_display(display), m_device(device) {}
-    void ShowMessage(const std::string& text) override { m_display.PrintMessage(m_device, text); }
-
-private:
-    DeviceDisplay& m_display;
-    const int m_device;
-};
+std::string FileNameOf(const std::string& path)
+{
+    return PathToUtf8(PathFromUtf8(path).filename());
+}
 
 // The whole sequence for one device, seeing only that device: release probe
 // and package, boot-loader check, then the update itself.
-UpdateOutcome UpdateOneDevice(DevicePage& page)
+UpdateOutcome UpdateOneDevice(const WorkerSetup& setup, DeviceSet& devices, DevicePage& page, DeviceRun& run)
 {
-    std::string summary;
-    int deviceSpecific = 0;
-    if (!LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease))
+    const ReleaseProbe probe = ProbeDeviceRelease(devices.Backend(), devices.GetClock());
+    PackageLoad load = setup.packages.For(probe.releaseText);
+    run.package = FileNameOf(load.path);
+    if (!load) {
+        run.message = load.message;
+        page.ShowMessage(load.message, nullptr);
         return UpdateOutcome::PackageLoadFailed;
-    if (!IsDevicePresent())
+    }
+    if (!devices.IsDevicePresent())
         return UpdateOutcome::NoDevice;
-    SelectCommandSet(deviceSpecific);
-    if (CheckBootloader(page) == 0) {
-        ReleasePackageBuffers();
-        GetPrompter().ShowMessage(WithDevicePermissionHint(kMsgBootloaderFailed));
+    // The device there now chooses: another device may have been plugged in
+    // at this place since it was listed.
+    const std::optional<DeviceKind> kind = CommonKind(devices.List());
+    if (!kind)
+        return UpdateOutcome::NoDevice;
+    if (!load.named && *kind != KindOf(probe)) {
+        load = setup.packages.For(ReleaseTextOf(*kind));
+        run.package = FileNameOf(load.path);
+        if (!load) {
+            run.message = load.message;
+            page.ShowMessage(load.message, nullptr);
+            return UpdateOutcome::PackageLoadFailed;
+        }
+        page.ShowMessage("kt7-flash: the device now attached takes " + run.package + "; using " + load.path,
+                         nullptr);
+    }
+    devices.SelectCommandSet(kind->deviceSpecific ? 1 : 0);
+    LogRunStart(devices.Log(), "kt7-flash", *load.package, devices.List(), setup.verify);
+    const std::string image = FindBootloaderImage(load.package->path, GetProgramDirectory(), kBootloaderImageName);
+    if (CheckBootloader(page, devices, image) == 0) {
+        run.message = kMsgBootloaderFailed;
+        page.ShowMessage(WithDevicePermissionHint(devices.Backend(), kMsgBootloaderFailed), nullptr);
         return UpdateOutcome::Bootloader;
     }
+    UpdateJob job(devices, std::move(load.package));
+    job.progress.m_verify = setup.verify;
     page.SetStatusText(kWaitingForDevicesText);
-    UpdateThreadProc(&page);
+    UpdateThreadProc(&page, job);
+    run.message = job.progress.m_failureMessage;
     return page.m_outcome.load();
 }
 
@@ -82,19 +106,24 @@ std::string ResultText(UpdateOutcome outcome)
     return outcome == UpdateOutcome::Success ? "升级成功" : "升级失败 (" + std::to_string(ExitCodeOf(outcome)) + ")";
 }
 
-void RunWorker(HidBackend& backend, Clock& clock, DeviceDisplay& display, int index, bool verify, DeviceRun& run)
+void RunWorker(const WorkerSetup& setup, int index, DeviceRun& run)
 {
-    DeviceSelectionBackend view(backend, {run.device.location});
-    DevicePrompter prompter(display, index);
-    DevicePage page(display, index);
-    UpdateSession session;
-    session.progress.m_verify = verify;
-    ScopedThreadServices services({.hid = &view, .prompter = &prompter});
-    ScopedThreadSession bound(session);
-    const uint32_t t0 = clock.TickCount();
-    run.outcome = UpdateOneDevice(page);
-    run.elapsedMs = clock.TickCount() - t0;
+    DeviceSelectionBackend view(setup.context.hid, {run.device.location});
+    DeviceSet devices(view, setup.context.clock, setup.context.diagnostics);
+    devices.NumberDevicesFrom(index);
+    DevicePage page(setup.display, index);
+    const uint32_t t0 = setup.context.clock.TickCount();
+    run.outcome = UpdateOneDevice(setup, devices, page, run);
+    run.elapsedMs = setup.context.clock.TickCount() - t0;
+    if (run.outcome != UpdateOutcome::Success && devices.Failure())
+        run.cause = FailureText(*devices.Failure());
+    DeviceResult result;
+    result.device = run.device;
+    result.kind = run.outcome == UpdateOutcome::Success ? DeviceResultKind::Updated : DeviceResultKind::Failed;
+    result.message = run.message.empty() && run.outcome != UpdateOutcome::Success ? ResultText(run.outcome) : run.message;
+    result.cause = run.cause;
+    LogDeviceResults(setup.context.diagnostics, {result});
     // A device that failed before its update started has no status line yet.
     if (run.outcome != UpdateOutcome::Success && run.outcome != UpdateOutcome::UpdateFailed)
-        display.SetStatus(index, ResultText(run.outcome), page.m_nPos.load(), page.m_nRemainMs);
+        setup.display.SetStatus(index, ResultText(run.outcome), page.m_nPos.load(), page.m_nRemainMs);
 }

@@ -21,6 +21,8 @@ public:
     void SetAreaText(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void PostProgressUpdate() override;
+    // The run's message boxes are lines of their own.
+    void ShowMessage(const std::string& text, const DeviceFailure*) override { PrintLine(text); }
 
     // Prints a line of its own, keeping the progress line intact below it.
     void PrintLine(const std::string& text);

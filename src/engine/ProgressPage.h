@@ -8,6 +8,7 @@
 
 #include "engine/UpdateOutcome.h"
 #include "engine/UpdatePhase.h"
+#include "hid/DeviceFailure.h"
 
 class ProgressPage {
 public:
@@ -21,6 +22,10 @@ public:
     virtual void PostProgressUpdate() = 0;
     // The step the run starts; a page that shows no steps ignores it.
     virtual void EnterPhase(UpdatePhase /*phase*/) {}
+    // A message box of the run (UTF-8), shown at once; returns when it has
+    // been acknowledged. `failure`, when known, says where the failure it
+    // reports happened.
+    virtual void ShowMessage(const std::string& text, const DeviceFailure* failure) = 0;
 
     std::atomic<int> m_nPos{0};     // percent, written by the worker
     std::atomic<int> m_bDone{0};    // set by the worker as its very last act

@@ -2,20 +2,20 @@
 
 #include "engine/ProgressPage.h"
 
-int ProgressPercent()
+int ProgressPercent(const ProgressState& progress)
 {
     // With nothing to count the work is done; never divide by zero.
-    if (CurrentProgress().m_progressTotal == 0)
+    if (progress.m_progressTotal == 0)
         return 100;
-    const uint32_t base = CurrentProgress().m_basePercent > 100 ? 100 : CurrentProgress().m_basePercent;
+    const uint32_t base = progress.m_basePercent > 100 ? 100 : progress.m_basePercent;
     const uint64_t span = 100 - base;
-    return static_cast<int>(base + span * CurrentProgress().m_progressCount / CurrentProgress().m_progressTotal);
+    return static_cast<int>(base + span * progress.m_progressCount / progress.m_progressTotal);
 }
 
-void TakePercentStep(ProgressPage& page)
+void TakePercentStep(ProgressState& progress, ProgressPage& page)
 {
-    page.m_nPos = ProgressPercent();
+    page.m_nPos = ProgressPercent(progress);
     page.PostProgressUpdate();
-    if (CurrentProgress().m_progressCount < CurrentProgress().m_progressTotal)
-        ++CurrentProgress().m_progressCount;
+    if (progress.m_progressCount < progress.m_progressTotal)
+        ++progress.m_progressCount;
 }

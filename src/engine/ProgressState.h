@@ -1,10 +1,11 @@
 #pragma once
-// The update's progress bookkeeping, shared by area programming and page
-// writing. Written only by the worker thread.
+// One update run's bookkeeping: its progress, its options and the message it
+// ended with. Owned by the run, written only by its worker thread.
 
 #include <cstdint>
+#include <string>
 
-#include "platform/RunBinding.h"
+class ProgressPage;
 
 struct ProgressState {
     uint32_t m_progressTotal = 0;  // steps in the whole update (1024 bytes to one device each)
@@ -14,15 +15,14 @@ struct ProgressState {
     // as steps and in the time estimate. Chosen by the front end, kept across
     // the run's resets of the count.
     bool m_verify = false;
+    // The message box a failed run showed (empty when it showed none).
+    std::string m_failureMessage;
 };
-
-inline ProgressState& CurrentProgress() { return RunBinding<ProgressState>::Current(); }
 
 // base + (100 - base) * count / total, truncating; 100 when there is nothing
 // to count (total 0).
-int ProgressPercent();
+int ProgressPercent(const ProgressState& progress);
 
 // Takes one percent step: stores the percent from the count before the step
 // in the page, asks the page to move its bar, then advances the count.
-class ProgressPage;
-void TakePercentStep(ProgressPage& page);
+void TakePercentStep(ProgressState& progress, ProgressPage& page);

@@ -12,3 +12,7 @@ inline constexpr char kMsgDeviceNotFound[] =
 inline constexpr char kMsgDoNotDisturb[] = "升级过程中请勿移动电子狗或USB连接线！";
 // The boot-loader refresh was refused or failed.
 inline constexpr char kMsgBootloaderFailed[] = "Failed to update in bootloader!";
+// Devices whose release numbers ask for different packages or command sets.
+inline constexpr char kMsgMixedDevices[] = "检测到不同型号的设备，请一次只连接同一型号的设备！";
+// The start found no device to ask which package it takes.
+inline constexpr char kMsgConnectDevice[] = "请确认已连接设备！";

@@ -146,8 +146,3 @@ std::string CheckPackage(const uint8_t* payload, uint32_t payloadLength, const P
     const char* failure = FirstFailedCheck(payload, payloadLength, header);
     return failure ? failure : "";
 }
-
-std::string CheckLoadedPackage()
-{
-    return CheckPackage(CurrentPackage().m_packageData.get(), CurrentPackage().m_packageLength, CurrentPackage().m_packageHeader);
-}

@@ -38,5 +38,3 @@ PackageCheckBytes ComputeCheckBytes(const uint8_t* payload, size_t length, const
 const char* FirstFailedCheck(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& header);
 // The same as text: empty when the package passes.
 std::string CheckPackage(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& header);
-// The same over the loaded package.
-std::string CheckLoadedPackage();

@@ -104,5 +104,7 @@ PackageFailure LoadPackageFromFile(const std::string& path, const MapRandomBlock
         return FromParser(failure);
     if (PackageFailure failure = ReadPackageInto(path, length, p))
         return failure;
+    p->path = path;
+    p->fileSize = length;
     return FromParser(FinishPackageLoad(p, random));
 }

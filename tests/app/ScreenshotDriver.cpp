@@ -30,8 +30,8 @@
 #include "backends/BackendSelection.h"
 #include "package/PackageMessages.h"
 #include "platform/Clock.h"
-#include "platform/ProgramDirectory.h"
-#include "platform/Services.h"
+#include "platform/Diagnostics.h"
+#include "platform/RunContext.h"
 
 namespace {
 
@@ -185,23 +185,19 @@ int main(int argc, char** argv)
     }
     QApplication::setFont(DialogFont());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kt7/icon.png")));
-    SetProgramDirectory(argv[1]);
-
     SteadyClock clock;
+    NullDiagnostics log;
     std::string error;
-    std::unique_ptr<HidBackend> backend = CreateHidBackend(clock, &error);
+    std::unique_ptr<HidBackend> backend = CreateHidBackend(clock, log, &error);
     if (!backend) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 2;
     }
     GuiPrompter prompter;
-    Services services;
-    services.hid = backend.get();
-    services.clock = &clock;
-    services.prompter = &prompter;
-    ScopedServices installed(services);
+    RunContext context{*backend, clock, prompter, log};
+    const WizardSetup setup{context, {"", argv[1], ""}, false, "", kWatchPeriodMs};
 
     Driver driver(QString::fromLocal8Bit(argv[2]));
-    CVornelApp app;
+    CVornelApp app(setup);
     return app.InitInstance();
 }

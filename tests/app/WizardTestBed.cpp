@@ -7,20 +7,8 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
-#include "package/Package.h"
-#include "platform/ProgramDirectory.h"
 
-WizardTestBed::WizardTestBed(const std::string& simulate)
-    : harness(simulate), m_savedDirectory(GetProgramDirectory())
-{
-    SetProgramDirectory(folder.Path());
-}
-
-WizardTestBed::~WizardTestBed()
-{
-    SetProgramDirectory(m_savedDirectory);
-    g_packageChoice.clear();
-}
+WizardTestBed::WizardTestBed(const std::string& simulate) : harness(simulate) {}
 
 void WizardTestBed::WritePackage(const PackageSpec& contents, const std::string& name)
 {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/ProgressDialog.h"
+#include "app/WizardSetup.h"
 #include "support/EngineHarness.h"
 #include "support/PackageTestFiles.h"
 
@@ -23,15 +24,15 @@ class WizardTestBed {
 public:
     // `simulate`: KT7_SIMULATE-style text for the simulated devices.
     explicit WizardTestBed(const std::string& simulate = "");
-    ~WizardTestBed();
 
     void WritePackage(const PackageSpec& contents = SamplePackageSpec(), const std::string& name = "KT7_Down.dat");
 
     EngineHarness harness;
+    // Stands for the program's folder.
     PackageTempDir folder;
-
-private:
-    std::string m_savedDirectory;
+    // What the wizard is started with: the harness's services, the package
+    // looked for in `folder`, no lock, and watch ticks the test delivers.
+    WizardSetup setup{harness.context, {"", folder.Path(), ""}, false, "", kManualTicks};
 };
 
 // Runs the event loop until `done` holds; false if it still does not after a

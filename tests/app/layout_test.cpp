@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include "WizardTestBed.h"
+
 #include <cstdlib>
 
 #include "app/DialogFont.h"
@@ -51,7 +53,8 @@ TEST(DialogFont, MapsToAnInstalledSimplifiedChineseFont)
 
 TEST(WizardFrame, PageKeepsTheTemplateProportionsAndShowsTheBannerAtRealSize)
 {
-    CUpdateDialog page;
+    WizardTestBed bed;
+    CUpdateDialog page(bed.setup);
     const DialogUnits units(page.font());
     EXPECT_EQ(page.size(), QSize(units.X(kPageWidthUnits), units.Y(kPageHeightUnits)));
     EXPECT_EQ(page.NextButton()->geometry(), units.Rect(110, 190, 50, 14));
@@ -73,10 +76,11 @@ TEST(WizardFrame, CaptionSaysWhenTheDevicesAreSimulated)
 {
     const QString real = QString::fromUtf8("预警仪升级工具（适用KT7.0方案）");
     ASSERT_EQ(std::getenv(kSimulateVariable), nullptr);
-    EXPECT_EQ(CUpdateDialog().windowTitle(), real);
+    WizardTestBed bed;
+    EXPECT_EQ(CUpdateDialog(bed.setup).windowTitle(), real);
 
     setenv(kSimulateVariable, "devices=1", 1);
-    const QString simulated = CUpdateDialog().windowTitle();
+    const QString simulated = CUpdateDialog(bed.setup).windowTitle();
     unsetenv(kSimulateVariable);
     EXPECT_EQ(simulated, real + QString::fromUtf8(" [模拟设备]"));
 }

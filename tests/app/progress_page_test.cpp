@@ -15,8 +15,8 @@
 
 #include "WizardTestBed.h"
 #include "app/UpdateDialog.h"
+#include "engine/UpdateJob.h"
 #include "platform/Prompter.h"
-#include "platform/Services.h"
 
 namespace {
 
@@ -25,11 +25,11 @@ const std::string kFailedStatus = "升级失败，请重新连接USB设备并升
 
 // Opens the welcome page on the bed's package and presses Next; `onPage`
 // runs inside the progress page's modal loop and must close it.
-void RunProgressPage(WizardTestBed& bed, std::function<void(CProgressDialog&)> onPage)
+void RunProgressPage(WizardTestBed& bed, std::function<void(CProgressDialog&)> onPage,
+                     const WizardSetup* setup = nullptr)
 {
     bed.WritePackage();
-    CUpdateDialog welcome;
-    welcome.SetProgressWatchPeriod(kManualTicks);
+    CUpdateDialog welcome(setup ? *setup : bed.setup);
     ASSERT_TRUE(welcome.OnInitDialog());
     welcome.show();
     WhenModal<CProgressDialog>(std::move(onPage));
@@ -148,9 +148,8 @@ TEST(ProgressPage, RefusedBootloaderRefreshShowsTheStoppedPageWithoutWorker)
 {
     WizardTestBed bed("version=Z");  // an answer the version check does not know
     PageVisibilityPrompter prompter;
-    Services services;
-    services.prompter = &prompter;
-    ScopedServices installed(services);
+    RunContext context{bed.harness.Backend(), bed.harness.clock, prompter, bed.harness.diagnostics};
+    const WizardSetup setup{context, bed.setup.places, false, "", kManualTicks};
 
     RunProgressPage(bed, [&](CProgressDialog& page) {
         EXPECT_EQ(page.StatusLabel()->text(), QString::fromUtf8("下载进度"));
@@ -161,7 +160,7 @@ TEST(ProgressPage, RefusedBootloaderRefreshShowsTheStoppedPageWithoutWorker)
         EXPECT_FALSE(page.WorkerStarted());
         ExpectKeysAndCloseIgnored(page, "stopped");
         QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
-    });
+    }, &setup);
     // Both boxes come before the page is shown.
     const std::vector<std::pair<std::string, bool>> expected{{kDoNotDisturb, false},
                                                              {"Failed to update in bootloader!", false}};
@@ -170,7 +169,9 @@ TEST(ProgressPage, RefusedBootloaderRefreshShowsTheStoppedPageWithoutWorker)
 
 TEST(ProgressPage, QueuedProgressEventsAllShowTheLatestPercent)
 {
-    CProgressDialog page(nullptr, kManualTicks);
+    WizardTestBed bed;
+    UpdateJob job(bed.harness.devices, nullptr);
+    CProgressDialog page(bed.setup, job);
     for (int percent : {10, 20, 30}) {
         page.m_nPos = percent;
         page.PostProgressUpdate();
@@ -189,7 +190,9 @@ TEST(ProgressPage, QueuedProgressEventsAllShowTheLatestPercent)
 
 TEST(ProgressPage, TextsAreInPlaceWhenTheSetterReturnsOnEitherThread)
 {
-    CProgressDialog page(nullptr, kManualTicks);
+    WizardTestBed bed;
+    UpdateJob job(bed.harness.devices, nullptr);
+    CProgressDialog page(bed.setup, job);
 
     // On the page's own thread the call must not wait for itself.
     page.SetStatusText("下载进度：准备");

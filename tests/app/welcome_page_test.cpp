@@ -15,7 +15,7 @@
 #include "WizardTestBed.h"
 #include "app/SummaryBox.h"
 #include "app/UpdateDialog.h"
-#include "hid/MixedDevices.h"
+#include "engine/UpdateMessages.h"
 #include "package/Package.h"
 #include "package/PackageMessages.h"
 
@@ -29,10 +29,10 @@ const std::string kDeviceNotFound =
 
 // A loaded welcome page on screen, with Next having the focus.
 struct ShownWelcome {
-    explicit ShownWelcome(WizardTestBed& bed)
+    explicit ShownWelcome(WizardTestBed& bed, bool writePackage = true) : page(bed.setup)
     {
-        bed.WritePackage();
-        page.SetProgressWatchPeriod(kManualTicks);
+        if (writePackage)
+            bed.WritePackage();
         EXPECT_TRUE(page.OnInitDialog());
         page.show();
         page.activateWindow();
@@ -147,7 +147,7 @@ TEST(WelcomePage, ShowsThePackagesPathElidedInTheMiddleWhenLong)
     EXPECT_EQ(shortPath.page.PackagePathLabel()->text(),
               PathPrefix() + QString::fromStdString(bed.folder.File("KT7_Down.dat")));
 
-    g_packageChoice = deep;
+    bed.setup.places.choice = deep;
     ShownWelcome longPath(bed);
     QLabel* label = longPath.page.PackagePathLabel();
     const QString text = label->text();
@@ -211,7 +211,7 @@ TEST_P(WelcomeDrop, LoadsADroppedPackageFileAndKeepsTheOldOneOtherwise)
         EXPECT_EQ(summary, summaryBefore);
         EXPECT_EQ(path, pathBefore);
     }
-    EXPECT_NE(CurrentPackage().m_packageData, nullptr) << "a package is always in use";
+    EXPECT_NE(welcome.page.Package(), nullptr) << "a package is always in use";
 }
 
 const DropCase kDropCases[] = {

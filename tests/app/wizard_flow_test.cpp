@@ -19,7 +19,6 @@
 #include "app/VornelApp.h"
 #include "package/Package.h"
 #include "package/PackageMessages.h"
-#include "platform/Services.h"
 #include "platform/UpdateLock.h"
 
 namespace {
@@ -39,6 +38,7 @@ TEST(WizardFlow, NextToExitUpdatesTheDeviceAndEndsWithExitCode0)
     bed.WritePackage(contents);
 
     bool summaryShown = false;
+    bool packageHeldAfterTheRun = true;
     std::string finalStatus;
     int finalPercent = -1;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
@@ -47,12 +47,12 @@ TEST(WizardFlow, NextToExitUpdatesTheDeviceAndEndsWithExitCode0)
             FinishUpdate(page);
             finalStatus = page.StatusLabel()->text().toStdString();
             finalPercent = page.ProgressBar()->value();
+            packageHeldAfterTheRun = welcome.Package() != nullptr;
         });
         QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
     });
 
-    CVornelApp app;
-    app.SetProgressWatchPeriod(kManualTicks);
+    CVornelApp app(bed.setup);
     EXPECT_EQ(app.InitInstance(), 0);
 
     EXPECT_TRUE(summaryShown);
@@ -61,8 +61,7 @@ TEST(WizardFlow, NextToExitUpdatesTheDeviceAndEndsWithExitCode0)
     EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kDoNotDisturb});
     EXPECT_EQ(Flash(bed, contents.main->address, contents.main->data.size()), contents.main->data);
     EXPECT_EQ(Flash(bed, contents.voice->address, contents.voice->data.size()), contents.voice->data);
-    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
-    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
+    EXPECT_FALSE(packageHeldAfterTheRun) << "the run releases the package it was given";
 }
 
 TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
@@ -73,18 +72,16 @@ TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
     bool packageHeld = false;
     bool mapHeld = false;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
-        packageHeld = CurrentPackage().m_packageData != nullptr;
-        mapHeld = CurrentPackage().m_mapImage != nullptr;
+        packageHeld = welcome.Package() != nullptr;
+        mapHeld = packageHeld && welcome.Package()->mapImage != nullptr;
         QTest::mouseClick(welcome.CancelButton(), Qt::LeftButton);
     });
 
-    CVornelApp app;
+    CVornelApp app(bed.setup);
     EXPECT_EQ(app.InitInstance(), 0);
 
     EXPECT_TRUE(packageHeld);
     EXPECT_TRUE(mapHeld);
-    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
-    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
     EXPECT_TRUE(bed.harness.Messages().empty());
 }
@@ -195,7 +192,7 @@ TEST_P(WizardStart, AsksForAMissingPackageOnlyAndEndsWith1WithoutOne)
     };
     closeNextPage();
 
-    CVornelApp app;
+    CVornelApp app(bed.setup);
     EXPECT_EQ(app.InitInstance(), c.exitCode);
     looks.reset();  // the look still pending after the last page is cancelled
 
@@ -210,7 +207,6 @@ TEST_P(WizardStart, AsksForAMissingPackageOnlyAndEndsWith1WithoutOne)
         const std::string expectedPath = c.answers.empty() ? bed.folder.File("KT7_Down.dat") : answerFile("good");
         EXPECT_EQ(shownPath, expectedPath);
     }
-    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
 }
 
@@ -232,16 +228,16 @@ TEST(WizardFlow, NamedPackageIsLoadedWhateverItsName)
 {
     WizardTestBed bed;
     bed.WritePackage(SamplePackageSpec(), "update from the dealer.bin");
-    g_packageChoice = bed.folder.File("update from the dealer.bin");
+    bed.setup.places.choice = bed.folder.File("update from the dealer.bin");
 
     std::string shownPath;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
         shownPath = welcome.PackagePathLabel()->toolTip().toStdString();
         welcome.reject();
     });
-    CVornelApp app;
+    CVornelApp app(bed.setup);
     EXPECT_EQ(app.InitInstance(), 0);
-    EXPECT_EQ(shownPath, g_packageChoice);
+    EXPECT_EQ(shownPath, bed.setup.places.choice);
     EXPECT_TRUE(bed.harness.Messages().empty());
 }
 
@@ -264,11 +260,15 @@ TEST_P(WizardEndingTest, ExitCodeIsThatOfTheCommandLine)
 {
     WizardTestBed bed(GetParam().simulate);
     bed.WritePackage();
+    // A log that keeps what it is given, at the place a user's log is.
     struct LoggedDiagnostics final : DiagnosticsSink {
-        void Write(std::string_view) override {}
+        void Write(std::string_view text) override { captured.Write(text); }
         std::string LogPath() const override { return "/home/user/.local/state/kt7-updater/kt7-updater.log"; }
+        bool HoldsErrors() const override { return captured.HoldsErrors(); }
+        CapturingDiagnostics captured;
     } log;
-    ScopedServices logged({.diagnostics = &log});
+    RunContext context{bed.harness.Backend(), bed.harness.clock, bed.harness.prompter, log};
+    const WizardSetup setup{context, bed.setup.places, false, "", kManualTicks};
     QString statusTip;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
         WhenModal<CProgressDialog>([&](CProgressDialog& page) {
@@ -282,8 +282,7 @@ TEST_P(WizardEndingTest, ExitCodeIsThatOfTheCommandLine)
         QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
     });
 
-    CVornelApp app;
-    app.SetProgressWatchPeriod(kManualTicks);
+    CVornelApp app(setup);
     EXPECT_EQ(app.InitInstance(), GetParam().exitCode);
     if (GetParam().exitCode == 4)
         EXPECT_TRUE(statusTip.endsWith(QString::fromUtf8("详细信息见日志：/home/user/.local/state/kt7-updater/kt7-updater.log")))
@@ -304,22 +303,21 @@ TEST(WizardFlow, NextWhileAnotherUpdateRunsSaysSoAndEndsWithExitCode5)
     WizardTestBed bed;
     bed.WritePackage();
     const std::string lockPath = bed.folder.File("update.lock");
-    UpdateLock otherUpdate(lockPath);
+    NullDiagnostics noLog;
+    UpdateLock otherUpdate(lockPath, noLog);
     ASSERT_TRUE(otherUpdate.Held());
 
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
         FailIfProgressPageOpens();
         QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
     });
-    CVornelApp app;
-    app.SetUpdateLockPath(lockPath);
-    app.SetProgressWatchPeriod(kManualTicks);
+    bed.setup.lockPath = lockPath;
+    CVornelApp app(bed.setup);
     EXPECT_EQ(app.InitInstance(), 5);
     QCoreApplication::processEvents();
 
     EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgAnotherUpdateRunning});
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
-    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
 }
 
 // Ctrl-C while the worker writes: the process lives on, the update ends, and
@@ -343,8 +341,7 @@ TEST(WizardFlow, InterruptDuringTheUpdateIsHeldUntilTheEnd)
         QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
     });
 
-    CVornelApp app;
-    app.SetProgressWatchPeriod(kManualTicks);
+    CVornelApp app(bed.setup);
     EXPECT_EQ(app.InitInstance(), 0);
     EXPECT_TRUE(closedItself);
     EXPECT_EQ(Flash(bed, contents.main->address, contents.main->data.size()), contents.main->data);

@@ -7,7 +7,6 @@
 
 #include "Unprivileged.h"
 #include "backends/DevicePermission.h"
-#include "platform/Services.h"
 #include "support/FakeHidBackend.h"
 
 namespace {
@@ -51,11 +50,10 @@ TEST(DevicePermissionTest, HintNamesTheRefusedDevicesTheRuleAndItsCommand)
     backend.AddMatchingDevice(open);
     backend.AddMatchingDevice(locked);
     backend.AddDevice(stranger, 0x1234, 0x5678, 0x0100);
-    ScopedServices scope({.hid = &backend});
 
     std::string lockedMessage;
     std::optional<bool> asExpected = RunUnprivileged([&] {
-        const std::string message = WithDevicePermissionHint("Failed to update in bootloader!");
+        const std::string message = WithDevicePermissionHint(backend, "Failed to update in bootloader!");
         const std::string hint = message.substr(message.find('\n') + 1);
         return message.starts_with("Failed to update in bootloader!\n") && hint.find(locked) != std::string::npos &&
                hint.find(open) == std::string::npos && hint.find(stranger) == std::string::npos &&
@@ -75,8 +73,7 @@ TEST(DevicePermissionTest, MessageStaysAloneWhenEveryDeviceMayBeOpened)
 {
     FakeHidBackend backend;
     backend.AddMatchingDevice("sim-0");
-    ScopedServices scope({.hid = &backend});
-    EXPECT_EQ(WithDevicePermissionHint("无法打开USB设备！"), "无法打开USB设备！");
+    EXPECT_EQ(WithDevicePermissionHint(backend, "无法打开USB设备！"), "无法打开USB设备！");
 }
 
 } // namespace

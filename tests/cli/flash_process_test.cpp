@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "engine/EngineTexts.h"
-#include "hid/MixedDevices.h"
+#include "engine/UpdateMessages.h"
 #include "package/PackageMessages.h"
 #include "platform/UpdateLock.h"
 #include "support/PackageTestFiles.h"

@@ -14,6 +14,7 @@
 #include "CliRun.h"
 #include "HoldsTheUpdate.h"
 #include "platform/Clock.h"
+#include "platform/Diagnostics.h"
 #include "platform/UpdateLock.h"
 #include "support/PackageTestFiles.h"
 
@@ -220,7 +221,8 @@ TEST_F(WatchUpdate, NoDeviceComingEndsWithSuccessAndNoTable)
 
 TEST_F(WatchUpdate, AnotherUpdateRunningRefusesTheWatch)
 {
-    UpdateLock other(m_flash.File("kt7-update.lock"));
+    NullDiagnostics log;
+    UpdateLock other(m_flash.File("kt7-update.lock"), log);
     ASSERT_TRUE(other.Held());
     HookedClock clock;
     const CliRun run = Run("devices=1", clock);

@@ -59,3 +59,20 @@ std::string RecordingPage::LastArea() const
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_areaTexts.empty() ? std::string() : m_areaTexts.back();
 }
+
+void RecordingPage::ShowMessage(const std::string& text, const DeviceFailure* failure)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (failure)
+            m_messageFailures.push_back(*failure);
+    }
+    if (m_prompter)
+        m_prompter->ShowMessage(text);
+}
+
+std::vector<DeviceFailure> RecordingPage::MessageFailures() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_messageFailures;
+}

@@ -7,13 +7,19 @@
 #include <vector>
 
 #include "engine/ProgressPage.h"
+#include "platform/Prompter.h"
 
 class RecordingPage final : public ProgressPage {
 public:
+    // The run's message boxes go to `prompter`, when given, in their order
+    // among the others.
+    explicit RecordingPage(Prompter* prompter = nullptr) : m_prompter(prompter) {}
+
     void SetAreaText(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void PostProgressUpdate() override;
     void EnterPhase(UpdatePhase phase) override;
+    void ShowMessage(const std::string& text, const DeviceFailure* failure) override;
 
     std::vector<std::string> AreaTexts() const;
     std::vector<std::string> StatusTexts() const;
@@ -21,9 +27,13 @@ public:
     std::string LastStatus() const;
     std::string LastArea() const;
     std::vector<UpdatePhase> Phases() const;
+    // The failures the message boxes were shown with (where one was known).
+    std::vector<DeviceFailure> MessageFailures() const;
 
 private:
+    Prompter* const m_prompter;
     mutable std::mutex m_mutex;
+    std::vector<DeviceFailure> m_messageFailures;
     std::vector<std::string> m_areaTexts;
     std::vector<std::string> m_statusTexts;
     std::vector<int> m_percents;
