@@ -226,3 +226,75 @@ INSTANTIATE_TEST_SUITE_P(Cases, WelcomeDrop, testing::ValuesIn(kDropCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+// The welcome page loaded with no device attached (the generic package),
+// and a device of release 0100, whose own package lies beside the generic
+// one, plugged in before Next.
+struct KindChange {
+    explicit KindChange(bool specificPackagePresent) : bed("devices=1;release=0100;arrive=60000")
+    {
+        PackageSpec generic = SamplePackageSpec();
+        generic.updateTime = "generic";
+        bed.WritePackage(generic);
+        specific.updateTime = "specific";
+        if (specificPackagePresent)
+            bed.WritePackage(specific, "KT7_Down0100.dat");
+        welcome = std::make_unique<ShownWelcome>(bed, false);
+        bed.harness.prompter.Clear();  // the start-up's "connect a device" note
+        bed.harness.Backend().Attach(0);
+    }
+    QString Summary() const { return welcome->page.SummaryEdit()->toPlainText(); }
+
+    WizardTestBed bed;
+    PackageSpec specific = SamplePackageSpec();
+    std::unique_ptr<ShownWelcome> welcome;
+};
+
+TEST(WelcomePage, ADeviceOfAnotherKindPluggedInBeforeNextGetsItsPackageShownFirst)
+{
+    KindChange change(true);
+    ASSERT_TRUE(change.Summary().contains(QStringLiteral("Update Time:generic")));
+
+    FailIfProgressPageOpens();
+    QTest::mouseClick(change.welcome->page.NextButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(change.welcome->page.isVisible()) << "nothing is written that the user has not seen";
+    EXPECT_TRUE(change.Summary().contains(QStringLiteral("Update Time:specific"))) << change.Summary().toStdString();
+    EXPECT_EQ(change.welcome->page.PackagePathLabel()->toolTip().toStdString(),
+              change.bed.folder.File("KT7_Down0100.dat"));
+    ASSERT_EQ(change.bed.harness.Messages().size(), 1u);
+    EXPECT_NE(change.bed.harness.Messages()[0].find(change.bed.folder.File("KT7_Down0100.dat")), std::string::npos);
+    EXPECT_EQ(change.bed.harness.Backend().ReportCount(0), 0u);
+
+    // Next again: the device is updated with its own package and its codes.
+    change.bed.harness.prompter.Clear();
+    bool succeeded = false;
+    WhenModal<CProgressDialog>([&](CProgressDialog& page) {
+        FinishUpdate(page);
+        succeeded = page.Outcome() == UpdateOutcome::Success;
+    });
+    QTest::mouseClick(change.welcome->page.NextButton(), Qt::LeftButton);
+    EXPECT_TRUE(succeeded);
+    EXPECT_EQ(change.welcome->page.Devices().m_cmdCodeOffset, 0x40);
+    EXPECT_EQ(FlashBytes(change.bed.harness.Firmware(0), change.specific.main->address, change.specific.main->data.size()),
+              change.specific.main->data);
+}
+
+TEST(WelcomePage, ADeviceOfAnotherKindWithoutItsPackageIsToldSoAndNothingIsSent)
+{
+    KindChange change(false);
+    FailIfProgressPageOpens();
+    QTest::mouseClick(change.welcome->page.NextButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(change.welcome->page.isVisible());
+    ASSERT_EQ(change.bed.harness.Messages().size(), 1u);
+    EXPECT_EQ(change.bed.harness.Messages()[0],
+              std::string(kMsgCannotOpenPackage) + "\n" + change.bed.folder.File("KT7_Down0100.dat") +
+                  "：找不到该文件（版本号为 0100 的设备只用这个专用的升级文件）");
+    EXPECT_TRUE(change.Summary().contains(QStringLiteral("Update Time:generic")));
+    EXPECT_EQ(change.bed.harness.Backend().ReportCount(0), 0u);
+}
+
+} // namespace

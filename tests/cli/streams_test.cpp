@@ -84,6 +84,32 @@ TEST_F(CliStreams, AFailedRunNamesTheLogLastWhenItHoldsTheFailure)
     EXPECT_THAT(run.err, Not(HasSubstr("详细信息见日志")));
 }
 
+// A question asked after a failed update adds to its log: the lines the user
+// was sent to read stay where they are, and no earlier log is pushed aside.
+TEST_F(CliStreams, ListAndInfoAfterAFailedUpdateLeaveItsLogInPlace)
+{
+    CliRun run = RunCli({"update", "--dir", m_dir.Path()}, "devices=2;stall=1@40", StateHome());
+    ASSERT_EQ(run.exitCode, 4);
+    const std::string failed = ReadWholeFile(LogPath());
+    ASSERT_THAT(failed, HasSubstr("ERROR: "));
+
+    run = RunCli({"info", "--dir", m_dir.Path()}, "devices=2", StateHome());
+    EXPECT_EQ(run.exitCode, 0);
+    run = RunCli({"list"}, "devices=0", StateHome());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_THAT(run.err, Not(HasSubstr("详细信息见日志"))) << "the log holds nothing about an empty list";
+
+    const std::string after = ReadWholeFile(LogPath());
+    EXPECT_EQ(after.rfind(failed, 0), 0u) << "the update's lines come first, unchanged";
+    EXPECT_THAT(after.substr(failed.size()), HasSubstr("kt7-flash info: "));
+    EXPECT_FALSE(std::filesystem::exists(LogPath() + ".1"));
+
+    // The next update starts a log of its own and keeps this one.
+    run = RunCli({"update", "--dir", m_dir.Path()}, "devices=1", StateHome());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ReadWholeFile(LogPath() + ".1"), after);
+}
+
 TEST_F(CliStreams, UpdateEndsWithOneLinePerDevice)
 {
     struct Case {

@@ -148,6 +148,24 @@ TEST_F(WatchUpdate, DevicesArrivingOneAfterAnotherAreEachUpdatedOnce)
     EXPECT_THAT(run.err, Not(HasSubstr(kStoppingNotice)));
 }
 
+// Each device plugged in gets the package of its own kind, as it is then:
+// a generic one, then one whose release number takes a package of its own.
+TEST_F(WatchUpdate, DevicesOfAnotherKindPluggedInLaterGetTheirOwnPackage)
+{
+    PackageSpec special = SamplePackageSpec();
+    special.updateTime = "special";
+    const std::string specialPackage = m_dir.File("KT7_Down0123.dat");
+    WriteBytesToFile(specialPackage, BuildPackageFile(special));
+    HookedClock clock;
+    InterruptWhenCounted(clock, "2 updated, 0 failed, 0 in progress");
+    const CliRun run = Run("devices=2;release=5512,0123;arrive=0,3000", clock);
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(HoldsTheUpdate(Package(), Image(0)));
+    EXPECT_TRUE(HoldsTheUpdate(specialPackage, Image(1))) << "the shifted codes and the device's own package";
+    EXPECT_THAT(run.out, HasSubstr("KT7_Down0123.dat"));
+}
+
 TEST_F(WatchUpdate, InterruptWhileADeviceIsWrittenWaitsForItAndStartsNoOther)
 {
     HookedClock clock;
