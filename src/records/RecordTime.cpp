@@ -95,3 +95,8 @@ CivilTime LocalTimeOf(int64_t secondsUtc, int utcOffsetMinutes)
 {
     return CivilTimeOf(secondsUtc + int64_t(utcOffsetMinutes) * 60);
 }
+
+CivilTime RecordLocalTime(const DeviceRecord& record)
+{
+    return LocalTimeOf(record.timeUtc, record.utcOffsetMinutes);
+}

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "records/DeviceRecord.h"
+
 struct CivilDate {
     int year = 1970;
     int month = 1;
@@ -39,3 +41,6 @@ std::optional<CivilDate> ParseDateText(std::string_view text);
 
 // The local calendar time of a UTC time at an offset from UTC.
 CivilTime LocalTimeOf(int64_t secondsUtc, int utcOffsetMinutes);
+
+// The station's local time when the record was made.
+CivilTime RecordLocalTime(const DeviceRecord& record);
