@@ -89,7 +89,7 @@ std::vector<NamedPackage> Packages()
     add("main_not_sector_aligned", unaligned);
 
     PackageSpec offPage = AllAreas();
-    offPage.main = Area(0x1000, 0x4001000A, 6, "V1.2");  // written from the page the address lies in
+    offPage.main = Area(0x1000, 0x4001000A, 6, "V1.2");  // refused: the device writes it from the page's start
     offPage.keyBlock = ZeroKey();
     add("main_not_page_aligned", offPage);
 
