@@ -63,13 +63,26 @@ Row RowOf(const DeviceRecord& r)
             std::to_string(r.attempt)};
 }
 
-// The message keeps to one line whatever it holds.
-std::string OneLine(std::string text)
+// A cell keeps to its line and sends the terminal no commands, whatever a
+// device or a hand-edited file put into it: control characters (C0, DEL and,
+// in UTF-8, C1) become spaces.
+std::string Printable(std::string text)
 {
-    for (char& c : text)
-        if (c == '\n' || c == '\r' || c == '\t')
-            c = ' ';
-    return text;
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F) {
+            out += ' ';
+        } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            out += ' ';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 std::array<int, kColumns> Widths(const std::vector<Row>& rows, int usable)
@@ -140,7 +153,7 @@ std::string RecordsTable(const std::vector<DeviceRecord>& records, int columns)
     for (const DeviceRecord& record : records) {
         Row row = RowOf(record);
         for (std::string& cell : row)
-            cell = OneLine(std::move(cell));
+            cell = Printable(std::move(cell));
         rows.push_back(std::move(row));
     }
     const std::array<int, kColumns> widths = Widths(rows, usable);

@@ -210,12 +210,20 @@ TEST(RecordTable, ClippedToTheTerminalsWidth)
     EXPECT_NE(wide[1].find("east bench b"), std::string::npos) << "the station up to its column's limit: " << wide[1];
 }
 
-TEST(RecordTable, MessageStaysOnItsLine)
+// What a device reports (its serial number) or a hand-edited file holds
+// reaches the terminal without line breaks or terminal commands.
+TEST(RecordTable, CellsKeepToTheirLineAndSendNoCommands)
 {
-    const std::vector<std::string> lines =
-        Lines(RecordsTable({At("2026-12-10T08:15:30Z", 480, "failed", "first\nsecond\tthird")}, 120));
+    DeviceRecord r = At("2026-12-10T08:15:30Z", 480, "failed", "first\nsecond\tthird\r");
+    r.serial = "\x1b]0;title\x07\x1b[2J";
+    r.station = "C1\xC2\x9B" "31m";
+    const std::vector<std::string> lines = Lines(RecordsTable({r}, 120));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[1].find("first second third"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].find(" ]0;title  [2J "), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].find("C1 31m"), std::string::npos) << lines[1];
+    for (char c : lines[1])
+        EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7F) << int(c);
 }
 
 }  // namespace
