@@ -30,5 +30,5 @@ RecordsFileContents ParseRecordsText(std::string_view text);
 
 RecordsFileContents ReadRecordsFile(const std::string& path);
 
-// "records.jsonl line 12: partly written, skipped"
+// "records.jsonl line 12: partly written (no line break at the end), skipped"
 std::string RecordWarningText(const std::string& path, const RecordWarning& warning);
