@@ -4,10 +4,10 @@
 
 #include "cli/Commands.h"
 #include "cli/DeviceResults.h"
-#include "cli/JsonWriter.h"
 #include "cli/UpdateJson.h"
 #include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
+#include "platform/JsonWriter.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "cli/JsonWriter.h"
+#include "platform/JsonWriter.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/DisplayWidth.h"
 #include "cli/ProgressLine.h"
 #include "cli/TerminalPage.h"
 #include "cli/TerminalWidth.h"
+#include "platform/DisplayWidth.h"
 #include "support/TestEnvironment.h"
 
 namespace {

@@ -229,6 +229,8 @@ TEST_F(PackageLoading, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
          kAddressBad, kDamagedAdvice},
         {"no main program", package([](PackageHeader& h) { h.mainSize = kAreaAbsent; }), kMainMissing,
          kDamagedAdvice},
+        {"main address inside a page", package([](PackageHeader& h) { h.mainAddress += 0x10; }), kAddressBad,
+         kDamagedAdvice},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,4 +1,4 @@
-#include "cli/JsonWriter.h"
+#include "platform/JsonWriter.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cli/JsonWriter.h"
+#include "platform/JsonWriter.h"
 
 namespace {
 

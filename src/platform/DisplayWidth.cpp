@@ -1,4 +1,4 @@
-#include "cli/DisplayWidth.h"
+#include "platform/DisplayWidth.h"
 
 #include <algorithm>
 #include <cstdint>
