@@ -27,9 +27,11 @@ namespace {
 
 class NullPage final : public ProgressPage {
 public:
-    void SetAreaText(const std::string&) override {}
-    void SetStatusText(const std::string& text) override { lastStatus = text; }
-    void PostProgressUpdate() override {}
+    void OnProgress(const ProgressEvent& event) override
+    {
+        if (event.change == ProgressEvent::Change::Status)
+            lastStatus = event.statusText;
+    }
     void ShowMessage(const std::string& text, const DeviceFailure*) override { messages.push_back(text); }
     std::string lastStatus;
     std::vector<std::string> messages;
@@ -79,7 +81,7 @@ RunResult RunOnce(const std::string& simulate, Clock& clock, const PackageSpec& 
         return result;
     NullPage page;
     UpdateThreadProc(&page, job);
-    result.ok = page.messages.empty() && page.m_outcome.load() == UpdateOutcome::Success;
+    result.ok = page.messages.empty() && job.progress.m_outcome.load() == UpdateOutcome::Success;
     result.reports = backend.ReportCount(0);
     return result;
 }

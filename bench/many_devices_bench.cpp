@@ -28,9 +28,7 @@ namespace {
 
 class NullPage final : public ProgressPage {
 public:
-    void SetAreaText(const std::string&) override {}
-    void SetStatusText(const std::string&) override {}
-    void PostProgressUpdate() override {}
+    void OnProgress(const ProgressEvent&) override {}
     void ShowMessage(const std::string&, const DeviceFailure*) override {}
 };
 
@@ -64,7 +62,7 @@ bool Update(HidBackend& backend, Clock& clock, DiagnosticsSink& log, std::shared
     job.progress.m_verify = verify;
     NullPage page;
     UpdateThreadProc(&page, job);
-    return page.m_outcome.load() == UpdateOutcome::Success;
+    return job.progress.m_outcome.load() == UpdateOutcome::Success;
 }
 
 void BM_ManyDevicesUsb(benchmark::State& state)

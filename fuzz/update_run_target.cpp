@@ -58,12 +58,12 @@ constexpr char kSuccessPrefix[] = "升级成功";
 class QuietPage final : public ProgressPage {
 public:
     explicit QuietPage(Prompter& prompter) : m_prompter(prompter) {}
-    void SetAreaText(const std::string&) override {}
     void ShowMessage(const std::string& text, const DeviceFailure*) override { m_prompter.ShowMessage(text); }
-    void SetStatusText(const std::string& text) override { status = text; }
-    void PostProgressUpdate() override
+    void OnProgress(const ProgressEvent& event) override
     {
-        FUZZ_CHECK(m_nPos >= 0 && m_nPos <= 100, "the progress bar left 0..100");
+        FUZZ_CHECK(event.percent >= 0 && event.percent <= 100, "the progress bar left 0..100");
+        if (event.change == ProgressEvent::Change::Status)
+            status = event.statusText;
     }
     std::string status;
 
@@ -265,10 +265,10 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
     UpdateJob job(devices, std::move(package));
     const std::weak_ptr<const LoadedPackage> given = job.package;
     FUZZ_CHECK(UpdateThreadProc(&page, job) == 1, "the worker's routine returns 1");
-    FUZZ_CHECK(page.m_bDone == 1, "the run ended without raising the done flag");
+    FUZZ_CHECK(job.progress.m_bDone == 1, "the run ended without raising the done flag");
     FUZZ_CHECK(clock.NowMs() - kStartMs < kMaxRunMs, "the run took unbounded time");
     FUZZ_CHECK(given.expired(), "the run kept the package buffers");
-    FUZZ_CHECK(page.m_outcome.load() == UpdateOutcome::Success || job.progress.m_failureMessage.empty() ||
+    FUZZ_CHECK(job.progress.m_outcome.load() == UpdateOutcome::Success || job.progress.m_failureMessage.empty() ||
                    !prompter.Messages().empty(),
                "the run ended with a message it never showed");
 

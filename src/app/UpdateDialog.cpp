@@ -14,12 +14,7 @@
 #include "app/PackageFileDialog.h"
 #include "app/SummaryBox.h"
 #include "app/WizardFrame.h"
-#include "engine/DeviceResult.h"
-#include "engine/RunLog.h"
-#include "engine/UpdateJob.h"
-#include "engine/UpdateMessages.h"
-#include "hid/ReleaseProbe.h"
-#include "platform/UpdateLock.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -35,35 +30,27 @@ QString SummaryForDisplay(const std::string& summary)
 // the folder it starts in and the file name stay readable.
 QString ElidedPathText(const QLabel& label, const QString& path)
 {
-    const QString prefix = QString::fromUtf8("升级文件：");
+    const QString prefix = QString::fromUtf8(kPackagePathPrefix);
     const QFontMetrics metrics(label.font());
     const int room = label.contentsRect().width() - metrics.horizontalAdvance(prefix);
     return prefix + metrics.elidedText(path, Qt::ElideMiddle, room);
 }
 
-// Said when Next found devices of another kind than the package was loaded
-// for, and loaded theirs: nothing is written that the user has not seen.
-std::string KindChangedText(const std::string& path)
-{
-    return "连接的设备需要另一个升级文件，已改为载入：\n" + path + "\n请核对升级文件信息后，再点击下一步。";
-}
-
 } // namespace
 
-CUpdateDialog::CUpdateDialog(const WizardSetup& setup, QWidget* parent)
-    : QDialog(parent), m_setup(setup),
-      m_devices(setup.context.hid, setup.context.clock, setup.context.diagnostics)
+CUpdateDialog::CUpdateDialog(UpdateWizard& wizard, const WizardSetup& setup, QWidget* parent)
+    : QDialog(parent), m_wizard(wizard), m_setup(setup)
 {
     const DialogUnits units = SetUpWizardFrame(*this);
 
     // Created in tab order: Next first, so that it has the focus.
-    m_btnNext = new QPushButton(QString::fromUtf8("下一步(&N)"), this);
+    m_btnNext = new QPushButton(QString::fromUtf8(kNextButton), this);
     PlaceInUnits(*m_btnNext, units, 110, 190, 50, 14);
     m_btnNext->setDefault(true);
-    m_btnCancel = new QPushButton(QString::fromUtf8("取消(&C)"), this);
+    m_btnCancel = new QPushButton(QString::fromUtf8(kCancelButton), this);
     PlaceInUnits(*m_btnCancel, units, 173, 190, 50, 14);
-    AddStaticText(*this, units, QString::fromUtf8("请用USB数据线连接电脑和设备，点击下一步"), 13, 170, 202, 8);
-    AddStaticText(*this, units, QString::fromUtf8("欢迎使用预警仪升级工具"), 14, 79, 159, 8);
+    AddStaticText(*this, units, QString::fromUtf8(kConnectInstruction), 13, 170, 202, 8);
+    AddStaticText(*this, units, QString::fromUtf8(kWelcomeLine), 14, 79, 159, 8);
     m_editSummary = new SummaryBox(this);
     PlaceInUnits(*m_editSummary, units, 12, 91, 205, 66);
     m_stcPackagePath = new QLabel(this);
@@ -83,50 +70,41 @@ CUpdateDialog::CUpdateDialog(const WizardSetup& setup, QWidget* parent)
 
 bool CUpdateDialog::OnInitDialog()
 {
-    RunContext& context = m_setup.context;
-    const ReleaseProbe probe = ProbeDeviceRelease(context.hid, context.clock);
-    if (!probe.found)
-        ShowMessage(kMsgConnectDevice);
-    PackageLoad load = LoadPackage(m_setup.places, probe.releaseText, context.clock.TickCount());
+    // Boxes before the page is shown are centred where it will be.
+    CenterOnScreen(*this);
+    WelcomeState state = m_wizard.Start();
+    if (!state.note.empty())
+        ShowMessage(state.note);
     // A package that is there but does not load ends the program; only a
     // missing one is asked for, until one loads or the user gives up.
-    if (!load && load.found) {
-        ShowMessage(load.message);
+    if (state.kind == WelcomeState::Kind::Damaged) {
+        ShowMessage(state.message);
         return false;
     }
-    if (!load)
-        ShowMessage(load.message);
-    while (!load) {
+    if (state.kind == WelcomeState::Kind::NoPackage && state.messageFirst)
+        ShowMessage(state.message);
+    while (state.kind != WelcomeState::Kind::Loaded) {
         std::optional<std::string> file = ChoosePackageFile(nullptr);
         if (!file)
             return false;
-        load = LoadPackageFile(*file, context.clock.TickCount());
-        if (!load)
-            ShowMessage(load.message);
+        state = m_wizard.ChooseFile(*file);
+        if (state.kind != WelcomeState::Kind::Loaded)
+            ShowMessage(state.message);
     }
-    UsePackage(std::move(load), KindOf(probe));
+    ShowPackage(state);
     return true;
-}
-
-void CUpdateDialog::UsePackage(PackageLoad load, DeviceKind kind)
-{
-    m_load = std::move(load);
-    m_loadedKind = kind;
-    m_bDeviceSpecificPackage = kind.deviceSpecific ? 1 : 0;
-    LogPackage(m_setup.context.diagnostics, *m_load.package);
-    ShowPackage();
 }
 
 void CUpdateDialog::ShowMessage(const std::string& text)
 {
-    ShowPageMessage(m_setup.context.prompter, isVisible() ? this : nullptr, text, ProgramCaption(),
-                    QMessageBox::NoIcon);
+    ShowPageMessage(m_setup.context.prompter, this, text, ProgramCaption(), QMessageBox::NoIcon);
 }
 
-void CUpdateDialog::ShowPackage()
+void CUpdateDialog::ShowPackage(const WelcomeState& state)
 {
-    m_editSummary->setPlainText(SummaryForDisplay(m_load.package->summary));
-    const QString path = QString::fromStdString(m_load.path);
+    m_bDeviceSpecificPackage = state.releaseText.empty() ? 0 : 1;
+    m_editSummary->setPlainText(SummaryForDisplay(state.summary));
+    const QString path = QString::fromStdString(state.path);
     m_stcPackagePath->setText(ElidedPathText(*m_stcPackagePath, path));
     m_stcPackagePath->setToolTip(path);
 }
@@ -157,70 +135,26 @@ void CUpdateDialog::dropEvent(QDropEvent* event)
 
 void CUpdateDialog::LoadDroppedPackage(const QString& file)
 {
-    PackageLoad load = LoadPackageFile(file.toStdString(), m_setup.context.clock.TickCount());
-    if (!load) {
-        ShowMessage(load.message);
-        return;
-    }
-    UsePackage(std::move(load), m_loadedKind);
+    const WelcomeState state = m_wizard.ChooseFile(file.toStdString());
+    if (state.kind == WelcomeState::Kind::Loaded)
+        ShowPackage(state);
+    else
+        ShowMessage(state.message);
 }
 
 void CUpdateDialog::accept()
 {
-    RunContext& context = m_setup.context;
-    // Held until the progress page has closed, or released when the user
-    // stays on this page.
-    UpdateLock lock(m_setup.lockPath, context.diagnostics);
-    if (!lock.Held()) {
-        ShowMessage(kMsgAnotherUpdateRunning);
-        m_outcome = UpdateOutcome::Locked;
-        QDialog::reject();
-        return;
-    }
-    if (!m_devices.IsDevicePresent()) {
-        ShowMessage(kMsgDeviceNotFound);
-        return;
-    }
-    const std::optional<DeviceKind> kind = CommonKind(m_devices.List());
-    if (!kind) {
-        ShowMessage(kMsgMixedDevices);
-        return;
-    }
-    // Devices plugged in since the package was chosen may be of another
-    // kind: load theirs and show it before anything is written.
-    if (!m_load.named && *kind != m_loadedKind) {
-        PackageLoad load = LoadPackage(m_setup.places, ReleaseTextOf(*kind), context.clock.TickCount());
-        if (!load) {
-            ShowMessage(load.message);
-            return;
-        }
-        const std::string path = load.path;
-        UsePackage(std::move(load), *kind);
-        ShowMessage(KindChangedText(path));
+    const NextAnswer answer = m_wizard.Next();
+    if (answer.kind != NextAnswer::Kind::GoOn) {
+        if (answer.welcomeChanged)
+            ShowPackage(answer.welcome);
+        ShowMessage(answer.message);
         return;
     }
     // The welcome page goes away at once; its modal run ends when the
     // progress page has been closed and this handler returns.
     QDialog::accept();
-    m_devices.SelectCommandSet(kind->deviceSpecific ? 1 : 0);
-    RunUpdate();
-}
-
-void CUpdateDialog::RunUpdate()
-{
-    RunContext& context = m_setup.context;
-    const std::vector<HidDeviceInfo> devices = m_devices.List();
-    LogRunStart(context.diagnostics, "kt7-updater", *m_load.package, devices, m_setup.verify);
-    // The run takes the package: it is released when the run ends.
-    UpdateJob job(m_devices, std::move(m_load.package));
-    job.progress.m_verify = m_setup.verify;
-    CProgressDialog progress(m_setup, job, nullptr);
+    CProgressDialog progress(m_wizard, m_setup, nullptr);
     progress.RunModal();
-    m_outcome = progress.Outcome();
-    const std::string message =
-        m_outcome == UpdateOutcome::Bootloader ? std::string(kMsgBootloaderFailed) : job.progress.m_failureMessage;
-    const std::optional<DeviceFailure> failure =
-        m_outcome == UpdateOutcome::Bootloader ? m_devices.Failure() : job.failure;
-    LogDeviceResults(context.diagnostics,
-                     InStepResults(devices, m_outcome == UpdateOutcome::Success, message, failure));
+    m_outcome = m_wizard.End().outcome;
 }

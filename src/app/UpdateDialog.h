@@ -1,21 +1,15 @@
 #pragma once
 // The welcome page: banner, welcome line, the package summary and its path,
-// and Next / Cancel. It loads the package before it is shown, asking for the
-// file when none is found; a package file dropped onto it replaces the one in
-// use. Next checks for devices of one kind, loads the package of another
-// kind that has been plugged in meanwhile (and stays, to show it), and runs
-// the progress page.
+// and Next / Cancel. It draws the wizard's states: the package loaded before
+// it is shown (or the file asked for), a package file dropped onto it, and
+// Next's answer, on which it stays or hands over to the progress page.
 
 #include <QDialog>
-#include <memory>
 #include <string>
 
 #include "app/ProgressDialog.h"
-#include "app/WizardSetup.h"
 #include "engine/UpdateOutcome.h"
-#include "hid/DeviceKind.h"
-#include "hid/DeviceSet.h"
-#include "package/LoadPackage.h"
+#include "wizard/UpdateWizard.h"
 
 class QLabel;
 class QMimeData;
@@ -24,7 +18,8 @@ class SummaryBox;
 
 class CUpdateDialog final : public QDialog {
 public:
-    explicit CUpdateDialog(const WizardSetup& setup, QWidget* parent = nullptr);
+    // `wizard` and `setup` must outlive the page.
+    CUpdateDialog(UpdateWizard& wizard, const WizardSetup& setup, QWidget* parent = nullptr);
 
     // Loads the package and fills the summary; when there is no package to
     // load, asks for one with a file dialog. False after a package that does
@@ -32,14 +27,11 @@ public:
     // program then ends with exit code 1.
     bool OnInitDialog();
 
-    // How the page was left: Cancelled until Next led somewhere.
+    // How the page was left: Cancelled until Next led to a run.
     UpdateOutcome Outcome() const { return m_outcome; }
 
+    const UpdateWizard& Wizard() const { return m_wizard; }
     bool IsDeviceSpecificPackage() const { return m_bDeviceSpecificPackage != 0; }
-    // The package in use; null once an update has taken it.
-    const LoadedPackage* Package() const { return m_load.package.get(); }
-    // The devices of the wizard's run.
-    const DeviceSet& Devices() const { return m_devices; }
     SummaryBox* SummaryEdit() const { return m_editSummary; }
     QLabel* PackagePathLabel() const { return m_stcPackagePath; }
     QPushButton* NextButton() const { return m_btnNext; }
@@ -56,17 +48,12 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void ShowPackage();
-    void LoadDroppedPackage(const QString& file);
-    // Makes `load` the package in use, chosen for devices of `kind`.
-    void UsePackage(PackageLoad load, DeviceKind kind);
+    void ShowPackage(const WelcomeState& state);
     void ShowMessage(const std::string& text);
-    void RunUpdate();
+    void LoadDroppedPackage(const QString& file);
 
+    UpdateWizard& m_wizard;
     const WizardSetup& m_setup;
-    DeviceSet m_devices;
-    PackageLoad m_load;
-    DeviceKind m_loadedKind;
     SummaryBox* m_editSummary = nullptr;
     QLabel* m_stcPackagePath = nullptr;
     QPushButton* m_btnNext = nullptr;

@@ -1,13 +1,15 @@
 #include "app/VornelApp.h"
 
 #include "app/UpdateDialog.h"
+#include "wizard/UpdateWizard.h"
 
 int CVornelApp::InitInstance()
 {
     UpdateOutcome outcome = UpdateOutcome::PackageLoadFailed;
-    // The welcome page holds the package; it is released with the page,
-    // after an update and after Cancel alike.
-    CUpdateDialog welcome(m_setup);
+    // The wizard holds the package until a run takes it; both go when the
+    // pages have closed.
+    UpdateWizard wizard(m_setup);
+    CUpdateDialog welcome(wizard, m_setup);
     if (welcome.OnInitDialog()) {
         welcome.exec();
         outcome = welcome.Outcome();

@@ -2,7 +2,7 @@
 // The application: runs the welcome page; the package it loaded goes when
 // the pages have closed.
 
-#include "app/WizardSetup.h"
+#include "wizard/WizardSetup.h"
 
 class CVornelApp {
 public:

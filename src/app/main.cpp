@@ -18,7 +18,7 @@
 #include "app/GuiPrompter.h"
 #include "app/VornelApp.h"
 #include "backends/BackendSelection.h"
-#include "app/WizardSetup.h"
+#include "wizard/WizardSetup.h"
 #include "engine/UpdateOutcome.h"
 #include "platform/Clock.h"
 #include "platform/InterruptGuard.h"
@@ -111,11 +111,14 @@ int main(int argc, char** argv)
     }
     RunContext context{*backend, clock, prompter, log};
     std::error_code noFolder;
-    const WizardSetup setup{context,
-                            {arguments->packageChoice, GetProgramDirectory(),
-                             PathToUtf8(std::filesystem::current_path(noFolder))},
-                            arguments->verify,
-                            UpdateLockPath()};
+    WizardSetup setup{context,
+                      {arguments->packageChoice, GetProgramDirectory(),
+                       PathToUtf8(std::filesystem::current_path(noFolder))},
+                      arguments->verify,
+                      UpdateLockPath()};
+    // Installed by the package into the system's program folder, where no
+    // package lies: a missing one is asked for without a message first.
+    setup.installed = setup.places.programDirectory.rfind("/usr/", 0) == 0;
     CVornelApp app(setup);
     int exitCode = app.InitInstance();
     const bool finished = FinishHidBackend(*backend, &error);

@@ -5,8 +5,8 @@
 
 #include <hidapi.h>
 
-#include "backends/DeviceNode.h"
-#include "backends/DevicePermission.h"
+#include "platform/DeviceNode.h"
+#include "hid/DevicePermission.h"
 #include "backends/SlicedRead.h"
 #include "backends/UdevLocation.h"
 #include "backends/WrittenReport.h"

@@ -2,9 +2,11 @@
 
 #include "bootloader/BootloaderRefresh.h"
 #include "engine/ProgressPage.h"
+#include "engine/UpdateJob.h"
 
-int CheckBootloader(ProgressPage& page, DeviceSet& devices, const std::string& imagePath)
+int CheckBootloader(UpdateJob& job, ProgressPage& page, const std::string& imagePath)
 {
-    page.EnterPhase(UpdatePhase::BootloaderCheck);
-    return UpdateBootloader(devices, imagePath, [&page] { page.EnterPhase(UpdatePhase::BootloaderRefresh); });
+    EnterPhase(job.progress, page, UpdatePhase::BootloaderCheck);
+    return UpdateBootloader(job.devices, imagePath,
+                            [&] { EnterPhase(job.progress, page, UpdatePhase::BootloaderRefresh); });
 }

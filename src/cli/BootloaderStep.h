@@ -4,9 +4,9 @@
 
 #include <string>
 
-class DeviceSet;
 class ProgressPage;
+struct UpdateJob;
 
-// As UpdateBootloader on `devices` with the image at `imagePath`: 1 when the
-// update may go on.
-int CheckBootloader(ProgressPage& page, DeviceSet& devices, const std::string& imagePath);
+// As UpdateBootloader on the job's devices with the image at `imagePath`: 1
+// when the update may go on.
+int CheckBootloader(UpdateJob& job, ProgressPage& page, const std::string& imagePath);

@@ -15,17 +15,13 @@ class JsonPage final : public ProgressPage {
 public:
     explicit JsonPage(JsonDevice device) : m_device(std::move(device)) {}
 
-    void SetAreaText(const std::string& text) override;
-    void SetStatusText(const std::string& text) override;
-    // Percent steps come too often for a line each; the status steps carry it.
-    void PostProgressUpdate() override {}
-    void EnterPhase(UpdatePhase phase) override { WritePhase(m_device, phase); }
+    // A phase line for each step and a progress line for each status text;
+    // percent steps come too often for a line each, the status steps carry it.
+    void OnProgress(const ProgressEvent& event) override;
     void ShowMessage(const std::string& text, const DeviceFailure*) override { WriteMessage(m_device, text); }
 
 private:
     const JsonDevice m_device;
-    std::mutex m_mutex;
-    std::optional<std::string> m_area;
 };
 
 class JsonPrompter final : public Prompter {

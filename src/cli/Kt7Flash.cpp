@@ -13,7 +13,7 @@
 #include "cli/JsonPage.h"
 #include "cli/Options.h"
 #include "cli/UpdateJson.h"
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "package/Package.h"
 #include "package/PackageSearch.h"
 #include "platform/DeviceSelection.h"

@@ -13,7 +13,7 @@
 #include "cli/ParallelWorker.h"
 #include "cli/ResultTable.h"
 #include "cli/UpdateJson.h"
-#include "engine/UpdateMessages.h"
+#include "texts/UserTexts.h"
 #include "package/PackageShelf.h"
 #include "platform/InterruptGuard.h"
 #include "platform/UpdateLock.h"

@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
-#include "backends/DevicePermission.h"
+#include "hid/DevicePermission.h"
 #include "bootloader/BootloaderRefresh.h"
 #include "cli/BootloaderStep.h"
 #include "cli/TerminalPage.h"
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/ProgressPage.h"
 #include "engine/RunLog.h"
 #include "engine/UpdateJob.h"
-#include "engine/UpdateMessages.h"
+#include "texts/UserTexts.h"
 #include "engine/UpdateRun.h"
 #include "hid/DeviceKind.h"
 #include "hid/DeviceSet.h"
@@ -26,13 +26,23 @@ namespace {
 class DevicePage final : public ProgressPage {
 public:
     DevicePage(DeviceDisplay& display, int device) : m_display(display), m_device(device) {}
-    void SetAreaText(const std::string& text) override { m_display.SetArea(m_device, text); }
-    void SetStatusText(const std::string& text) override
+    void OnProgress(const ProgressEvent& event) override
     {
-        m_display.SetStatus(m_device, text, m_nPos.load(), m_nRemainMs);
+        switch (event.change) {
+        case ProgressEvent::Change::Phase:
+            m_display.EnterPhase(m_device, event.phase);
+            break;
+        case ProgressEvent::Change::Area:
+            m_display.SetArea(m_device, event.areaText);
+            break;
+        case ProgressEvent::Change::Status:
+            m_display.SetStatus(m_device, event.statusText, event.percent, event.remainMs);
+            break;
+        case ProgressEvent::Change::Percent:
+            m_display.SetPercent(m_device, event.percent, event.remainMs);
+            break;
+        }
     }
-    void PostProgressUpdate() override { m_display.SetPercent(m_device, m_nPos.load(), m_nRemainMs); }
-    void EnterPhase(UpdatePhase phase) override { m_display.EnterPhase(m_device, phase); }
     void ShowMessage(const std::string& text, const DeviceFailure*) override { m_display.PrintMessage(m_device, text); }
 
 private:
@@ -78,17 +88,17 @@ UpdateOutcome UpdateOneDevice(const WorkerSetup& setup, DeviceSet& devices, Devi
     devices.SelectCommandSet(kind->deviceSpecific ? 1 : 0);
     LogRunStart(devices.Log(), "kt7-flash", *load.package, devices.List(), setup.verify);
     const std::string image = FindBootloaderImage(load.package->path, GetProgramDirectory(), kBootloaderImageName);
-    if (CheckBootloader(page, devices, image) == 0) {
+    UpdateJob job(devices, std::move(load.package));
+    job.progress.m_verify = setup.verify;
+    if (CheckBootloader(job, page, image) == 0) {
         run.message = kMsgBootloaderFailed;
         page.ShowMessage(WithDevicePermissionHint(devices.Backend(), kMsgBootloaderFailed), nullptr);
         return UpdateOutcome::Bootloader;
     }
-    UpdateJob job(devices, std::move(load.package));
-    job.progress.m_verify = setup.verify;
-    page.SetStatusText(kWaitingForDevicesText);
+    SetStatusText(job.progress, page, kWaitingForDevicesText, 0);
     UpdateThreadProc(&page, job);
     run.message = job.progress.m_failureMessage;
-    return page.m_outcome.load();
+    return job.progress.m_outcome.load();
 }
 
 } // namespace
@@ -125,5 +135,5 @@ void RunWorker(const WorkerSetup& setup, int index, DeviceRun& run)
     LogDeviceResults(setup.context.diagnostics, {result});
     // A device that failed before its update started has no status line yet.
     if (run.outcome != UpdateOutcome::Success && run.outcome != UpdateOutcome::UpdateFailed)
-        setup.display.SetStatus(index, ResultText(run.outcome), page.m_nPos.load(), page.m_nRemainMs);
+        setup.display.SetStatus(index, ResultText(run.outcome), 0, 0);
 }

@@ -10,17 +10,13 @@
 
 #include "engine/ProgressPage.h"
 #include "platform/Prompter.h"
-
-// What the line says while the devices reset and come back.
-inline constexpr char kWaitingForDevicesText[] = "等待设备重新连接…";
+#include "texts/UserTexts.h"
 
 class TerminalPage final : public ProgressPage {
 public:
     TerminalPage(std::FILE* out, bool interactive);
 
-    void SetAreaText(const std::string& text) override;
-    void SetStatusText(const std::string& text) override;
-    void PostProgressUpdate() override;
+    void OnProgress(const ProgressEvent& event) override;
     // The run's message boxes are lines of their own.
     void ShowMessage(const std::string& text, const DeviceFailure*) override { PrintLine(text); }
 
@@ -30,8 +26,12 @@ public:
     void Finish();
 
     std::string StatusText() const;
+    // Shows a status text of its own (not the run's).
+    void ShowStatus(const std::string& text) { SetStatusText(text); }
 
 private:
+    void SetAreaText(const std::string& text);
+    void SetStatusText(const std::string& text);
     void ShowLocked(const std::string& text);
     void RedrawLocked();
 
@@ -41,6 +41,7 @@ private:
     std::string m_area;
     std::string m_status;
     bool m_lineShown = false;
+    int m_percent = 0;
     int m_shownPercent = -1;
 };
 

@@ -6,17 +6,17 @@
 #include <thread>
 #include <vector>
 
-#include "backends/DevicePermission.h"
+#include "hid/DevicePermission.h"
 #include "bootloader/BootloaderRefresh.h"
 #include "cli/BootloaderStep.h"
 #include "cli/Commands.h"
 #include "cli/DeviceResults.h"
 #include "cli/JsonPage.h"
 #include "cli/TerminalPage.h"
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/RunLog.h"
 #include "engine/UpdateJob.h"
-#include "engine/UpdateMessages.h"
+#include "texts/UserTexts.h"
 #include "engine/UpdateRun.h"
 #include "hid/DeviceKind.h"
 #include "hid/DeviceSet.h"
@@ -54,19 +54,19 @@ UpdateOutcome RunDevicePhase(const CliOptions& options, RunContext& context, Dev
     const std::vector<HidDeviceInfo> attached = devices.List();
     const std::string image = FindBootloaderImage(package->path, GetProgramDirectory(), kBootloaderImageName);
     devices.ClearFailure();
-    if (CheckBootloader(page, devices, image) == 0) {
+    UpdateJob job(devices, std::move(package));
+    job.progress.m_verify = options.verify;
+    if (CheckBootloader(job, page, image) == 0) {
         context.prompter.ShowMessage(WithDevicePermissionHint(context.hid, kMsgBootloaderFailed));
         *results = InStepResults(attached, false, kMsgBootloaderFailed, devices.Failure());
         return UpdateOutcome::Bootloader;
     }
-    UpdateJob job(devices, std::move(package));
-    job.progress.m_verify = options.verify;
     // The run starts with the reset, and the devices take seconds to come back.
-    page.SetStatusText(kWaitingForDevicesText);
+    SetStatusText(job.progress, page, kWaitingForDevicesText, 0);
     std::thread worker([&page, &job] { UpdateThreadProc(&page, job); });
     worker.join();
     terminal.Finish();
-    const UpdateOutcome outcome = page.m_outcome.load();
+    const UpdateOutcome outcome = job.progress.m_outcome.load();
     *results = InStepResults(attached, outcome == UpdateOutcome::Success, job.progress.m_failureMessage, job.failure);
     return outcome;
 }

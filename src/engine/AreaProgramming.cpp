@@ -3,7 +3,7 @@
 #include <string>
 
 #include "engine/AreaValues.h"
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/PageVerifier.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressPage.h"
@@ -12,7 +12,7 @@
 #include "package/AreaLayout.h"
 #include "package/Package.h"
 #include "package/PackageChecks.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "package/PackageParser.h"
 #include "platform/Diagnostics.h"
 #include "platform/FlashGeometry.h"
@@ -73,20 +73,22 @@ std::string AreaName(int number)
 int ProgramArea(DeviceSet& devices, ProgressState& progress, ProgressPage& page, const AreaLayout& area,
                 const uint8_t* data)
 {
-    page.EnterPhase(PhaseOf(area));
+    EnterPhase(progress, page, PhaseOf(area));
     DiagPrintf(devices.Log(), "Programming %s: sectors %u-%u, pages %u-%u\n", AreaName(area.number).c_str(),
                area.firstSector, area.firstSector + area.sectorCount - 1, area.firstPage,
                area.firstPage + area.pageCount - 1);
-    page.m_nPos = ProgressPercent(progress);
-    page.SetAreaText(AreaLabel(devices.m_deviceCount, area.number));
-    page.SetStatusText(std::string(kStatusPrefix) + EraseEstimateText(page.m_nRemainMs));
-    page.PostProgressUpdate();
+    progress.m_nPos = ProgressPercent(progress);
+    const uint32_t remainMs = ShownRemainMs(progress, devices.GetClock().TickCount());
+    SetAreaText(progress, page, AreaLabel(devices.m_deviceCount, area.number));
+    SetStatusText(progress, page, std::string(kStatusPrefix) + EraseEstimateText(remainMs), remainMs);
+    PostProgressUpdate(progress, page, remainMs);
 
     if (devices.EraseSectors(area.firstSector, area.sectorCount) == 0)
         return Fail(devices, progress, page, AreaEraseFailedMessage(area.number));
 
     const uint64_t eraseMs = uint64_t(area.sectorCount) * DeviceCount(devices) * kEraseMsPerSector;
-    page.m_nRemainMs = page.m_nRemainMs < eraseMs ? 0 : static_cast<uint32_t>(page.m_nRemainMs - eraseMs);
+    progress.m_nRemainMs =
+        progress.m_nRemainMs < eraseMs ? 0 : static_cast<uint32_t>(progress.m_nRemainMs - eraseMs);
 
     if (WritePagesWithProgress(devices, progress, page, data, area.firstPage, area.pageCount) == 0)
         return Fail(devices, progress, page, AreaWriteFailedMessage(area.number));
@@ -120,9 +122,9 @@ int ProgramAreas(DeviceSet& devices, const LoadedPackage& package, ProgressState
     const uint32_t dataSteps = (package.length - kPackageHeaderSize) / kStepBytes;
     progress.m_progressTotal = dataSteps * DeviceCount(devices);
     const uint32_t n = progress.m_progressTotal;
-    page.m_nRemainMs = (n + kFixedEstimateSteps) * kWriteMsPerStep + (n / 4) * kEraseMsPerSector;
+    progress.m_nRemainMs = (n + kFixedEstimateSteps) * kWriteMsPerStep + (n / 4) * kEraseMsPerSector;
     if (progress.m_verify)
-        page.m_nRemainMs += n * kReadMsPerStep;
+        progress.m_nRemainMs += n * kReadMsPerStep;
 
     ComputeAreaValues(package.data.get(), package.length, header, package.mapImage.get(), package.mapImageCapacity,
                       areaLengths, areaSums);
@@ -135,11 +137,14 @@ int ProgramAreas(DeviceSet& devices, const LoadedPackage& package, ProgressState
     if (progress.m_verify)
         progress.m_progressTotal *= 2;
 
-    page.EnterPhase(UpdatePhase::AreaTable);
+    EnterPhase(progress, page, UpdatePhase::AreaTable);
     if (devices.WriteAreaInfo(StartSector(layout.main), StartSector(layout.voice), StartSector(layout.map)) != 0)
         return -1;
 
     progress.m_basePercent = BasePercent(layout);
+    // The measured estimate counts from here: the erases and writes to come.
+    progress.m_programStartTick = devices.GetClock().TickCount();
+    progress.m_programStarted = true;
 
     if (layout.map.present && ProgramArea(devices, progress, page, layout.map, package.mapImage.get()) != 0)
         return -1;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressPage.h"
 #include "engine/ProgressState.h"
@@ -17,11 +17,12 @@ namespace {
 // Takes the time of the next `bytesAhead` bytes (at most a status step's)
 // off the estimate: a read shorter than a status step uses up only its own
 // share of what the reads added to it.
-void TakeStatusStep(ProgressPage& page, uint32_t bytesAhead)
+void TakeStatusStep(ProgressState& progress, ProgressPage& page, uint32_t bytesAhead, uint32_t nowTick)
 {
     const uint32_t ms = (bytesAhead + kPercentStepBytes - 1) / kPercentStepBytes * kReadMsPerStep;
-    page.m_nRemainMs = page.m_nRemainMs >= ms ? page.m_nRemainMs - ms : 0;
-    page.SetStatusText(std::string(kStatusPrefix) + PercentEstimateText(page.m_nPos, page.m_nRemainMs));
+    progress.m_nRemainMs = progress.m_nRemainMs >= ms ? progress.m_nRemainMs - ms : 0;
+    const uint32_t remainMs = ShownRemainMs(progress, nowTick);
+    SetStatusText(progress, page, std::string(kStatusPrefix) + PercentEstimateText(progress.m_nPos, remainMs), remainMs);
 }
 
 }  // namespace
@@ -43,15 +44,18 @@ bool VerifyPagesWithProgress(DeviceSet& devices, ProgressState& progress, Progre
     const uint32_t length = pageCount * kPageSize;
     for (int device = 0; device < attached; ++device) {
         // The steps fall where the writer's fall: before each kilobyte.
-        TakePercentStep(progress, page);
-        TakeStatusStep(page, std::min(length, kStatusStepBytes));
+        Clock& clock = devices.GetClock();
+        uint32_t now = clock.TickCount();
+        TakePercentStep(progress, page, ShownRemainMs(progress, now));
+        TakeStatusStep(progress, page, std::min(length, kStatusStepBytes), now);
         const PageComparison read =
             ReadBackPages(cmd, device, data, firstPage, pageCount, [&](uint32_t received) {
                 if (received % kPercentStepBytes != 0 || received >= length)
                     return;
-                TakePercentStep(progress, page);
+                now = clock.TickCount();
+                TakePercentStep(progress, page, ShownRemainMs(progress, now));
                 if (received % kStatusStepBytes == 0)
-                    TakeStatusStep(page, std::min(length - received, kStatusStepBytes));
+                    TakeStatusStep(progress, page, std::min(length - received, kStatusStepBytes), now);
             });
         if (read.matches)
             continue;

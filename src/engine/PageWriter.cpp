@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/ProgressPage.h"
 #include "engine/ProgressState.h"
 #include "hid/DeviceSet.h"
@@ -13,10 +13,12 @@ namespace {
 
 constexpr uint32_t kEstimateMsPerStatusStep = 512;
 
-void TakeStatusStep(ProgressPage& page)
+void TakeStatusStep(ProgressState& progress, ProgressPage& page, uint32_t nowTick)
 {
-    page.m_nRemainMs = page.m_nRemainMs >= kEstimateMsPerStatusStep ? page.m_nRemainMs - kEstimateMsPerStatusStep : 0;
-    page.SetStatusText(std::string(kStatusPrefix) + PercentEstimateText(page.m_nPos, page.m_nRemainMs));
+    progress.m_nRemainMs =
+        progress.m_nRemainMs >= kEstimateMsPerStatusStep ? progress.m_nRemainMs - kEstimateMsPerStatusStep : 0;
+    const uint32_t remainMs = ShownRemainMs(progress, nowTick);
+    SetStatusText(progress, page, std::string(kStatusPrefix) + PercentEstimateText(progress.m_nPos, remainMs), remainMs);
 }
 
 }  // namespace
@@ -48,10 +50,12 @@ int WritePagesWithProgress(DeviceSet& devices, ProgressState& progress, Progress
         }
         offset = 0;
         while (offset < end) {
-            if (offset % kPercentStepBytes == 0)
-                TakePercentStep(progress, page);
-            if (offset % kStatusStepBytes == 0)
-                TakeStatusStep(page);
+            if (offset % kPercentStepBytes == 0) {
+                const uint32_t now = devices.GetClock().TickCount();
+                TakePercentStep(progress, page, ShownRemainMs(progress, now));
+                if (offset % kStatusStepBytes == 0)
+                    TakeStatusStep(progress, page, now);
+            }
             // Never more than the caller's pages, even after a report that
             // carried less than a whole payload.
             uint32_t sent = 0;

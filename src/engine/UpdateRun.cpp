@@ -2,7 +2,7 @@
 
 #include "engine/AreaProgramming.h"
 #include "engine/ControlBlocks.h"
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/PageVerifier.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressPage.h"
@@ -81,10 +81,10 @@ int RunSteps(UpdateJob& job, ProgressPage& page)
     const int rememberedCount = devices.m_deviceCount;
     devices.RememberDevices();
 
-    page.EnterPhase(UpdatePhase::Reset);
+    EnterPhase(job.progress, page, UpdatePhase::Reset);
     if (devices.SendReset() != 0)
         return Fail(job, page, kMsgResetNotSent);
-    page.EnterPhase(UpdatePhase::Waiting);
+    EnterPhase(job.progress, page, UpdatePhase::Waiting);
     if (!WaitForDevicesBack(devices, rememberedCount))
         return Fail(job, page, kMsgDevicesNotBack);
 
@@ -95,7 +95,7 @@ int RunSteps(UpdateJob& job, ProgressPage& page)
         return 0;
 
     auto checkCode = [&](Random& random, uint8_t* block) { BuildCheckCodeBlock(areaLengths, areaSums, random, block); };
-    page.EnterPhase(UpdatePhase::CheckCode);
+    EnterPhase(job.progress, page, UpdatePhase::CheckCode);
     if (!WriteBlock(job, page, checkCode, kCheckCodeSector, kCheckCodePage, "check-code block",
                     kMsgCheckCodeEraseFailed, kMsgCheckCodeWriteFailed))
         return 0;
@@ -103,12 +103,12 @@ int RunSteps(UpdateJob& job, ProgressPage& page)
     auto descriptor = [&](Random& random, uint8_t* block) {
         BuildProgramDescriptorBlock(areaLengths, areaSums, package.header, random, block);
     };
-    page.EnterPhase(UpdatePhase::Descriptor);
+    EnterPhase(job.progress, page, UpdatePhase::Descriptor);
     if (!WriteBlock(job, page, descriptor, kDescriptorSector, kDescriptorPage, "program descriptor block",
                     kMsgDescriptorEraseFailed, kMsgDescriptorWriteFailed))
         return 0;
 
-    page.EnterPhase(UpdatePhase::End);
+    EnterPhase(job.progress, page, UpdatePhase::End);
     // With no device attached the end command counts as sent; it has not
     // reached anyone.
     if (!devices.IsDevicePresent()) {
@@ -135,10 +135,11 @@ int RunUpdate(UpdateJob& job, ProgressPage& page)
     return result;
 }
 
-int UpdateThreadProc(ProgressPage* page, UpdateJob& job)
+int UpdateThreadProc(ProgressPage* page, UpdateJob& job, const std::function<void()>& beforeDone)
 {
     job.progress.m_progressCount = 0;
     job.progress.m_progressTotal = 0;
+    job.progress.m_programStarted = false;
     job.progress.m_failureMessage.clear();
     job.devices.ClearFailure();
     Clock& clock = job.devices.GetClock();
@@ -147,8 +148,10 @@ int UpdateThreadProc(ProgressPage* page, UpdateJob& job)
     // Unsigned difference: survives the tick counter wrapping once.
     job.elapsedMs = clock.TickCount() - t0;
     job.failure = result == 1 ? std::nullopt : job.devices.Failure();
-    page->SetStatusText(result == 1 ? ElapsedText(job.elapsedMs) : std::string(kUpdateFailedText));
-    page->m_outcome = result == 1 ? UpdateOutcome::Success : UpdateOutcome::UpdateFailed;
-    page->m_bDone = 1;
+    SetStatusText(job.progress, *page, result == 1 ? ElapsedText(job.elapsedMs) : std::string(kUpdateFailedText), 0);
+    job.progress.m_outcome = result == 1 ? UpdateOutcome::Success : UpdateOutcome::UpdateFailed;
+    if (beforeDone)
+        beforeDone();
+    job.progress.m_bDone = 1;
     return 1;
 }

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "package/AreaLayout.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "platform/FlashGeometry.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "package/Descramble.h"
 #include "package/PackageBuffers.h"
 #include "package/PackageChecks.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "package/PackageSummary.h"
 #include "platform/FlashGeometry.h"
 

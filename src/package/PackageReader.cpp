@@ -4,7 +4,7 @@
 #include <cerrno>
 
 #include "package/Descramble.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "platform/RegularFile.h"
 
 namespace {

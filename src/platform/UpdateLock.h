@@ -7,9 +7,6 @@
 
 #include "platform/Diagnostics.h"
 
-// The text both front ends show when another update holds the lock.
-inline constexpr char kMsgAnotherUpdateRunning[] = "另一个升级程序正在运行，请等它结束后再试！";
-
 // The machine-wide lock file for real devices: in /run/lock when that folder
 // is there and writable, else in the temporary folder.
 std::string MachineUpdateLockPath();

@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QPainter>
@@ -28,7 +30,7 @@
 #include "app/UpdateDialog.h"
 #include "app/VornelApp.h"
 #include "backends/BackendSelection.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
 #include "platform/RunContext.h"
@@ -155,7 +157,12 @@ private:
             Save(*box, qPrintable(name));
             box->button(QMessageBox::Ok)->click();
         } else if (auto* page = dynamic_cast<CProgressDialog*>(window)) {
-            if (!m_progressSaved && page->m_nPos.load() >= kProgressShotPercent) {
+            if (!m_bootloaderSaved &&
+                page->StatusLabel()->text() == QString::fromUtf8(kRefreshingBootloaderText)) {
+                Save(*page, "bootloader.png");
+                m_bootloaderSaved = true;
+            }
+            if (!m_progressSaved && page->ProgressBar()->value() >= kProgressShotPercent) {
                 Save(*page, "progress.png");
                 m_progressSaved = true;
             }
@@ -170,6 +177,7 @@ private:
     QElapsedTimer m_settle;
     QWidget* m_lastWindow = nullptr;
     bool m_progressSaved = false;
+    bool m_bootloaderSaved = false;
     bool m_fileChosen = false;
     int m_messages = 0;
 };

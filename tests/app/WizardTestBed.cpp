@@ -10,6 +10,13 @@
 
 WizardTestBed::WizardTestBed(const std::string& simulate) : harness(simulate) {}
 
+ReadyWizard::ReadyWizard(WizardTestBed& bed) : wizard(bed.setup)
+{
+    bed.WritePackage();
+    EXPECT_EQ(wizard.Start().kind, WelcomeState::Kind::Loaded);
+    EXPECT_EQ(wizard.Next().kind, NextAnswer::Kind::GoOn);
+}
+
 void WizardTestBed::WritePackage(const PackageSpec& contents, const std::string& name)
 {
     std::string error;
@@ -59,7 +66,7 @@ void DeliverWatchTick(CProgressDialog& page)
 
 void FinishUpdate(CProgressDialog& page)
 {
-    ASSERT_TRUE(PumpUntil([&] { return page.m_bDone.load() != 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return page.Done(); }));
     DeliverWatchTick(page);
     ASSERT_TRUE(page.ExitButton()->isEnabled());
     QTest::mouseClick(page.ExitButton(), Qt::LeftButton);

@@ -12,7 +12,8 @@
 #include <string>
 
 #include "app/ProgressDialog.h"
-#include "app/WizardSetup.h"
+#include "wizard/UpdateWizard.h"
+#include "wizard/WizardSetup.h"
 #include "support/EngineHarness.h"
 #include "support/PackageTestFiles.h"
 
@@ -33,6 +34,13 @@ public:
     // What the wizard is started with: the harness's services, the package
     // looked for in `folder`, no lock, and watch ticks the test delivers.
     WizardSetup setup{harness.context, {"", folder.Path(), ""}, false, "", kManualTicks};
+};
+
+// A wizard on the bed's package that has gone on past Next, for a progress
+// page of its own.
+struct ReadyWizard {
+    explicit ReadyWizard(WizardTestBed& bed);
+    UpdateWizard wizard;
 };
 
 // Runs the event loop until `done` holds; false if it still does not after a

@@ -54,7 +54,8 @@ TEST(DialogFont, MapsToAnInstalledSimplifiedChineseFont)
 TEST(WizardFrame, PageKeepsTheTemplateProportionsAndShowsTheBannerAtRealSize)
 {
     WizardTestBed bed;
-    CUpdateDialog page(bed.setup);
+    UpdateWizard wizard(bed.setup);
+    CUpdateDialog page(wizard, bed.setup);
     const DialogUnits units(page.font());
     EXPECT_EQ(page.size(), QSize(units.X(kPageWidthUnits), units.Y(kPageHeightUnits)));
     EXPECT_EQ(page.NextButton()->geometry(), units.Rect(110, 190, 50, 14));
@@ -77,10 +78,11 @@ TEST(WizardFrame, CaptionSaysWhenTheDevicesAreSimulated)
     const QString real = QString::fromUtf8("预警仪升级工具（适用KT7.0方案）");
     ASSERT_EQ(std::getenv(kSimulateVariable), nullptr);
     WizardTestBed bed;
-    EXPECT_EQ(CUpdateDialog(bed.setup).windowTitle(), real);
+    UpdateWizard wizard(bed.setup);
+    EXPECT_EQ(CUpdateDialog(wizard, bed.setup).windowTitle(), real);
 
     setenv(kSimulateVariable, "devices=1", 1);
-    const QString simulated = CUpdateDialog(bed.setup).windowTitle();
+    const QString simulated = CUpdateDialog(wizard, bed.setup).windowTitle();
     unsetenv(kSimulateVariable);
     EXPECT_EQ(simulated, real + QString::fromUtf8(" [模拟设备]"));
 }

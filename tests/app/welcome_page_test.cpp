@@ -15,9 +15,9 @@
 #include "WizardTestBed.h"
 #include "app/SummaryBox.h"
 #include "app/UpdateDialog.h"
-#include "engine/UpdateMessages.h"
+#include "texts/UserTexts.h"
 #include "package/Package.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ const std::string kDeviceNotFound =
 
 // A loaded welcome page on screen, with Next having the focus.
 struct ShownWelcome {
-    explicit ShownWelcome(WizardTestBed& bed, bool writePackage = true) : page(bed.setup)
+    explicit ShownWelcome(WizardTestBed& bed, bool writePackage = true) : wizard(bed.setup), page(wizard, bed.setup)
     {
         if (writePackage)
             bed.WritePackage();
@@ -38,6 +38,7 @@ struct ShownWelcome {
         page.activateWindow();
         QApplication::setActiveWindow(&page);
     }
+    UpdateWizard wizard;
     CUpdateDialog page;
 };
 
@@ -74,7 +75,10 @@ TEST(WelcomePage, NextWithDevicesOfTwoKindsSaysSoAndStays)
     FailIfProgressPageOpens();
     QTest::mouseClick(welcome.page.NextButton(), Qt::LeftButton);
     QCoreApplication::processEvents();
-    EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgMixedDevices});
+    // The box names the kinds it found and which package each would take.
+    EXPECT_EQ(bed.harness.Messages(),
+              std::vector<std::string>{MixedDevicesText("版本号 5512（升级文件 KT7_Down.dat）、版本号 0100（升级文件 "
+                                                        "KT7_Down0100.dat）")});
     EXPECT_TRUE(welcome.page.isVisible());
     EXPECT_EQ(welcome.page.result(), 0);
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
@@ -211,7 +215,7 @@ TEST_P(WelcomeDrop, LoadsADroppedPackageFileAndKeepsTheOldOneOtherwise)
         EXPECT_EQ(summary, summaryBefore);
         EXPECT_EQ(path, pathBefore);
     }
-    EXPECT_NE(welcome.page.Package(), nullptr) << "a package is always in use";
+    EXPECT_NE(welcome.wizard.Package(), nullptr) << "a package is always in use";
 }
 
 const DropCase kDropCases[] = {
@@ -273,11 +277,11 @@ TEST(WelcomePage, ADeviceOfAnotherKindPluggedInBeforeNextGetsItsPackageShownFirs
     bool succeeded = false;
     WhenModal<CProgressDialog>([&](CProgressDialog& page) {
         FinishUpdate(page);
-        succeeded = page.Outcome() == UpdateOutcome::Success;
+        succeeded = change.welcome->wizard.End().outcome == UpdateOutcome::Success;
     });
     QTest::mouseClick(change.welcome->page.NextButton(), Qt::LeftButton);
     EXPECT_TRUE(succeeded);
-    EXPECT_EQ(change.welcome->page.Devices().m_cmdCodeOffset, 0x40);
+    EXPECT_EQ(change.welcome->wizard.Devices().m_cmdCodeOffset, 0x40);
     EXPECT_EQ(FlashBytes(change.bed.harness.Firmware(0), change.specific.main->address, change.specific.main->data.size()),
               change.specific.main->data);
 }

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Unprivileged.h"
-#include "backends/DevicePermission.h"
+#include "hid/DevicePermission.h"
 #include "backends/HidapiBackend.h"
 #include "platform/Diagnostics.h"
 

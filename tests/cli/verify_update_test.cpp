@@ -5,7 +5,7 @@
 #include <string>
 
 #include "CliRun.h"
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "engine/AreaValues.h"
 #include "hid/Protocol.h"
 #include "package/PackageChecks.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "package/PackageWriter.h"
 #include "support/EngineHarness.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressState.h"
 #include "hid/DeviceIdentity.h"
@@ -45,12 +45,12 @@ TEST_F(PageWriterTest, OnePageAtTheEndShowsOneHundredPercentAndNoTimeLeft)
 {
     harness.job.progress.m_basePercent = 10;
     harness.job.progress.m_progressTotal = harness.job.progress.m_progressCount = 40;
-    harness.page.m_nRemainMs = 300;
+    harness.job.progress.m_nRemainMs = 300;
     const std::vector<uint8_t> block = PatternBytes(256, 1);
     EXPECT_EQ(WritePagesWithProgress(harness.devices, harness.job.progress, harness.page, block.data(), 160, 1), 256);
     EXPECT_EQ(harness.page.Percents(), std::vector<int>{100});
     EXPECT_EQ(harness.page.StatusTexts(), std::vector<std::string>{"全国版数据：100%完成，预估剩余0秒..."});
-    EXPECT_EQ(harness.page.m_nRemainMs, 0u);
+    EXPECT_EQ(harness.job.progress.m_nRemainMs, 0u);
     EXPECT_EQ(FlashBytes(harness.Firmware(0), 0x4000A000u, 256), block);
 }
 
@@ -58,7 +58,7 @@ TEST_F(PageWriterTest, StepsEveryKilobyteAndEstimatesEverySixteen)
 {
     harness.job.progress.m_basePercent = 20;
     harness.job.progress.m_progressTotal = 64;  // 64 KiB to one device
-    harness.page.m_nRemainMs = 62000;
+    harness.job.progress.m_nRemainMs = 62000;
     const std::vector<uint8_t> data = PatternBytes(64 * 1024, 2);
     EXPECT_EQ(WritePagesWithProgress(harness.devices, harness.job.progress, harness.page, data.data(), 256, 256), 64 * 1024);
 

@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/UpdateRun.h"
 #include "package/Package.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "package/PackageWriter.h"
 #include "support/EngineHarness.h"
 
@@ -111,8 +111,8 @@ TEST(UpdateFailures, DeviceFaultsAtEveryPhaseEndWithTheirMessage)
         EXPECT_EQ(harness.page.LastStatus(), kUpdateFailedText);
         const std::vector<std::string> statuses = harness.page.StatusTexts();
         EXPECT_EQ(std::count(statuses.begin(), statuses.end(), kUpdateFailedText), 1) << "said once";
-        EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::UpdateFailed);
-        EXPECT_EQ(harness.page.m_bDone.load(), 1);
+        EXPECT_EQ(harness.job.progress.m_outcome.load(), UpdateOutcome::UpdateFailed);
+        EXPECT_EQ(harness.job.progress.m_bDone.load(), 1);
         EXPECT_TRUE(NeverDecreases(harness.page.Percents()));
         // A script that follows the steps learns where the run stopped.
         const std::vector<UpdatePhase> steps = harness.page.Phases();
@@ -179,8 +179,8 @@ TEST(UpdateFailures, BadPackagesAreRefusedBeforeAnyDeviceCommand)
         EXPECT_EQ(harness.page.LastStatus(), kUpdateFailedText);
         const std::vector<std::string> statuses = harness.page.StatusTexts();
         EXPECT_EQ(std::count(statuses.begin(), statuses.end(), kUpdateFailedText), 1) << "said once";
-        EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::UpdateFailed);
-        EXPECT_EQ(harness.page.m_bDone.load(), 1);
+        EXPECT_EQ(harness.job.progress.m_outcome.load(), UpdateOutcome::UpdateFailed);
+        EXPECT_EQ(harness.job.progress.m_bDone.load(), 1);
         const SimFirmware& fw = harness.Firmware(0);
         EXPECT_EQ(fw.EraseCount(), 0);
         EXPECT_EQ(fw.WriteCommandCount(), 0);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/UpdateRun.h"
 #include "hid/Protocol.h"
 #include "package/MapImage.h"
@@ -121,7 +121,7 @@ TEST(UpdateRun, ThreeAreasOnTwoDevices)
 
     EXPECT_TRUE(harness.Messages().empty());
     EXPECT_EQ(harness.page.LastStatus().rfind("升级成功，可以断开连接，耗时", 0), 0u) << harness.page.LastStatus();
-    EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::Success);
+    EXPECT_EQ(harness.job.progress.m_outcome.load(), UpdateOutcome::Success);
     const std::vector<int> percents = harness.page.Percents();
     ASSERT_FALSE(percents.empty());
     EXPECT_EQ(percents.front(), 10);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/AreaProgramming.h"
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/PageVerifier.h"
 #include "engine/ProgressState.h"
 #include "package/Package.h"
@@ -33,8 +33,8 @@ RunSeen RunThreeAreas(bool verify, const char* simulate = "devices=2")
     harness.job.progress.m_verify = verify;
     RunWorker(harness);
     EXPECT_TRUE(harness.Messages().empty());
-    EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::Success);
-    return {harness.page.Percents(), harness.page.m_nRemainMs};
+    EXPECT_EQ(harness.job.progress.m_outcome.load(), UpdateOutcome::Success);
+    return {harness.page.Percents(), harness.job.progress.m_nRemainMs};
 }
 
 TEST(VerifiedRun, PercentRisesThroughTheReadsToAHundred)
@@ -65,7 +65,7 @@ uint32_t FirstEstimate(bool verify, uint32_t* steps)
     uint32_t sums[3] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
     EXPECT_EQ(ProgramAreas(harness.devices, harness.Package(), harness.job.progress, harness.page, lengths, sums), -1);
     *steps = (harness.Package().length - kPackageHeaderSize) / 1024 * 2;
-    return harness.page.m_nRemainMs;
+    return harness.job.progress.m_nRemainMs;
 }
 
 TEST(VerifiedRun, EstimateGrowsByTheReadsAndTheyUseItUp)
@@ -133,7 +133,7 @@ TEST(VerifiedRun, AReadBackThatFailsEndsWithTheMessageOfItsAreaOrBlock)
         harness.job.progress.m_verify = true;
         RunWorker(harness);
         EXPECT_EQ(harness.Messages(), std::vector<std::string>{c.message});
-        EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::UpdateFailed);
+        EXPECT_EQ(harness.job.progress.m_outcome.load(), UpdateOutcome::UpdateFailed);
         EXPECT_THAT(harness.diagnostics.Text(), HasSubstr(c.logged));
         EXPECT_TRUE(NeverDecreases(harness.page.Percents()));
     }

@@ -113,7 +113,7 @@ void RunWorker(EngineHarness& harness)
         std::abort();
     }
     EXPECT_EQ(done.get(), 1);
-    EXPECT_EQ(harness.page.m_bDone.load(), 1);
+    EXPECT_EQ(harness.job.progress.m_bDone.load(), 1);
 }
 
 bool NeverDecreases(const std::vector<int>& values)

@@ -1,6 +1,6 @@
 #pragma once
-// A progress page that records what the engine did to it: every area and
-// status text, the percent at every bar update, the steps, and the done flag.
+// A progress page that records what the engine reported: every area and
+// status text, the percent at every bar update, the steps and the messages.
 
 #include <mutex>
 #include <string>
@@ -15,15 +15,13 @@ public:
     // among the others.
     explicit RecordingPage(Prompter* prompter = nullptr) : m_prompter(prompter) {}
 
-    void SetAreaText(const std::string& text) override;
-    void SetStatusText(const std::string& text) override;
-    void PostProgressUpdate() override;
-    void EnterPhase(UpdatePhase phase) override;
+    void OnProgress(const ProgressEvent& event) override;
     void ShowMessage(const std::string& text, const DeviceFailure* failure) override;
 
     std::vector<std::string> AreaTexts() const;
     std::vector<std::string> StatusTexts() const;
-    std::vector<int> Percents() const;  // m_nPos at each PostProgressUpdate
+    std::vector<int> Percents() const;  // the percent of each Percent report
+    std::vector<ProgressEvent> Events() const;
     std::string LastStatus() const;
     std::string LastArea() const;
     std::vector<UpdatePhase> Phases() const;
@@ -38,4 +36,5 @@ private:
     std::vector<std::string> m_statusTexts;
     std::vector<int> m_percents;
     std::vector<UpdatePhase> m_phases;
+    std::vector<ProgressEvent> m_events;
 };

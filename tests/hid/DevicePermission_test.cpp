@@ -5,8 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "Unprivileged.h"
-#include "backends/DevicePermission.h"
+#include "backends/Unprivileged.h"
+#include "hid/DevicePermission.h"
 #include "support/FakeHidBackend.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "backends/DeviceNode.h"
+#include "platform/DeviceNode.h"
 
 bool DeviceNodeExists(const std::string&)
 {

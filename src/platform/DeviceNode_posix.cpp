@@ -1,4 +1,4 @@
-#include "backends/DeviceNode.h"
+#include "platform/DeviceNode.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -1,7 +1,8 @@
-#include "backends/DevicePermission.h"
+#include "hid/DevicePermission.h"
 
-#include "backends/DeviceNode.h"
+#include "platform/DeviceNode.h"
 #include "hid/DeviceIdentity.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -37,8 +38,7 @@ std::string DevicePermissionHint(HidBackend& backend)
     }
     if (denied.empty())
         return {};
-    return "没有打开设备 " + denied + " 的权限：请安装 udev 规则 " + kUdevRulePath +
-           "，然后重新插上设备。安装命令：" + InstallCommand();
+    return DevicePermissionText(denied, kUdevRulePath, InstallCommand());
 }
 
 std::string WithDevicePermissionHint(HidBackend& backend, const std::string& message)
