@@ -101,8 +101,7 @@ int RunKt7Flash(int argc, char** argv, Clock& clock)
         return kExitUsage;
     }
     if (SimulatedDevicesInUse())
-        std::fprintf(stderr, "kt7-flash: simulated devices [模拟设备] (%s); no real device is used\n",
-                     kSimulateVariable);
+        std::fprintf(stderr, "%s\n", kFlashSimulatedNotice);
     // With --device, every operation of the run sees the chosen devices only.
     std::optional<DeviceSelectionBackend> selection;
     if (!options->devices.empty())

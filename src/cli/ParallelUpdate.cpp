@@ -18,13 +18,6 @@
 #include "platform/InterruptGuard.h"
 #include "platform/UpdateLock.h"
 
-namespace {
-
-constexpr char kInterruptNotice[] =
-    "kt7-flash: the update is being finished; interrupting it now would leave the devices half-written.\n";
-
-} // namespace
-
 int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, const PackagePlaces& places,
                              const std::string& lockPath)
 {
@@ -51,7 +44,7 @@ int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, con
         return ExitCodeOf(UpdateOutcome::NoDevice);
     }
 
-    InterruptGuard guard(kInterruptNotice);
+    InterruptGuard guard(kFlashInterruptNoticeDevices);
     std::unique_ptr<DeviceDisplay> shown;
     if (options.json)
         shown = std::make_unique<JsonDeviceDisplay>(locations);
@@ -59,7 +52,7 @@ int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, con
         shown = std::make_unique<ParallelDisplay>(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose, locations);
     // Devices of one kind share one loaded package.
     PackageShelf packages(places, context.clock);
-    const WorkerSetup setup{context, *shown, packages, options.verify};
+    const WorkerSetup setup{context, *shown, packages, places, options.verify};
     std::vector<std::thread> workers;
     for (size_t i = 0; i < runs.size(); ++i)
         workers.emplace_back([&setup, &runs, i] { RunWorker(setup, static_cast<int>(i), runs[i]); });

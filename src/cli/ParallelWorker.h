@@ -37,6 +37,7 @@ struct WorkerSetup {
     RunContext& context;
     DeviceDisplay& display;
     PackageShelf& packages;
+    PackagePlaces places;
     bool verify = false;  // read every area and block back after writing it
 };
 

@@ -8,17 +8,17 @@
 #include <mutex>
 #include <string>
 
-#include "engine/ProgressPage.h"
+#include "wizard/UpdateWizard.h"
 #include "platform/Prompter.h"
 #include "texts/UserTexts.h"
 
-class TerminalPage final : public ProgressPage {
+class TerminalPage final : public DevicePhaseView {
 public:
     TerminalPage(std::FILE* out, bool interactive);
 
     void OnProgress(const ProgressEvent& event) override;
     // The run's message boxes are lines of their own.
-    void ShowMessage(const std::string& text, const DeviceFailure*) override { PrintLine(text); }
+    void ShowMessage(const std::string& text) override { PrintLine(text); }
 
     // Prints a line of its own, keeping the progress line intact below it.
     void PrintLine(const std::string& text);

@@ -100,7 +100,7 @@ private:
         device->row = m_display.Started(info.location);
         WatchedDevice* watched = device.get();
         device->worker = std::thread([this, watched] {
-            const WorkerSetup setup{m_context, m_display, *watched->packages, m_verify};
+            const WorkerSetup setup{m_context, m_display, *watched->packages, m_places, m_verify};
             RunWorker(setup, watched->row, watched->run);
             watched->over = true;
         });

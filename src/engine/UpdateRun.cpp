@@ -148,7 +148,10 @@ int UpdateThreadProc(ProgressPage* page, UpdateJob& job, const std::function<voi
     // Unsigned difference: survives the tick counter wrapping once.
     job.elapsedMs = clock.TickCount() - t0;
     job.failure = result == 1 ? std::nullopt : job.devices.Failure();
-    SetStatusText(job.progress, *page, result == 1 ? ElapsedText(job.elapsedMs) : std::string(kUpdateFailedText), 0);
+    // A failure names the device it happened on, when it happened on one.
+    const std::string failed = job.failure && !job.failure->location.empty() ? FailedOnDeviceText(job.failure->location)
+                                                                             : std::string(kUpdateFailedText);
+    SetStatusText(job.progress, *page, result == 1 ? ElapsedText(job.elapsedMs) : failed, 0);
     job.progress.m_outcome = result == 1 ? UpdateOutcome::Success : UpdateOutcome::UpdateFailed;
     if (beforeDone)
         beforeDone();

@@ -114,3 +114,8 @@ std::string FailedWithCodeText(int exitCode)
 {
     return std::string(kResultFailed) + " (" + std::to_string(exitCode) + ")";
 }
+
+std::string FlashUsingPackageText(const std::string& fileName, const std::string& path)
+{
+    return "kt7-flash: the devices attached now take " + fileName + "; using " + path;
+}

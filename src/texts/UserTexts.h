@@ -142,3 +142,17 @@ inline constexpr char kResultFailed[] = "升级失败";
 std::string StoppedByText(const std::string& location);
 // "升级失败 (4)" with the ending's exit code.
 std::string FailedWithCodeText(int exitCode);
+
+// --- kt7-flash's own notices (English, like its options) -------------------
+inline constexpr char kFlashInterruptNotice[] =
+    "kt7-flash: the update is being finished; interrupting it now would leave the device half-written.\n";
+inline constexpr char kFlashInterruptNoticeDevices[] =
+    "kt7-flash: the update is being finished; interrupting it now would leave the devices half-written.\n";
+inline constexpr char kWizardInterruptNotice[] =
+    "kt7-updater: the update is being finished; interrupting it now would leave the device half-written.\n";
+// The devices attached when the update began take another package than the
+// one first loaded: "kt7-flash: the devices attached now take
+// KT7_Down0100.dat; using /path/KT7_Down0100.dat".
+std::string FlashUsingPackageText(const std::string& fileName, const std::string& path);
+inline constexpr char kFlashSimulatedNotice[] =
+    "kt7-flash: simulated devices [模拟设备] (KT7_SIMULATE); no real device is used";

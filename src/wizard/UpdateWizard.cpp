@@ -245,9 +245,6 @@ void UpdateWizard::RunDevicePhase(DevicePhaseView& view)
     // The run starts with the reset, and the devices take seconds to come back.
     SetStatusText(progress, page, kWaitingForDevicesText, 0);
     UpdateThreadProc(&page, job, [&] {
-        const bool succeeded = progress.m_outcome.load() == UpdateOutcome::Success;
-        if (!succeeded && job.failure && !job.failure->location.empty())
-            SetStatusText(progress, page, FailedOnDeviceText(job.failure->location), 0);
         m_end.statusText = progress.m_statusText;
         Finish(progress.m_outcome.load(), progress.m_failureMessage, job.failure);
     });

@@ -108,9 +108,13 @@ TEST(UpdateFailures, DeviceFaultsAtEveryPhaseEndWithTheirMessage)
         const std::vector<std::string> expected = c.message ? std::vector<std::string>{c.message}
                                                             : std::vector<std::string>{};
         EXPECT_EQ(harness.Messages(), expected);
-        EXPECT_EQ(harness.page.LastStatus(), kUpdateFailedText);
+        // The failure text, naming the device when the failure was on one.
+        EXPECT_EQ(harness.page.LastStatus().rfind(kUpdateFailedText, 0), 0u);
         const std::vector<std::string> statuses = harness.page.StatusTexts();
-        EXPECT_EQ(std::count(statuses.begin(), statuses.end(), kUpdateFailedText), 1) << "said once";
+        EXPECT_EQ(std::count_if(statuses.begin(), statuses.end(),
+                                [](const std::string& s) { return s.rfind(kUpdateFailedText, 0) == 0; }),
+                  1)
+            << "said once";
         EXPECT_EQ(harness.job.progress.m_outcome.load(), UpdateOutcome::UpdateFailed);
         EXPECT_EQ(harness.job.progress.m_bDone.load(), 1);
         EXPECT_TRUE(NeverDecreases(harness.page.Percents()));
@@ -176,9 +180,13 @@ TEST(UpdateFailures, BadPackagesAreRefusedBeforeAnyDeviceCommand)
         harness.InstallPayload(BuildPackagePayload(contents));
         RunWorker(harness);
         EXPECT_EQ(harness.Messages(), std::vector<std::string>{c.message});
-        EXPECT_EQ(harness.page.LastStatus(), kUpdateFailedText);
+        // The failure text, naming the device when the failure was on one.
+        EXPECT_EQ(harness.page.LastStatus().rfind(kUpdateFailedText, 0), 0u);
         const std::vector<std::string> statuses = harness.page.StatusTexts();
-        EXPECT_EQ(std::count(statuses.begin(), statuses.end(), kUpdateFailedText), 1) << "said once";
+        EXPECT_EQ(std::count_if(statuses.begin(), statuses.end(),
+                                [](const std::string& s) { return s.rfind(kUpdateFailedText, 0) == 0; }),
+                  1)
+            << "said once";
         EXPECT_EQ(harness.job.progress.m_outcome.load(), UpdateOutcome::UpdateFailed);
         EXPECT_EQ(harness.job.progress.m_bDone.load(), 1);
         const SimFirmware& fw = harness.Firmware(0);
