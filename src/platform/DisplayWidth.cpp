@@ -1,7 +1,9 @@
 #include "platform/DisplayWidth.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <iterator>
+
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -33,35 +35,21 @@ bool InRanges(char32_t c, const Range* begin, const Range* end)
 
 int CharacterWidth(char32_t c)
 {
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0))
+    if (IsControlCharacter(c))
         return 0;
     if (InRanges(c, std::begin(kZero), std::end(kZero)))
         return 0;
     return InRanges(c, std::begin(kWide), std::end(kWide)) ? 2 : 1;
 }
 
-// Decodes the character at text[*at] and moves past it. A byte that does not
-// start a whole sequence counts as one character of its own (a terminal
-// shows it as one replacement mark).
-char32_t NextCharacter(std::string_view text, size_t* at)
+// The width of the character at text[*at], moving past it. A byte that does
+// not belong to a well-formed character counts as one of its own: a terminal
+// shows it as a replacement mark.
+int NextWidth(std::string_view text, size_t* at)
 {
-    const uint8_t lead = static_cast<uint8_t>(text[*at]);
-    size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-    if (length == 0 || *at + length > text.size()) {
-        ++*at;
-        return 0xFFFD;
-    }
-    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-    for (size_t i = 1; i < length; ++i) {
-        const uint8_t next = static_cast<uint8_t>(text[*at + i]);
-        if ((next & 0xC0) != 0x80) {
-            ++*at;
-            return 0xFFFD;
-        }
-        c = (c << 6) | (next & 0x3F);
-    }
-    *at += length;
-    return c;
+    const Utf8Char c = NextUtf8Char(text.substr(*at));
+    *at += c.length;
+    return CharacterWidth(c.codePoint);
 }
 
 } // namespace
@@ -70,7 +58,7 @@ int DisplayWidth(std::string_view text)
 {
     int width = 0;
     for (size_t at = 0; at < text.size();)
-        width += CharacterWidth(NextCharacter(text, &at));
+        width += NextWidth(text, &at);
     return width;
 }
 
@@ -80,7 +68,7 @@ std::string ClipToWidth(std::string_view text, int columns)
     size_t at = 0;
     while (at < text.size()) {
         size_t next = at;
-        const int w = CharacterWidth(NextCharacter(text, &next));
+        const int w = NextWidth(text, &next);
         if (width + w > columns)
             break;
         width += w;

@@ -2,79 +2,35 @@
 
 #include <cstdio>
 
-namespace {
-
-constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
-
-// The length of the valid UTF-8 character at the start of `text`, or 0 when
-// its first byte does not start one (stray continuation byte, overlong form,
-// surrogate, beyond U+10FFFF, or cut short).
-size_t ValidCharLength(std::string_view text)
-{
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0;
-        if (lead == 0xED)
-            high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high)
-        return 0;
-    for (size_t i = 2; i < length; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    return length;
-}
-
-} // namespace
+#include "platform/Utf8.h"
 
 std::string JsonString(std::string_view text)
 {
     std::string out = "\"";
     out.reserve(text.size() + 2);
     while (!text.empty()) {
-        const char c = text.front();
-        const size_t length = ValidCharLength(text);
-        if (length == 0) {
-            out += kReplacement;
-            text.remove_prefix(1);
-            continue;
-        }
-        if (length > 1) {
-            out.append(text.substr(0, length));
-        } else if (c == '"' || c == '\\') {
+        const Utf8Char c = NextUtf8Char(text);
+        if (!c.valid) {
+            AppendUtf8(kReplacementCharacter, &out);
+        } else if (c.length > 1) {
+            out.append(text.substr(0, c.length));
+        } else if (c.codePoint == '"' || c.codePoint == '\\') {
             out += '\\';
-            out += c;
-        } else if (c == '\n') {
+            out += text.front();
+        } else if (c.codePoint == '\n') {
             out += "\\n";
-        } else if (c == '\r') {
+        } else if (c.codePoint == '\r') {
             out += "\\r";
-        } else if (c == '\t') {
+        } else if (c.codePoint == '\t') {
             out += "\\t";
-        } else if (static_cast<unsigned char>(c) < 0x20) {
+        } else if (c.codePoint < 0x20) {
             char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c.codePoint));
             out += escaped;
         } else {
-            out += c;
+            out += text.front();
         }
-        text.remove_prefix(length);
+        text.remove_prefix(c.length);
     }
     out += '"';
     return out;
