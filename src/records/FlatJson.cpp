@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/Utf8.h"
+
 namespace {
 
 // Far more than a record has; keeps the search for repeated keys short.
@@ -160,25 +162,6 @@ private:
         return true;
     }
 
-    static void AppendUtf8(uint32_t c, std::string* out)
-    {
-        if (c < 0x80) {
-            *out += char(c);
-        } else if (c < 0x800) {
-            *out += char(0xC0 | c >> 6);
-            *out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            *out += char(0xE0 | c >> 12);
-            *out += char(0x80 | (c >> 6 & 0x3F));
-            *out += char(0x80 | (c & 0x3F));
-        } else {
-            *out += char(0xF0 | c >> 18);
-            *out += char(0x80 | (c >> 12 & 0x3F));
-            *out += char(0x80 | (c >> 6 & 0x3F));
-            *out += char(0x80 | (c & 0x3F));
-        }
-    }
-
     bool Escape(std::string* out)
     {
         const char c = Peek();
@@ -210,36 +193,6 @@ private:
         return true;
     }
 
-    // The length of the valid UTF-8 character at the reading position, or 0
-    // (stray continuation byte, overlong form, surrogate, beyond U+10FFFF, cut
-    // short).
-    size_t Utf8Length() const
-    {
-        const auto byte = [&](size_t i) { return static_cast<unsigned char>(m_text[m_at + i]); };
-        const unsigned char lead = byte(0);
-        size_t length = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : low;
-            high = lead == 0xED ? 0x9F : high;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : low;
-            high = lead == 0xF4 ? 0x8F : high;
-        } else {
-            return 0;
-        }
-        if (m_text.size() - m_at < length || byte(1) < low || byte(1) > high)
-            return 0;
-        for (size_t i = 2; i < length; ++i)
-            if (byte(i) < 0x80 || byte(i) > 0xBF)
-                return 0;
-        return length;
-    }
-
     bool String(std::string* out)
     {
         if (!Take('"'))
@@ -264,11 +217,11 @@ private:
                 *out += char(c);
                 ++m_at;
             } else {
-                const size_t length = Utf8Length();
-                if (length == 0)
+                const Utf8Char character = NextUtf8Char(m_text.substr(m_at));
+                if (!character.valid)
                     return Fail("invalid UTF-8");
-                out->append(m_text.substr(m_at, length));
-                m_at += length;
+                out->append(m_text.substr(m_at, character.length));
+                m_at += character.length;
             }
         }
     }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/DisplayWidth.h"
+#include "platform/Utf8.h"
 #include "records/RecordTexts.h"
 #include "records/RecordTime.h"
 
@@ -66,21 +67,17 @@ Row RowOf(const DeviceRecord& r)
 // A cell keeps to its line and sends the terminal no commands, whatever a
 // device or a hand-edited file put into it: control characters (C0, DEL and,
 // in UTF-8, C1) become spaces.
-std::string Printable(std::string text)
+std::string Printable(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F) {
+    while (!text.empty()) {
+        const Utf8Char c = NextUtf8Char(text);
+        if (c.valid && IsControlCharacter(c.codePoint))
             out += ' ';
-        } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-            out += ' ';
-            ++i;
-        } else {
-            out += text[i];
-        }
+        else
+            out.append(text.substr(0, c.length));
+        text.remove_prefix(c.length);
     }
     return out;
 }
@@ -153,7 +150,7 @@ std::string RecordsTable(const std::vector<DeviceRecord>& records, int columns)
     for (const DeviceRecord& record : records) {
         Row row = RowOf(record);
         for (std::string& cell : row)
-            cell = Printable(std::move(cell));
+            cell = Printable(cell);
         rows.push_back(std::move(row));
     }
     const std::array<int, kColumns> widths = Widths(rows, usable);
