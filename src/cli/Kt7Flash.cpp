@@ -8,12 +8,11 @@
 #include <vector>
 
 #include "backends/BackendSelection.h"
-#include "cli/Commands.h"
-#include "cli/DeviceResults.h"
-#include "cli/JsonPage.h"
 #include "cli/Options.h"
-#include "cli/UpdateJson.h"
-#include "texts/UserTexts.h"
+#include "cli/json/JsonPage.h"
+#include "cli/json/UpdateJson.h"
+#include "cli/verbs/Commands.h"
+#include "cli/verbs/DeviceResults.h"
 #include "package/Package.h"
 #include "package/PackageSearch.h"
 #include "platform/DeviceSelection.h"
@@ -21,6 +20,7 @@
 #include "platform/ProgramDirectory.h"
 #include "platform/RunContext.h"
 #include "platform/SystemPath.h"
+#include "texts/UserTexts.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/ProgressLine.h"
-#include "cli/TerminalPage.h"
-#include "cli/TerminalWidth.h"
+#include "cli/terminal/ProgressLine.h"
+#include "cli/terminal/TerminalPage.h"
+#include "cli/terminal/TerminalWidth.h"
 #include "platform/DisplayWidth.h"
 #include "support/TestEnvironment.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/WatchDisplay.h"
+#include "cli/terminal/WatchDisplay.h"
 
 namespace {
 

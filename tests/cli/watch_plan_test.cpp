@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/WatchPlan.h"
+#include "cli/verbs/WatchPlan.h"
 
 namespace {
 

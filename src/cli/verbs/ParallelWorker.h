@@ -9,22 +9,11 @@
 #include <vector>
 
 #include "cli/DeviceDisplay.h"
+#include "cli/DeviceRun.h"
 #include "engine/DeviceResult.h"
 #include "engine/UpdateOutcome.h"
 #include "package/PackageShelf.h"
 #include "platform/RunContext.h"
-
-struct DeviceRun {
-    HidDeviceInfo device;
-    std::string package;  // the package file's name it was given (or would have been)
-    UpdateOutcome outcome = UpdateOutcome::UpdateFailed;
-    uint32_t elapsedMs = 0;
-    std::string message;  // the message of its failure, when one was shown
-    std::string cause;    // where and why it failed, when known
-};
-
-// "升级成功", or "升级失败 (N)" with the outcome's exit code.
-std::string ResultText(UpdateOutcome outcome);
 
 // The exit code of a run of several devices: 0 when every one succeeded (or
 // there were none), else the highest among them.

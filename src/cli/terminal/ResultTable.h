@@ -4,6 +4,6 @@
 
 #include <vector>
 
-#include "cli/ParallelWorker.h"
+#include "cli/DeviceRun.h"
 
 void PrintResultTable(const std::vector<DeviceRun>& runs);

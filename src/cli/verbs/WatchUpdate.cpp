@@ -7,16 +7,16 @@
 #include <thread>
 #include <vector>
 
-#include "cli/Commands.h"
-#include "cli/DeviceResults.h"
-#include "cli/ParallelWorker.h"
-#include "cli/ResultTable.h"
-#include "cli/WatchDisplay.h"
-#include "cli/WatchPlan.h"
-#include "texts/UserTexts.h"
+#include "cli/terminal/ResultTable.h"
+#include "cli/terminal/WatchDisplay.h"
+#include "cli/verbs/Commands.h"
+#include "cli/verbs/DeviceResults.h"
+#include "cli/verbs/ParallelWorker.h"
+#include "cli/verbs/WatchPlan.h"
 #include "package/PackageShelf.h"
 #include "platform/InterruptGuard.h"
 #include "platform/UpdateLock.h"
+#include "texts/UserTexts.h"
 
 namespace {
 

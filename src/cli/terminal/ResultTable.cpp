@@ -1,4 +1,4 @@
-#include "cli/ResultTable.h"
+#include "cli/terminal/ResultTable.h"
 
 #include <cstdio>
 #include <string_view>

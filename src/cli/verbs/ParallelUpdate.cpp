@@ -6,17 +6,17 @@
 #include <thread>
 #include <vector>
 
-#include "cli/Commands.h"
-#include "cli/DeviceResults.h"
-#include "cli/JsonDeviceDisplay.h"
-#include "cli/ParallelDisplay.h"
-#include "cli/ParallelWorker.h"
-#include "cli/ResultTable.h"
-#include "cli/UpdateJson.h"
-#include "texts/UserTexts.h"
+#include "cli/json/JsonDeviceDisplay.h"
+#include "cli/json/UpdateJson.h"
+#include "cli/terminal/ParallelDisplay.h"
+#include "cli/terminal/ResultTable.h"
+#include "cli/verbs/Commands.h"
+#include "cli/verbs/DeviceResults.h"
+#include "cli/verbs/ParallelWorker.h"
 #include "package/PackageShelf.h"
 #include "platform/InterruptGuard.h"
 #include "platform/UpdateLock.h"
+#include "texts/UserTexts.h"
 
 int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, const PackagePlaces& places,
                              const std::string& lockPath)

@@ -1,4 +1,4 @@
-#include "cli/JsonPage.h"
+#include "cli/json/JsonPage.h"
 
 void JsonPage::OnProgress(const ProgressEvent& event)
 {

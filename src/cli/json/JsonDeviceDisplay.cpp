@@ -1,6 +1,6 @@
-#include "cli/JsonDeviceDisplay.h"
+#include "cli/json/JsonDeviceDisplay.h"
 
-#include "cli/UpdateJson.h"
+#include "cli/json/UpdateJson.h"
 
 JsonDeviceDisplay::JsonDeviceDisplay(std::vector<std::string> locations)
     : m_locations(std::move(locations)), m_areas(m_locations.size())

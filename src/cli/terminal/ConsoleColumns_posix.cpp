@@ -1,4 +1,4 @@
-#include "cli/ConsoleColumns.h"
+#include "cli/terminal/ConsoleColumns.h"
 
 #include <sys/ioctl.h>
 

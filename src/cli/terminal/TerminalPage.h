@@ -8,9 +8,9 @@
 #include <mutex>
 #include <string>
 
-#include "wizard/UpdateWizard.h"
 #include "platform/Prompter.h"
 #include "texts/UserTexts.h"
+#include "wizard/UpdateWizard.h"
 
 class TerminalPage final : public DevicePhaseView {
 public:

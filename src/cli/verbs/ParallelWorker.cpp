@@ -1,4 +1,4 @@
-#include "cli/ParallelWorker.h"
+#include "cli/verbs/ParallelWorker.h"
 
 #include <algorithm>
 
@@ -78,11 +78,6 @@ int HighestExitCode(const std::vector<DeviceRun>& runs)
     for (const DeviceRun& run : runs)
         code = std::max(code, ExitCodeOf(run.outcome));
     return code;
-}
-
-std::string ResultText(UpdateOutcome outcome)
-{
-    return outcome == UpdateOutcome::Success ? kResultUpdated : FailedWithCodeText(ExitCodeOf(outcome));
 }
 
 void RunWorker(const WorkerSetup& setup, int index, DeviceRun& run)

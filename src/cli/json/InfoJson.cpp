@@ -1,8 +1,8 @@
-#include "cli/InfoJson.h"
+#include "cli/json/InfoJson.h"
 
 #include <vector>
 
-#include "cli/UpdateJson.h"
+#include "cli/json/UpdateJson.h"
 #include "package/AreaLayout.h"
 #include "package/PackageSummary.h"
 #include "platform/JsonWriter.h"

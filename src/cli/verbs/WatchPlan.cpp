@@ -1,4 +1,4 @@
-#include "cli/WatchPlan.h"
+#include "cli/verbs/WatchPlan.h"
 
 #include <algorithm>
 

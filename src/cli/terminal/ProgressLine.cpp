@@ -1,4 +1,4 @@
-#include "cli/ProgressLine.h"
+#include "cli/terminal/ProgressLine.h"
 
 #include <algorithm>
 #include <cctype>

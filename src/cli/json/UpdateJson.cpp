@@ -1,4 +1,4 @@
-#include "cli/UpdateJson.h"
+#include "cli/json/UpdateJson.h"
 
 #include <cstdio>
 #include <mutex>

@@ -1,7 +1,7 @@
-#include "cli/TerminalPage.h"
+#include "cli/terminal/TerminalPage.h"
 
-#include "cli/ProgressLine.h"
-#include "cli/TerminalWidth.h"
+#include "cli/terminal/ProgressLine.h"
+#include "cli/terminal/TerminalWidth.h"
 
 TerminalPage::TerminalPage(std::FILE* out, bool interactive) : m_out(out), m_interactive(interactive) {}
 

@@ -1,8 +1,8 @@
-#include "cli/WatchDisplay.h"
+#include "cli/terminal/WatchDisplay.h"
 
 #include <algorithm>
 
-#include "cli/TerminalWidth.h"
+#include "cli/terminal/TerminalWidth.h"
 #include "platform/DisplayWidth.h"
 
 WatchDisplay::WatchDisplay(std::FILE* out, bool interactive) : m_out(out), m_interactive(interactive)

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "cli/UpdateJson.h"
-#include "wizard/UpdateWizard.h"
+#include "cli/json/UpdateJson.h"
 #include "platform/Prompter.h"
+#include "wizard/UpdateWizard.h"
 
 class JsonPage final : public DevicePhaseView {
 public:

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "cli/Commands.h"
-#include "cli/DeviceResults.h"
-#include "cli/JsonPage.h"
-#include "cli/TerminalPage.h"
-#include "cli/UpdateJson.h"
+#include "cli/json/JsonPage.h"
+#include "cli/json/UpdateJson.h"
+#include "cli/terminal/TerminalPage.h"
+#include "cli/verbs/Commands.h"
+#include "cli/verbs/DeviceResults.h"
 #include "platform/InterruptGuard.h"
 #include "platform/SystemPath.h"
 #include "texts/UserTexts.h"

@@ -2,8 +2,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/Commands.h"
-#include "cli/InfoJson.h"
+#include "cli/json/InfoJson.h"
+#include "cli/verbs/Commands.h"
 #include "hid/ReleaseProbe.h"
 #include "package/LoadPackage.h"
 #include "package/PackageChecks.h"

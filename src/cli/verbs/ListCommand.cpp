@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/Commands.h"
-#include "cli/DeviceResults.h"
-#include "cli/UpdateJson.h"
+#include "cli/json/UpdateJson.h"
+#include "cli/verbs/Commands.h"
+#include "cli/verbs/DeviceResults.h"
 #include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
 #include "platform/JsonWriter.h"

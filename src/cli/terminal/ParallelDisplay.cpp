@@ -1,6 +1,6 @@
-#include "cli/ParallelDisplay.h"
+#include "cli/terminal/ParallelDisplay.h"
 
-#include "cli/TerminalWidth.h"
+#include "cli/terminal/TerminalWidth.h"
 #include "platform/DisplayWidth.h"
 
 ParallelDisplay::ParallelDisplay(std::FILE* out, bool interactive, std::vector<std::string> locations)

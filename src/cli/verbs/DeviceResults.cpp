@@ -1,4 +1,4 @@
-#include "cli/DeviceResults.h"
+#include "cli/verbs/DeviceResults.h"
 
 #include <cstdio>
 

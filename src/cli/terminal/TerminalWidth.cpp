@@ -1,8 +1,8 @@
-#include "cli/TerminalWidth.h"
+#include "cli/terminal/TerminalWidth.h"
 
 #include <cstdlib>
 
-#include "cli/ConsoleColumns.h"
+#include "cli/terminal/ConsoleColumns.h"
 
 namespace {
 

@@ -1,0 +1,22 @@
+#pragma once
+// How one device of a run of several side by side (--parallel, --watch)
+// ended: what its worker fills in, and what the displays and the JSON
+// lines report of it.
+
+#include <cstdint>
+#include <string>
+
+#include "engine/UpdateOutcome.h"
+#include "platform/HidBackend.h"
+
+struct DeviceRun {
+    HidDeviceInfo device;
+    std::string package;  // the package file's name it was given (or would have been)
+    UpdateOutcome outcome = UpdateOutcome::UpdateFailed;
+    uint32_t elapsedMs = 0;
+    std::string message;  // the message of its failure, when one was shown
+    std::string cause;    // where and why it failed, when known
+};
+
+// "升级成功", or "升级失败 (N)" with the outcome's exit code.
+std::string ResultText(UpdateOutcome outcome);
