@@ -2,16 +2,16 @@
 
 #include <cstdio>
 
+#include "hid/ReleaseProbe.h"
 #include "package/PackageSummary.h"
 
 namespace {
 
 std::string DeviceText(const HidDeviceInfo& device)
 {
-    char release[8];
-    std::snprintf(release, sizeof release, "%04X", device.releaseNumber);
     return std::string(device.location.empty() ? device.path : device.location) + ", serial " +
-           (device.serialNumber.empty() ? "-" : device.serialNumber) + ", release " + release;
+           (device.serialNumber.empty() ? "-" : device.serialNumber) + ", release " +
+           ReleaseNumberText(device.releaseNumber);
 }
 
 } // namespace

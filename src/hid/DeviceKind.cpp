@@ -20,9 +20,7 @@ std::string ReleaseTextOf(DeviceKind kind)
 {
     if (!kind.deviceSpecific)
         return {};
-    char text[kReleaseTextSize];
-    FormatReleaseText(kind.release, text);
-    return text;
+    return ReleaseNumberText(kind.release);
 }
 
 std::string CommandRangeOf(DeviceKind kind)

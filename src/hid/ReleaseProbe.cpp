@@ -54,6 +54,13 @@ void FormatReleaseText(uint16_t release, char releaseText[kReleaseTextSize])
     releaseText[4] = '\0';
 }
 
+std::string ReleaseNumberText(uint16_t release)
+{
+    char text[kReleaseTextSize];
+    FormatReleaseText(release, text);
+    return text;
+}
+
 char HexDigitChar(unsigned int value)
 {
     return "0123456789ABCDEF"[value & 0xF];

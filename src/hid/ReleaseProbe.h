@@ -3,6 +3,7 @@
 // matching device picks the package file and the command set.
 
 #include <cstdint>
+#include <string>
 
 #include "platform/Clock.h"
 #include "platform/HidBackend.h"
@@ -17,6 +18,9 @@ bool IsGenericRelease(uint16_t release);
 
 // Writes the release number as four upper-case hex digits and a zero byte.
 void FormatReleaseText(uint16_t release, char releaseText[kReleaseTextSize]);
+// The same as text: every place that shows a release number ("5512",
+// "0100") shows it so.
+std::string ReleaseNumberText(uint16_t release);
 
 // Looks for the first present device with these IDs without opening it,
 // giving one still enumerating half a second. Returns 1 when found, else 0.

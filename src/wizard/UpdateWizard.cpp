@@ -53,9 +53,8 @@ std::string KindsList(const std::vector<HidDeviceInfo>& devices)
         if (known)
             continue;
         seen.push_back(kind);
-        char release[8];
-        std::snprintf(release, sizeof release, "%04X", device.releaseNumber);
-        list += (list.empty() ? "" : "、") + DeviceKindText(release, PackageFileName(ReleaseTextOf(kind)));
+        list += (list.empty() ? "" : "、") +
+                DeviceKindText(ReleaseNumberText(device.releaseNumber), PackageFileName(ReleaseTextOf(kind)));
     }
     return list;
 }

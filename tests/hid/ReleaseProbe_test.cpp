@@ -20,6 +20,15 @@ TEST(HexDigitCharTest, UsesLowFourBitsInUpperCase)
         EXPECT_EQ(HexDigitChar(value), digit) << value;
 }
 
+// Every face shows a release number so: four upper-case digits, zeros kept.
+TEST(ReleaseNumberTextTest, FourUpperCaseHexDigits)
+{
+    const std::pair<uint16_t, const char*> cases[] = {
+        {0x5512, "5512"}, {0x0100, "0100"}, {0x0000, "0000"}, {0xabcd, "ABCD"}, {0x000F, "000F"}};
+    for (auto [release, text] : cases)
+        EXPECT_EQ(ReleaseNumberText(release), text) << release;
+}
+
 struct ProbeDevice {
     std::string path;
     bool matching;

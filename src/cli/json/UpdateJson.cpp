@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "hid/ReleaseProbe.h"
 #include "platform/JsonWriter.h"
 
 namespace {
@@ -53,13 +54,6 @@ const char* PhaseName(UpdatePhase phase)
         return "end";
     }
     return "unknown";
-}
-
-std::string ReleaseNumberText(uint16_t releaseNumber)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", releaseNumber);
-    return text;
 }
 
 void WriteRunStart(bool parallel, const std::string& packageFolder, const std::vector<HidDeviceInfo>& devices)

@@ -21,8 +21,6 @@ inline constexpr int kJsonSchemaVersion = 1;
 using JsonDevice = std::optional<std::string>;
 
 const char* PhaseName(UpdatePhase phase);
-// Four hex digits, as list shows a release number.
-std::string ReleaseNumberText(uint16_t releaseNumber);
 
 void WriteRunStart(bool parallel, const std::string& packageFolder, const std::vector<HidDeviceInfo>& devices);
 void WritePhase(const JsonDevice& device, UpdatePhase phase);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "hid/ReleaseProbe.h"
 #include "platform/DisplayWidth.h"
 
 void PrintResultTable(const std::vector<DeviceRun>& runs)
@@ -14,10 +15,8 @@ void PrintResultTable(const std::vector<DeviceRun>& runs)
     };
     row("location", "release", "package", "result", "time");
     for (const DeviceRun& run : runs) {
-        char release[8];
-        std::snprintf(release, sizeof release, "%04X", run.device.releaseNumber);
         char time[32];
         std::snprintf(time, sizeof time, "%.1f s", run.elapsedMs / 1000.0);
-        row(run.device.location, release, run.package, ResultText(run.outcome), time);
+        row(run.device.location, ReleaseNumberText(run.device.releaseNumber), run.package, ResultText(run.outcome), time);
     }
 }

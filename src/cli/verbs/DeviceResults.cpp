@@ -1,10 +1,9 @@
 #include "cli/verbs/DeviceResults.h"
 
-#include <cstdio>
-
 #include "hid/DeviceIdentity.h"
 #include "hid/DeviceKind.h"
 #include "hid/HidIO.h"
+#include "hid/ReleaseProbe.h"
 #include "package/LoadPackage.h"
 
 std::vector<HidDeviceInfo> UpdatedDevices(HidBackend& backend)
@@ -14,11 +13,9 @@ std::vector<HidDeviceInfo> UpdatedDevices(HidBackend& backend)
 
 std::string DeviceResultLine(const DeviceResult& result)
 {
-    char release[16];
-    std::snprintf(release, sizeof release, "%04X", result.device.releaseNumber);
     // The location, not the path: the path is the one from before the reset.
     const std::string& where = result.device.location.empty() ? result.device.path : result.device.location;
-    std::string line = where + "  release " + release + "  ";
+    std::string line = where + "  release " + ReleaseNumberText(result.device.releaseNumber) + "  ";
     switch (result.kind) {
     case DeviceResultKind::Updated:
         return line + "升级成功";

@@ -7,6 +7,7 @@
 #include "cli/verbs/DeviceResults.h"
 #include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
+#include "hid/ReleaseProbe.h"
 #include "platform/JsonWriter.h"
 
 namespace {
@@ -50,8 +51,8 @@ int RunListCommand(const CliOptions& options, RunContext& context)
             json.push_back(JsonOf(index++, device));
             continue;
         }
-        std::printf("%d  %s  %s  release %04X  package %s  commands %s", index, device.location.c_str(),
-                    device.path.c_str(), device.releaseNumber, PackageFileNameFor(device.releaseNumber).c_str(),
+        std::printf("%d  %s  %s  release %s  package %s  commands %s", index, device.location.c_str(),
+                    device.path.c_str(), ReleaseNumberText(device.releaseNumber).c_str(), PackageFileNameFor(device.releaseNumber).c_str(),
                     CommandRangeFor(device.releaseNumber).c_str());
         if (!device.serialNumber.empty())
             std::printf("  serial %s", device.serialNumber.c_str());
