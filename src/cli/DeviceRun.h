@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/UpdateOutcome.h"
 #include "platform/HidBackend.h"
@@ -17,6 +18,9 @@ struct DeviceRun {
     std::string message;  // the message of its failure, when one was shown
     std::string cause;    // where and why it failed, when known
 };
+
+// Each run's ending, in the runs' order.
+std::vector<UpdateOutcome> OutcomesOf(const std::vector<DeviceRun>& runs);
 
 // "升级成功", or "升级失败 (N)" with the outcome's exit code.
 std::string ResultText(UpdateOutcome outcome);

@@ -21,6 +21,7 @@
 #include "platform/RunContext.h"
 #include "platform/SystemPath.h"
 #include "texts/UserTexts.h"
+#include "wizard/PackageFileName.h"
 
 namespace {
 

@@ -3,6 +3,9 @@
 // front ends end with these codes, so a script sees the same number for the
 // same ending whichever program it ran.
 
+#include <algorithm>
+#include <vector>
+
 enum class UpdateOutcome {
     Success,
     Cancelled,          // the user left before any device was touched
@@ -33,6 +36,17 @@ constexpr int ExitCodeOf(UpdateOutcome outcome)
         return 5;
     }
     return 4;
+}
+
+// The exit code of a run of several devices, each with its own ending
+// (--parallel, --watch): 0 when every one succeeded (or there were none),
+// else the highest among them.
+inline int HighestExitCode(const std::vector<UpdateOutcome>& outcomes)
+{
+    int code = 0;
+    for (const UpdateOutcome outcome : outcomes)
+        code = std::max(code, ExitCodeOf(outcome));
+    return code;
 }
 
 // Not an ending of a run: a bad command line or a bad KT7_SIMULATE setting,

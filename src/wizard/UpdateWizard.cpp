@@ -8,6 +8,7 @@
 #include "package/PackageShelf.h"
 #include "platform/ProgramDirectory.h"
 #include "texts/UserTexts.h"
+#include "wizard/PackageFileName.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ std::string KindsList(const std::vector<HidDeviceInfo>& devices)
             continue;
         seen.push_back(kind);
         list += (list.empty() ? "" : "、") +
-                DeviceKindText(ReleaseNumberText(device.releaseNumber), PackageFileName(ReleaseTextOf(kind)));
+                DeviceKindText(ReleaseNumberText(device.releaseNumber), PackageFileNameFor(device.releaseNumber));
     }
     return list;
 }

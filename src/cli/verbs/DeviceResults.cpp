@@ -1,10 +1,8 @@
 #include "cli/verbs/DeviceResults.h"
 
 #include "hid/DeviceIdentity.h"
-#include "hid/DeviceKind.h"
 #include "hid/HidIO.h"
 #include "hid/ReleaseProbe.h"
-#include "package/LoadPackage.h"
 
 std::vector<HidDeviceInfo> UpdatedDevices(HidBackend& backend)
 {
@@ -25,14 +23,4 @@ std::string DeviceResultLine(const DeviceResult& result)
         return line + "未完成：" + result.cause + " 的设备失败，升级已停止";
     }
     return line;
-}
-
-std::string PackageFileNameFor(uint16_t releaseNumber)
-{
-    return PackageFileName(ReleaseTextOf(KindOf(releaseNumber)));
-}
-
-std::string CommandRangeFor(uint16_t releaseNumber)
-{
-    return CommandRangeOf(KindOf(releaseNumber));
 }

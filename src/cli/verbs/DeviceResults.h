@@ -13,9 +13,3 @@ std::vector<HidDeviceInfo> UpdatedDevices(HidBackend& backend);
 
 // "<location>  release XXXX  <result>", and what went wrong.
 std::string DeviceResultLine(const DeviceResult& result);
-
-// The package file a device with this release number selects.
-std::string PackageFileNameFor(uint16_t releaseNumber);
-
-// The command codes a device with this release number is sent, as a range.
-std::string CommandRangeFor(uint16_t releaseNumber);

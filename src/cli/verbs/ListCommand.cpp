@@ -4,17 +4,18 @@
 
 #include "cli/json/UpdateJson.h"
 #include "cli/verbs/Commands.h"
-#include "cli/verbs/DeviceResults.h"
 #include "hid/DeviceIdentity.h"
+#include "hid/DeviceKind.h"
 #include "hid/HidIO.h"
 #include "hid/ReleaseProbe.h"
 #include "platform/JsonWriter.h"
+#include "wizard/PackageFileName.h"
 
 namespace {
 
 std::string JsonOf(int index, const HidDeviceInfo& device)
 {
-    const std::string range = CommandRangeFor(device.releaseNumber);
+    const std::string range = CommandRangeOf(KindOf(device.releaseNumber));
     const size_t dash = range.find('-');
     JsonObject commands;
     commands.Text("first", range.substr(0, dash)).Text("last", range.substr(dash + 1));
@@ -53,7 +54,7 @@ int RunListCommand(const CliOptions& options, RunContext& context)
         }
         std::printf("%d  %s  %s  release %s  package %s  commands %s", index, device.location.c_str(),
                     device.path.c_str(), ReleaseNumberText(device.releaseNumber).c_str(), PackageFileNameFor(device.releaseNumber).c_str(),
-                    CommandRangeFor(device.releaseNumber).c_str());
+                    CommandRangeOf(KindOf(device.releaseNumber)).c_str());
         if (!device.serialNumber.empty())
             std::printf("  serial %s", device.serialNumber.c_str());
         std::printf("\n");

@@ -17,6 +17,7 @@
 #include "platform/InterruptGuard.h"
 #include "platform/UpdateLock.h"
 #include "texts/UserTexts.h"
+#include "wizard/PackageFileName.h"
 
 int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, const PackagePlaces& places,
                              const std::string& lockPath)
@@ -71,5 +72,5 @@ int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, con
         }
     else
         PrintResultTable(runs);
-    return HighestExitCode(runs);
+    return HighestExitCode(OutcomesOf(runs));
 }

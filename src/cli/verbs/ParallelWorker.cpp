@@ -1,7 +1,5 @@
 #include "cli/verbs/ParallelWorker.h"
 
-#include <algorithm>
-
 #include "engine/RunLog.h"
 #include "platform/DeviceSelection.h"
 #include "platform/SystemPath.h"
@@ -71,14 +69,6 @@ UpdateOutcome UpdateOneDevice(UpdateWizard& wizard, DevicePage& page, DeviceRun&
 }
 
 } // namespace
-
-int HighestExitCode(const std::vector<DeviceRun>& runs)
-{
-    int code = 0;
-    for (const DeviceRun& run : runs)
-        code = std::max(code, ExitCodeOf(run.outcome));
-    return code;
-}
 
 void RunWorker(const WorkerSetup& setup, int index, DeviceRun& run)
 {

@@ -15,10 +15,6 @@
 #include "package/PackageShelf.h"
 #include "platform/RunContext.h"
 
-// The exit code of a run of several devices: 0 when every one succeeded (or
-// there were none), else the highest among them.
-int HighestExitCode(const std::vector<DeviceRun>& runs);
-
 // What a worker is given: the run's services (its backend sees every
 // device; the worker narrows it to its own), where it shows itself, and the
 // packages the run's devices share.

@@ -14,6 +14,7 @@
 #include "platform/InterruptGuard.h"
 #include "platform/SystemPath.h"
 #include "texts/UserTexts.h"
+#include "wizard/PackageFileName.h"
 #include "wizard/UpdateWizard.h"
 
 namespace {

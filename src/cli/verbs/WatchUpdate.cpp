@@ -12,11 +12,12 @@
 #include "cli/verbs/Commands.h"
 #include "cli/verbs/DeviceResults.h"
 #include "cli/verbs/ParallelWorker.h"
-#include "cli/verbs/WatchPlan.h"
 #include "package/PackageShelf.h"
 #include "platform/InterruptGuard.h"
 #include "platform/UpdateLock.h"
 #include "texts/UserTexts.h"
+#include "wizard/PackageFileName.h"
+#include "wizard/WatchPlan.h"
 
 namespace {
 
@@ -154,5 +155,5 @@ int RunWatchUpdateCommand(const CliOptions& options, RunContext& context, const 
 
     if (!results.empty())
         PrintResultTable(results);
-    return HighestExitCode(results);
+    return HighestExitCode(OutcomesOf(results));
 }

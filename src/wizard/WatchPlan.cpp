@@ -1,4 +1,4 @@
-#include "cli/verbs/WatchPlan.h"
+#include "wizard/WatchPlan.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/verbs/WatchPlan.h"
+#include "wizard/WatchPlan.h"
 
 namespace {
 
