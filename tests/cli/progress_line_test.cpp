@@ -121,7 +121,7 @@ TEST(LayoutProgressLine, KeepsTheEstimateAt80AndShowsABarWhenThereIsRoom)
     };
     const Case cases[] = {
         {200, "[#############-----------------]  45% Device:2,Area:1 全国版数据：预估剩余3分12秒..."},
-        {80, "[###########--------------]  45% Device:2,Area:1 全国版数据：预估剩余3分12秒..."},
+        {80, "[####-------]  45% Device:2,Area:1 全国版数据：预估剩余3分12秒..."},
         {40, " 45% Device:2,Area:1 全国版数据：预估剩"},
     };
     for (const Case& c : cases) {
@@ -129,7 +129,37 @@ TEST(LayoutProgressLine, KeepsTheEstimateAt80AndShowsABarWhenThereIsRoom)
         EXPECT_EQ(LayoutProgressLine(c.columns, 45, "Device:2,Area:1 ", "全国版数据：45%完成，预估剩余3分12秒..."),
                   c.expected);
     }
-    EXPECT_EQ(LayoutProgressLine(40, 0, "", kWaitingForDevicesText), "[--------------]   0% 等待设备重新连接…");
+    EXPECT_EQ(LayoutProgressLine(40, 0, "", kWaitingForDevicesText), "  0% 等待设备重新连接…");
+    EXPECT_EQ(LayoutProgressLine(80, 100, "", ""), "[###########] 100%") << "no space left dangling";
+}
+
+// The bar's width comes from the terminal's alone: texts that grow and
+// shrink as the run goes (an estimate in minutes, then in seconds, the end's
+// text) must not make it jump.
+TEST(LayoutProgressLine, TheBarKeepsOneWidthWhateverTheText)
+{
+    const std::string area = "Device:2,Area:3 ";
+    const std::string statuses[] = {
+        kWaitingForDevicesText,
+        "全国版数据：正在擦除，预估剩余12分59秒...",
+        "全国版数据：45%完成，预估剩余12分34秒...",
+        "全国版数据：99%完成，预估剩余1秒...",
+        "升级成功，可以断开连接，耗时1分2秒345毫秒",
+        std::string(300, 'x'),
+    };
+    for (int columns : {80, 100, 120, 200}) {
+        SCOPED_TRACE(columns);
+        std::optional<size_t> barEnd;
+        for (const std::string& status : statuses) {
+            const std::string line = LayoutProgressLine(columns, 45, area, status);
+            ASSERT_EQ(line.front(), '[') << line;
+            const size_t end = line.find(']');
+            if (!barEnd)
+                barEnd = end;
+            EXPECT_EQ(end, *barEnd) << line;
+            EXPECT_LE(DisplayWidth(line), columns - 1);
+        }
+    }
 }
 
 // Sets COLUMNS for one test and puts the old value back.
