@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ScopedColumns.h"
 #include "cli/terminal/ProgressLine.h"
 #include "cli/terminal/TerminalPage.h"
 #include "cli/terminal/TerminalWidth.h"
@@ -161,30 +162,6 @@ TEST(LayoutProgressLine, TheBarKeepsOneWidthWhateverTheText)
         }
     }
 }
-
-// Sets COLUMNS for one test and puts the old value back.
-class ScopedColumns {
-public:
-    explicit ScopedColumns(const char* value)
-    {
-        if (const char* old = std::getenv("COLUMNS"))
-            m_old = old;
-        if (value)
-            SetEnv("COLUMNS", value);
-        else
-            UnsetEnv("COLUMNS");
-    }
-    ~ScopedColumns()
-    {
-        if (m_old)
-            SetEnv("COLUMNS", m_old->c_str());
-        else
-            UnsetEnv("COLUMNS");
-    }
-
-private:
-    std::optional<std::string> m_old;
-};
 
 TEST(TerminalColumns, FallsBackToColumnsThenTo80)
 {

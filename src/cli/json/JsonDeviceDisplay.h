@@ -1,8 +1,8 @@
 #pragma once
-// A parallel update's devices as --json lines, each line naming its device.
+// A parallel update's devices as --json lines, each line naming its device:
+// a phase line for every step, a progress line for every status text, a
+// message line for every message box.
 
-#include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,18 +10,12 @@
 
 class JsonDeviceDisplay final : public DeviceDisplay {
 public:
-    explicit JsonDeviceDisplay(std::vector<std::string> locations);
+    explicit JsonDeviceDisplay(std::vector<std::string> locations) : m_locations(std::move(locations)) {}
 
-    void EnterPhase(int device, UpdatePhase phase) override;
-    void SetArea(int device, const std::string& text) override;
-    void SetStatus(int device, const std::string& text, int percent, uint32_t remainMs) override;
-    // The status steps carry the percent.
-    void SetPercent(int /*device*/, int /*percent*/, uint32_t /*remainMs*/) override {}
+    void OnProgress(int device, const ProgressEvent& event) override;
     void PrintMessage(int device, const std::string& text) override;
     void Finish() override {}
 
 private:
     const std::vector<std::string> m_locations;
-    std::mutex m_mutex;
-    std::vector<std::optional<std::string>> m_areas;
 };

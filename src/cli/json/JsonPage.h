@@ -15,8 +15,6 @@ class JsonPage final : public DevicePhaseView {
 public:
     explicit JsonPage(JsonDevice device) : m_device(std::move(device)) {}
 
-    // A phase line for each step and a progress line for each status text;
-    // percent steps come too often for a line each, the status steps carry it.
     void OnProgress(const ProgressEvent& event) override;
     void ShowMessage(const std::string& text) override { WriteMessage(m_device, text); }
 

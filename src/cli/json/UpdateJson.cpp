@@ -88,6 +88,15 @@ void WriteProgress(const JsonDevice& device, int percent, uint32_t remainMs, con
              .Text("status", status));
 }
 
+void WriteProgressEvent(const JsonDevice& device, const ProgressEvent& event)
+{
+    if (event.change == ProgressEvent::Change::Phase)
+        WritePhase(device, event.phase);
+    else if (event.change == ProgressEvent::Change::Status)
+        WriteProgress(device, event.percent, event.remainMs,
+                      event.areaText.empty() ? std::nullopt : std::optional(event.areaText), event.statusText);
+}
+
 void WriteMessage(const JsonDevice& device, const std::string& text)
 {
     Emit(Line("message").TextOrNull("device", device).Text("text", text));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/DeviceResult.h"
+#include "engine/ProgressPage.h"
 #include "engine/UpdatePhase.h"
 #include "platform/HidBackend.h"
 
@@ -27,6 +28,10 @@ void WritePhase(const JsonDevice& device, UpdatePhase phase);
 // A status step: the status line's text with the percent and the estimate.
 void WriteProgress(const JsonDevice& device, int percent, uint32_t remainMs, const std::optional<std::string>& area,
                    const std::string& status);
+// A report of the run: a phase line for each step and a progress line for
+// each status text; percent steps come too often for a line each, the
+// status steps carry the percent.
+void WriteProgressEvent(const JsonDevice& device, const ProgressEvent& event);
 // What a message box would show.
 void WriteMessage(const JsonDevice& device, const std::string& text);
 // How the run ended for one device; `elapsedMs` when it was timed on its own;

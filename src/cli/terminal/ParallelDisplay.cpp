@@ -1,91 +1,51 @@
 #include "cli/terminal/ParallelDisplay.h"
 
-#include "cli/terminal/TerminalWidth.h"
+#include <algorithm>
+
 #include "platform/DisplayWidth.h"
 
-ParallelDisplay::ParallelDisplay(std::FILE* out, bool interactive, std::vector<std::string> locations)
-    : m_out(out), m_interactive(interactive)
+ParallelDisplay::ParallelDisplay(std::FILE* out, bool interactive, const std::vector<std::string>& locations)
+    : m_lines(out, interactive)
 {
-    for (std::string& location : locations)
-        m_rows.push_back(Row{std::move(location), {}, {}, -1, 0});
-}
-
-std::string ParallelDisplay::LineOf(const Row& row) const
-{
-    std::string line = row.location + "  " + row.area;
-    if (row.percent >= 0) {
-        char figures[48];
-        std::snprintf(figures, sizeof figures, "  %3d%%  %us", row.percent, (row.remainMs + 999) / 1000);
-        line += figures;
+    for (const std::string& location : locations) {
+        m_rows.emplace_back(location);
+        m_locationWidth = std::max(m_locationWidth, DisplayWidth(location));
     }
-    if (!row.status.empty())
-        line += "  " + row.status;
-    return line;
 }
 
-void ParallelDisplay::RedrawLocked()
+std::vector<std::string> ParallelDisplay::LinesLocked() const
 {
-    if (m_drawn)
-        std::fprintf(m_out, "\x1b[%zuA", m_rows.size());
-    for (const Row& row : m_rows)
-        // A line that wrapped would throw the cursor-up count off.
-        std::fprintf(m_out, "\r\x1b[2K%s\n", ClipToWidth(LineOf(row), TerminalColumns(fileno(m_out)) - 1).c_str());
-    m_drawn = true;
-    std::fflush(m_out);
+    if (!m_shown)
+        return {};
+    const int columns = m_lines.Columns();
+    std::vector<std::string> lines;
+    for (const DeviceRow& row : m_rows)
+        lines.push_back(row.Line(columns, m_locationWidth));
+    return lines;
 }
 
-void ParallelDisplay::SetArea(int device, const std::string& text)
+void ParallelDisplay::OnProgress(int device, const ProgressEvent& event)
 {
     std::lock_guard lock(m_mutex);
-    Row& row = m_rows[device];
-    if (row.area == text)
+    std::string plain;
+    if (!m_rows[device].Take(event, &plain))
         return;
-    row.area = text;
-    if (m_interactive)
-        RedrawLocked();
-    else
-        std::fprintf(m_out, "%s  %s\n", row.location.c_str(), text.c_str());
-}
-
-void ParallelDisplay::SetStatus(int device, const std::string& text, int /*percent*/, uint32_t /*remainMs*/)
-{
-    std::lock_guard lock(m_mutex);
-    Row& row = m_rows[device];
-    if (row.status == text)
-        return;
-    row.status = text;
-    if (m_interactive)
-        RedrawLocked();
-    else if (!text.empty())
-        std::fprintf(m_out, "%s  %s\n", row.location.c_str(), text.c_str());
-}
-
-void ParallelDisplay::SetPercent(int device, int percent, uint32_t remainMs)
-{
-    std::lock_guard lock(m_mutex);
-    Row& row = m_rows[device];
-    if (row.percent == percent)
-        return;
-    row.percent = percent;
-    row.remainMs = remainMs;
-    // Without a terminal a percent per line would flood a log.
-    if (m_interactive)
-        RedrawLocked();
+    m_shown = true;
+    if (m_lines.Interactive())
+        m_lines.Draw(LinesLocked());
+    else if (!plain.empty())
+        m_lines.PrintAbove(plain, {});
 }
 
 void ParallelDisplay::PrintMessage(int device, const std::string& text)
 {
     std::lock_guard lock(m_mutex);
-    if (m_interactive && m_drawn)
-        std::fprintf(m_out, "\x1b[%zuA\r\x1b[J", m_rows.size());
-    std::fprintf(m_out, "%s: %s\n", m_rows[device].location.c_str(), text.c_str());
-    m_drawn = false;
-    if (m_interactive)
-        RedrawLocked();
+    m_lines.PrintAbove(m_rows[device].Location() + ": " + text, LinesLocked());
 }
 
 void ParallelDisplay::Finish()
 {
-    std::lock_guard lock(m_mutex);
-    std::fflush(m_out);
+    // The rows stay as they were last drawn. Ctrl-C's notice may have been
+    // written below them meanwhile, and ends its own line: a redraw now
+    // would go back up too few lines.
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The terminal of a watch: a row per device being updated (location, area,
-// percent, estimate, status), a line per device done with its result, and a
+// The terminal of a watch: a row per device being updated (location,
+// percent, area, status), a line per device done with its result, and a
 // count line ("3 updated, 1 failed, 1 in progress"). On a terminal the rows
 // of the devices in progress and the count line are redrawn in place below
 // the results, which scroll away; otherwise every change is a plain line and
@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "cli/DeviceDisplay.h"
+#include "cli/terminal/DeviceRow.h"
+#include "cli/terminal/LiveLines.h"
 
 class WatchDisplay final : public DeviceDisplay {
 public:
@@ -25,36 +27,22 @@ public:
     // A line of the watch itself, above the rows.
     void PrintLine(const std::string& text);
 
-    // The area line says enough; steps are not shown.
-    void EnterPhase(int /*device*/, UpdatePhase /*phase*/) override {}
-    void SetArea(int device, const std::string& text) override;
-    // The percent shown is the one of the last SetPercent.
-    void SetStatus(int device, const std::string& text, int percent, uint32_t remainMs) override;
-    void SetPercent(int device, int percent, uint32_t remainMs) override;
+    void OnProgress(int device, const ProgressEvent& event) override;
     void PrintMessage(int device, const std::string& text) override;
     // Each device's end is shown as it comes.
-    void Finish() override {}
+    void Finish() override;
 
 private:
     enum class State { InProgress, Updated, Failed };
-    struct Row {
-        std::string location;
-        std::string area;
-        std::string status;
-        int percent = -1;
-        uint32_t remainMs = 0;
+    struct Watched {
+        DeviceRow row;
         State state = State::InProgress;
     };
-    std::string LineOf(const Row& row) const;
     std::string CountLine() const;
-    void EraseLocked();
-    void DrawLocked();
-    // A permanent line above the rows.
-    void PrintAboveLocked(const std::string& text);
+    // The rows of the devices in progress and the count line.
+    std::vector<std::string> LinesLocked() const;
 
-    std::FILE* const m_out;
-    const bool m_interactive;
     std::mutex m_mutex;
-    std::vector<Row> m_rows;
-    size_t m_drawnLines = 0;
+    LiveLines m_lines;
+    std::vector<Watched> m_devices;
 };

@@ -12,23 +12,7 @@ namespace {
 class DevicePage final : public DevicePhaseView, public Prompter {
 public:
     DevicePage(DeviceDisplay& display, int device) : m_display(display), m_device(device) {}
-    void OnProgress(const ProgressEvent& event) override
-    {
-        switch (event.change) {
-        case ProgressEvent::Change::Phase:
-            m_display.EnterPhase(m_device, event.phase);
-            break;
-        case ProgressEvent::Change::Area:
-            m_display.SetArea(m_device, event.areaText);
-            break;
-        case ProgressEvent::Change::Status:
-            m_display.SetStatus(m_device, event.statusText, event.percent, event.remainMs);
-            break;
-        case ProgressEvent::Change::Percent:
-            m_display.SetPercent(m_device, event.percent, event.remainMs);
-            break;
-        }
-    }
+    void OnProgress(const ProgressEvent& event) override { m_display.OnProgress(m_device, event); }
     void ShowMessage(const std::string& text) override { m_display.PrintMessage(m_device, text); }
 
 private:
@@ -97,6 +81,10 @@ void RunWorker(const WorkerSetup& setup, int index, DeviceRun& run)
         LogDeviceResults(setup.context.diagnostics, {result});
     }
     // A device that failed before its update started has no status line yet.
-    if (run.outcome != UpdateOutcome::Success && run.outcome != UpdateOutcome::UpdateFailed)
-        setup.display.SetStatus(index, ResultText(run.outcome), 0, 0);
+    if (run.outcome != UpdateOutcome::Success && run.outcome != UpdateOutcome::UpdateFailed) {
+        ProgressEvent ended;
+        ended.change = ProgressEvent::Change::Status;
+        ended.statusText = ResultText(run.outcome);
+        setup.display.OnProgress(index, ended);
+    }
 }
