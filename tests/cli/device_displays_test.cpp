@@ -27,6 +27,7 @@ std::string Contents(std::FILE* file)
     std::string text;
     for (int c; (c = std::fgetc(file)) != EOF;)
         text += static_cast<char>(c);
+    std::fseek(file, 0, SEEK_END);
     return text;
 }
 
@@ -114,6 +115,22 @@ TEST(WatchDisplay, OnATerminalResultsScrollAboveTheRowsInProgressAndTheCount)
               "\x1b[2A\r\x1b[J"
               "1-1  done\n"
               "1 updated, 0 failed, 0 in progress\n");
+    std::fclose(out);
+}
+
+// Ctrl-C ends a watch that has nothing in progress; the terminal has echoed
+// "^C" below the count line. The end goes back up over the count and wipes
+// everything below it, so the results table starts on a fresh line.
+TEST(WatchDisplay, ItsEndWipesWhatTheTerminalEchoedBelowTheCount)
+{
+    ScopedColumns columns("80");
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    WatchDisplay display(out, true);
+    display.Ended(display.Started("1-1"), true, "done");
+    const size_t before = Contents(out).size();
+    display.Finish();
+    EXPECT_EQ(Contents(out).substr(before), "\x1b[1A\r\x1b[J1 updated, 0 failed, 0 in progress\n");
     std::fclose(out);
 }
 

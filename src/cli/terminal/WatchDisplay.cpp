@@ -80,4 +80,8 @@ void WatchDisplay::PrintMessage(int device, const std::string& text)
     m_lines.PrintAbove(m_devices[device].row.Location() + ": " + text, LinesLocked());
 }
 
-void WatchDisplay::Finish() {}
+void WatchDisplay::Finish()
+{
+    std::lock_guard lock(m_mutex);
+    m_lines.Draw(LinesLocked());
+}

@@ -29,7 +29,9 @@ public:
 
     void OnProgress(int device, const ProgressEvent& event) override;
     void PrintMessage(int device, const std::string& text) override;
-    // Each device's end is shown as it comes.
+    // The watch is over: on a terminal the count is drawn once more, which
+    // wipes what the terminal echoed below it (Ctrl-C's "^C"), so that what
+    // follows starts on a fresh line.
     void Finish() override;
 
 private:

@@ -152,6 +152,7 @@ int RunWatchUpdateCommand(const CliOptions& options, RunContext& context, const 
         }
         results = watch.Results();
     }
+    display.Finish();
 
     if (!results.empty())
         PrintResultTable(results);
