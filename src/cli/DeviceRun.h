@@ -21,6 +21,3 @@ struct DeviceRun {
 
 // Each run's ending, in the runs' order.
 std::vector<UpdateOutcome> OutcomesOf(const std::vector<DeviceRun>& runs);
-
-// "升级成功", or "升级失败 (N)" with the outcome's exit code.
-std::string ResultText(UpdateOutcome outcome);

@@ -12,7 +12,7 @@
 #include "cli/json/JsonPage.h"
 #include "cli/json/UpdateJson.h"
 #include "cli/verbs/Commands.h"
-#include "cli/verbs/DeviceResults.h"
+#include "cli/verbs/UpdatedDevices.h"
 #include "package/Package.h"
 #include "package/PackageSearch.h"
 #include "platform/DeviceSelection.h"

@@ -65,12 +65,16 @@ std::string RemainingTimeText(uint32_t remainMs)
     return parts.empty() ? "0秒" : parts;
 }
 
-std::string ElapsedText(uint32_t elapsedMs)
+std::string DurationText(uint32_t ms)
 {
     // Runs of an hour or more stay in minutes.
-    const std::string parts =
-        Part(elapsedMs / 60000, "分") + Part(elapsedMs / 1000 % 60, "秒") + Part(elapsedMs % 1000, "毫秒");
-    return "升级成功，可以断开连接，耗时" + (parts.empty() ? "0秒" : parts);
+    const std::string parts = Part(ms / 60000, "分") + Part(ms / 1000 % 60, "秒") + Part(ms % 1000, "毫秒");
+    return parts.empty() ? "0秒" : parts;
+}
+
+std::string ElapsedText(uint32_t elapsedMs)
+{
+    return "升级成功，可以断开连接，耗时" + DurationText(elapsedMs);
 }
 
 std::string EraseEstimateText(uint32_t remainMs)
@@ -113,6 +117,16 @@ std::string StoppedByText(const std::string& location)
 std::string FailedWithCodeText(int exitCode)
 {
     return std::string(kResultFailed) + " (" + std::to_string(exitCode) + ")";
+}
+
+std::string ResultText(int exitCode)
+{
+    return exitCode == 0 ? std::string(kResultUpdated) : FailedWithCodeText(exitCode);
+}
+
+std::string FailedBecauseText(const std::string& message)
+{
+    return message.empty() ? std::string(kResultFailed) : std::string(kResultFailed) + "：" + message;
 }
 
 std::string FlashUsingPackageText(const std::string& fileName, const std::string& path)

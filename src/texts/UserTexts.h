@@ -78,6 +78,9 @@ inline constexpr char kWaitingForDevicesText[] = "等待设备重新连接…";
 std::string AreaLabel(int deviceCount, int areaNumber);  // "Device:%d,Area:%d "
 // The success text with the time the run took.
 std::string ElapsedText(uint32_t elapsedMs);
+// A time taken, as the success text gives it: "1分2秒345毫秒", "17秒3毫秒",
+// "0秒". The terminal's tables and lines give a device's time so too.
+std::string DurationText(uint32_t ms);
 // "正在擦除，预估剩余..." for the estimate left.
 std::string EraseEstimateText(uint32_t remainMs);
 // "%d%%完成，预估剩余..." for the percent and the estimate left.
@@ -142,6 +145,12 @@ inline constexpr char kResultFailed[] = "升级失败";
 std::string StoppedByText(const std::string& location);
 // "升级失败 (4)" with the ending's exit code.
 std::string FailedWithCodeText(int exitCode);
+// A device's result where each device has an ending of its own (--parallel,
+// --watch): "升级成功" for exit code 0, else "升级失败 (4)".
+std::string ResultText(int exitCode);
+// A device's result where the run's message says why: "升级失败：<message>",
+// or "升级失败" without one.
+std::string FailedBecauseText(const std::string& message);
 
 // --- kt7-flash's own notices (English, like its options) -------------------
 inline constexpr char kFlashInterruptNotice[] =

@@ -77,14 +77,14 @@ void RunWorker(const WorkerSetup& setup, int index, DeviceRun& run)
         // It ended before its run began: the log still says how.
         DeviceResult result;
         result.device = run.device;
-        result.message = run.message.empty() ? ResultText(run.outcome) : run.message;
+        result.message = run.message.empty() ? ResultText(ExitCodeOf(run.outcome)) : run.message;
         LogDeviceResults(setup.context.diagnostics, {result});
     }
     // A device that failed before its update started has no status line yet.
     if (run.outcome != UpdateOutcome::Success && run.outcome != UpdateOutcome::UpdateFailed) {
         ProgressEvent ended;
         ended.change = ProgressEvent::Change::Status;
-        ended.statusText = ResultText(run.outcome);
+        ended.statusText = ResultText(ExitCodeOf(run.outcome));
         setup.display.OnProgress(index, ended);
     }
 }

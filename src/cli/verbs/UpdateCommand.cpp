@@ -8,9 +8,10 @@
 
 #include "cli/json/JsonPage.h"
 #include "cli/json/UpdateJson.h"
+#include "cli/terminal/Results.h"
 #include "cli/terminal/TerminalPage.h"
 #include "cli/verbs/Commands.h"
-#include "cli/verbs/DeviceResults.h"
+#include "cli/verbs/UpdatedDevices.h"
 #include "platform/InterruptGuard.h"
 #include "platform/SystemPath.h"
 #include "texts/UserTexts.h"

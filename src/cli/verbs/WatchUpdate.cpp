@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <memory>
 #include <thread>
 #include <vector>
 
-#include "cli/terminal/ResultTable.h"
+#include "cli/terminal/Results.h"
 #include "cli/terminal/WatchDisplay.h"
 #include "cli/verbs/Commands.h"
-#include "cli/verbs/DeviceResults.h"
+#include "cli/verbs/UpdatedDevices.h"
 #include "cli/verbs/ParallelWorker.h"
 #include "package/PackageShelf.h"
 #include "platform/InterruptGuard.h"
@@ -75,9 +74,8 @@ public:
             device->worker.join();
             const DeviceRun& run = device->run;
             m_plan.Finished(run.device.location);
-            char time[32];
-            std::snprintf(time, sizeof time, "  %.1f s", run.elapsedMs / 1000.0);
-            m_display.Ended(device->row, run.outcome == UpdateOutcome::Success, ResultText(run.outcome) + time);
+            m_display.Ended(device->row, run.outcome == UpdateOutcome::Success,
+                            ResultText(ExitCodeOf(run.outcome)) + "  " + DurationText(run.elapsedMs));
         }
     }
 
