@@ -14,6 +14,8 @@ struct DeviceRun {
     HidDeviceInfo device;
     std::string package;  // the package file's name it was given (or would have been)
     UpdateOutcome outcome = UpdateOutcome::UpdateFailed;
+    // The time its update took, as its status line gives it; for one that
+    // stopped before its update ran, the time until then.
     uint32_t elapsedMs = 0;
     std::string message;  // the message of its failure, when one was shown
     std::string cause;    // where and why it failed, when known

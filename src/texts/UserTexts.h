@@ -151,6 +151,13 @@ std::string ResultText(int exitCode);
 // A device's result where the run's message says why: "升级失败：<message>",
 // or "升级失败" without one.
 std::string FailedBecauseText(const std::string& message);
+// The headings of the table of results after --parallel and --watch.
+inline constexpr char kTableLocation[] = "位置";
+inline constexpr char kTableRelease[] = "版本号";
+inline constexpr char kTablePackage[] = "升级文件";
+inline constexpr char kTableResult[] = "结果";
+inline constexpr char kTableTime[] = "耗时";
+inline constexpr char kTableMessage[] = "说明";
 
 // --- kt7-flash's own notices (English, like its options) -------------------
 inline constexpr char kFlashInterruptNotice[] =

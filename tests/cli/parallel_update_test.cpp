@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,6 +67,24 @@ TEST_F(ParallelUpdate, DevicesOfTwoKindsEachGetTheirOwnPackage)
     }
     EXPECT_THAT(run.out, HasSubstr("KT7_Down0123.dat"));
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5) << "a heading and a row per device:\n" << run.out;
+    EXPECT_THAT(run.out, testing::StartsWith("位置")) << "headings in the language of the results";
+}
+
+// A device's time in the table is the one its status line gave at the end.
+TEST_F(ParallelUpdate, TheTableGivesEachDeviceTheTimeItsStatusLineGave)
+{
+    const CliRun run = Run("");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (int device = 0; device < 4; ++device) {
+        const std::string location = "sim-" + std::to_string(device);
+        SCOPED_TRACE(location);
+        std::smatch status;
+        ASSERT_TRUE(std::regex_search(run.err, status, std::regex(location + "  升级成功，可以断开连接，耗时(\\S+)")))
+            << run.err;
+        std::smatch row;
+        ASSERT_TRUE(std::regex_search(run.out, row, std::regex("(^|\n)" + location + " [^\n]*")));
+        EXPECT_THAT(row.str(), testing::EndsWith("  " + status[1].str())) << run.out;
+    }
 }
 
 TEST_F(ParallelUpdate, AnUnpluggedDeviceFailsAloneAndGivesTheExitCode)
@@ -105,6 +124,9 @@ TEST_F(ParallelUpdate, AVerifiedRunFailsOnlyTheDeviceThatHoldsSomethingElse)
     for (int device = 0; device < 4; ++device) {
         ASSERT_TRUE(std::getline(table, row));
         EXPECT_THAT(row, HasSubstr(device == 1 ? "升级失败 (4)" : "升级成功")) << row;
+        if (device == 1) {
+            EXPECT_THAT(row, HasSubstr("区域3数据写入失败，请检查USB连接！")) << "the message it was shown";
+        }
     }
 }
 

@@ -11,5 +11,10 @@
 // "<location>  release XXXX  <result>", and what went wrong.
 std::string DeviceResultLine(const DeviceResult& result);
 
-// Location, release, package, result and time, a row per device.
+// The table: location, release, package, result and time, a row per device,
+// and the message of a failed device's failure last. Each line is clipped
+// within `columns` (0: as long as it is), as a line that wraps would break
+// the columns.
+std::vector<std::string> ResultTableLines(const std::vector<DeviceRun>& runs, int columns);
+// The table on standard output, clipped to the terminal's width when it is one.
 void PrintResultTable(const std::vector<DeviceRun>& runs);

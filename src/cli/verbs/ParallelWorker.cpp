@@ -67,6 +67,11 @@ void RunWorker(const WorkerSetup& setup, int index, DeviceRun& run)
     const uint32_t t0 = setup.context.clock.TickCount();
     run.outcome = UpdateOneDevice(wizard, page, run);
     run.elapsedMs = setup.context.clock.TickCount() - t0;
+    // Once its update ran, the device's time is the run's, which its status
+    // line gives; the worker's own time is for one that stopped before.
+    const bool ran = run.outcome == UpdateOutcome::Success || run.outcome == UpdateOutcome::UpdateFailed;
+    if (wizard.HasRun() && ran)
+        run.elapsedMs = wizard.End().elapsedMs;
     if (wizard.HasRun() && !wizard.End().results.empty()) {
         const DeviceResult& result = wizard.End().results.front();
         if (run.outcome != UpdateOutcome::Success) {
