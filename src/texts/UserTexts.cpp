@@ -133,3 +133,8 @@ std::string FlashUsingPackageText(const std::string& fileName, const std::string
 {
     return "kt7-flash: the devices attached now take " + fileName + "; using " + path;
 }
+
+std::string WatchCountText(int updated, int failed, int inProgress)
+{
+    return Format("%d updated, %d failed, %d in progress", updated, failed, inProgress);
+}

@@ -160,10 +160,23 @@ inline constexpr char kTableTime[] = "耗时";
 inline constexpr char kTableMessage[] = "说明";
 
 // --- kt7-flash's own notices (English, like its options) -------------------
+// Every line keeps within 77 columns: on an 80-column terminal the "^C" that
+// the terminal echoes stands before the first one.
+// The update in step keeps its progress line open: the notice starts below it.
 inline constexpr char kFlashInterruptNotice[] =
-    "kt7-flash: the update is being finished; interrupting it now would leave the device half-written.\n";
+    "\nkt7-flash: the update is being finished; interrupting it now would leave\n"
+    "the device half-written.\n";
 inline constexpr char kFlashInterruptNoticeDevices[] =
-    "kt7-flash: the update is being finished; interrupting it now would leave the devices half-written.\n";
+    "kt7-flash: the update is being finished; interrupting it now would leave\n"
+    "the devices half-written.\n";
+// --watch: when it starts, when Ctrl-C comes while devices are being
+// updated, and the count below the rows ("3 updated, 1 failed, 1 in progress").
+inline constexpr char kFlashWatchingText[] =
+    "kt7-flash: updating each device as it is plugged in; Ctrl-C ends the watch.";
+inline constexpr char kFlashWatchStoppingNotice[] =
+    "kt7-flash: the watch ends once the devices being updated are done;\n"
+    "no new device is started. Stopping them now would leave them half-written.";
+std::string WatchCountText(int updated, int failed, int inProgress);
 inline constexpr char kWizardInterruptNotice[] =
     "kt7-updater: the update is being finished; interrupting it now would leave the device half-written.\n";
 // The devices attached when the update began take another package than the

@@ -24,6 +24,7 @@
 #include "texts/UserTexts.h"
 #include "texts/UserTexts.h"
 #include "texts/UserTexts.h"
+#include "platform/DisplayWidth.h"
 #include "platform/UpdateLock.h"
 #include "support/PackageTestFiles.h"
 
@@ -275,6 +276,13 @@ TEST(FlashSignals, InterruptDuringTheMapFinishesTheUpdate)
     EXPECT_EQ(run.ExitCode(), 0) << run.Out() << run.Err();
     EXPECT_EQ(CountOf(run.Err(), kInterruptNotice), 1) << run.Err();
     EXPECT_EQ(CountOf(run.Err(), kSuccessPrefix), 1) << run.Err();
+    // The notice fits an 80-column terminal after the "^C" it echoed.
+    std::istringstream lines(run.Err());
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find(kInterruptNotice) != std::string::npos) {
+            EXPECT_LE(DisplayWidth(line) + 2, 79) << line;
+        }
+    }
     EXPECT_TRUE(HoldsTheUpdate(update.package, update.flash + "/device0.bin"));
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "HoldsTheUpdate.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
+#include "platform/DisplayWidth.h"
 #include "platform/UpdateLock.h"
 #include "support/PackageTestFiles.h"
 
@@ -194,6 +196,11 @@ TEST_F(WatchUpdate, InterruptWhileADeviceIsWrittenWaitsForItAndStartsNoOther)
     EXPECT_TRUE(HoldsTheUpdate(Package(), Image(0))) << "the device being written is finished";
     EXPECT_FALSE(ImageExists(1)) << "a device that came after Ctrl-C is not touched";
     EXPECT_THAT(run.out, Not(HasSubstr("sim-1"))) << run.err;
+    // The watch's banner and its notice fit an 80-column terminal; the
+    // notice's first line with the "^C" the terminal echoed before it.
+    std::istringstream lines(run.err);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(DisplayWidth(line) + (line.find(kStoppingNotice) != std::string::npos ? 2 : 0), 79) << line;
 }
 
 TEST_F(WatchUpdate, AFailedDeviceStillPluggedInIsNotTriedAgain)

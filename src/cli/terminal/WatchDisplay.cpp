@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/DisplayWidth.h"
+#include "texts/UserTexts.h"
 
 WatchDisplay::WatchDisplay(std::FILE* out, bool interactive) : m_lines(out, interactive)
 {
@@ -16,8 +17,8 @@ std::string WatchDisplay::CountLine() const
         return std::count_if(m_devices.begin(), m_devices.end(),
                              [&](const Watched& device) { return device.state == state; });
     };
-    return std::to_string(count(State::Updated)) + " updated, " + std::to_string(count(State::Failed)) +
-           " failed, " + std::to_string(count(State::InProgress)) + " in progress";
+    return WatchCountText(static_cast<int>(count(State::Updated)), static_cast<int>(count(State::Failed)),
+                          static_cast<int>(count(State::InProgress)));
 }
 
 std::vector<std::string> WatchDisplay::LinesLocked() const

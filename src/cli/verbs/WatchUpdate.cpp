@@ -24,11 +24,6 @@ namespace {
 constexpr uint32_t kListEveryMs = 500;
 constexpr uint32_t kLookEveryMs = 100;
 
-constexpr char kWatchingText[] = "kt7-flash: waiting for devices; each one is updated as it is plugged in. "
-                                 "Ctrl-C ends the watch.";
-constexpr char kStoppingNotice[] = "kt7-flash: the watch ends once the devices being updated are done; "
-                                   "interrupting them now would leave them half-written. No new device is started.";
-
 struct WatchedDevice {
     // Loaded for this device alone: a package file replaced during a long
     // watch is what the next device gets.
@@ -128,7 +123,7 @@ int RunWatchUpdateCommand(const CliOptions& options, RunContext& context, const 
     // is being updated needs no notice.
     InterruptGuard guard(nullptr);
     WatchDisplay display(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose);
-    display.PrintLine(kWatchingText);
+    display.PrintLine(kFlashWatchingText);
     Clock& clock = context.clock;
     std::vector<DeviceRun> results;
     {
@@ -140,7 +135,7 @@ int RunWatchUpdateCommand(const CliOptions& options, RunContext& context, const 
                 if (watch.InProgress() == 0)
                     break;
                 if (!noticeShown)
-                    display.PrintLine(kStoppingNotice);
+                    display.PrintLine(kFlashWatchStoppingNotice);
                 noticeShown = true;
             } else if (sinceListing >= kListEveryMs) {
                 sinceListing = 0;
