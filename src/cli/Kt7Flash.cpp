@@ -87,7 +87,7 @@ int RunKt7Flash(int argc, char** argv, Clock& clock)
         return kExitUsage;
     }
     if (options->help) {
-        std::fputs(kCliHelpText, stdout);
+        std::fputs(kFlashHelpText, stdout);
         return kExitSuccess;
     }
 

@@ -20,11 +20,9 @@ struct CliOptions {
     bool watch = false;               // update: stay and update each device plugged in (implies parallel)
 };
 
-// Exit codes, as --help documents them; the update's come from its outcome.
+// Exit codes, as --help (kFlashHelpText) documents them; the update's come from its outcome.
 inline constexpr int kExitSuccess = ExitCodeOf(UpdateOutcome::Success);
 inline constexpr int kExitPackageLoadFailed = ExitCodeOf(UpdateOutcome::PackageLoadFailed);
 
 // Parses argv; on a usage error returns nullopt and sets `error`.
 std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* error);
-
-extern const char kCliHelpText[];

@@ -177,6 +177,9 @@ inline constexpr char kFlashWatchStoppingNotice[] =
     "kt7-flash: the watch ends once the devices being updated are done;\n"
     "no new device is started. Stopping them now would leave them half-written.";
 std::string WatchCountText(int updated, int failed, int inProgress);
+// kt7-flash --help: every option, the exit codes, and where the installed
+// documentation is.
+extern const char kFlashHelpText[];
 inline constexpr char kWizardInterruptNotice[] =
     "kt7-updater: the update is being finished; interrupting it now would leave the device half-written.\n";
 // The devices attached when the update began take another package than the
