@@ -15,9 +15,6 @@
 
 namespace {
 
-const char kInterruptNotice[] =
-    "kt7-updater: the update is being finished; interrupting it now would leave the device half-written.\n";
-
 // The device phase, as an object living on the page's worker thread.
 class DevicePhaseWorker final : public QObject {
 public:
@@ -77,7 +74,7 @@ void CProgressDialog::StartDevicePhase()
 {
     // Made on this thread before the worker starts: the worker inherits the
     // blocked signals, so no device transfer is cut short by one.
-    m_interruptGuard.emplace(kInterruptNotice);
+    m_interruptGuard.emplace(kWizardInterruptNotice);
     auto* worker = new DevicePhaseWorker(m_wizard, *this);
     worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::started, worker, [worker] { worker->Run(); });
@@ -133,7 +130,10 @@ bool CProgressDialog::event(QEvent* event)
 void CProgressDialog::ShowEnd()
 {
     const EndState& end = m_wizard.End();
-    m_stcStatus->setText(QString::fromStdString(end.statusText));
+    // A record that could not be kept is said on the status line, after the outcome.
+    const std::string status =
+        end.recordsWarning.empty() ? end.statusText : end.statusText + "\n" + end.recordsWarning;
+    m_stcStatus->setText(QString::fromStdString(status));
     m_progress->setValue(m_wizard.Progress().m_nPos.load());
     if (end.logPointer.empty())
         return;

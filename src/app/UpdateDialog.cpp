@@ -52,11 +52,15 @@ CUpdateDialog::CUpdateDialog(UpdateWizard& wizard, const WizardSetup& setup, QWi
     AddStaticText(*this, units, QString::fromUtf8(kConnectInstruction), 13, 170, 202, 8);
     AddStaticText(*this, units, QString::fromUtf8(kWelcomeLine), 14, 79, 159, 8);
     m_editSummary = new SummaryBox(this);
-    PlaceInUnits(*m_editSummary, units, 12, 91, 205, 66);
+    PlaceInUnits(*m_editSummary, units, 12, 91, 205, 57);
     m_stcPackagePath = new QLabel(this);
     m_stcPackagePath->setTextFormat(Qt::PlainText);
     m_stcPackagePath->setForegroundRole(QPalette::PlaceholderText);
-    PlaceInUnits(*m_stcPackagePath, units, 12, 159, 205, 9);
+    PlaceInUnits(*m_stcPackagePath, units, 12, 150, 205, 9);
+    m_stcFingerprint = new QLabel(this);
+    m_stcFingerprint->setTextFormat(Qt::PlainText);
+    m_stcFingerprint->setForegroundRole(QPalette::PlaceholderText);
+    PlaceInUnits(*m_stcFingerprint, units, 12, 159, 205, 9);
     setAcceptDrops(true);
     AddBanner(*this, units);
     AddRule(*this, units, 0, 183, 229);
@@ -107,6 +111,9 @@ void CUpdateDialog::ShowPackage(const WelcomeState& state)
     const QString path = QString::fromStdString(state.path);
     m_stcPackagePath->setText(ElidedPathText(*m_stcPackagePath, path));
     m_stcPackagePath->setToolTip(path);
+    // A short form tells two packages apart at a glance; the whole is in the tooltip.
+    m_stcFingerprint->setText(QString::fromStdString(FingerprintLine(state.sha256)));
+    m_stcFingerprint->setToolTip(QString::fromStdString(FingerprintWhole(state.sha256)));
 }
 
 QString CUpdateDialog::DroppedPackageFile(const QMimeData* data)

@@ -34,6 +34,7 @@ public:
     bool IsDeviceSpecificPackage() const { return m_bDeviceSpecificPackage != 0; }
     SummaryBox* SummaryEdit() const { return m_editSummary; }
     QLabel* PackagePathLabel() const { return m_stcPackagePath; }
+    QLabel* FingerprintLabel() const { return m_stcFingerprint; }
     QPushButton* NextButton() const { return m_btnNext; }
     QPushButton* CancelButton() const { return m_btnCancel; }
 
@@ -56,6 +57,7 @@ private:
     const WizardSetup& m_setup;
     SummaryBox* m_editSummary = nullptr;
     QLabel* m_stcPackagePath = nullptr;
+    QLabel* m_stcFingerprint = nullptr;
     QPushButton* m_btnNext = nullptr;
     QPushButton* m_btnCancel = nullptr;
     int m_bDeviceSpecificPackage = 0;

@@ -25,7 +25,10 @@
 #include "platform/LogFile.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/RunContext.h"
+#include "platform/Environment.h"
 #include "platform/SystemPath.h"
+#include "platform/WallTime.h"
+#include "records/RecordsPath.h"
 
 namespace {
 
@@ -119,6 +122,8 @@ int main(int argc, char** argv)
     // Installed by the package into the system's program folder, where no
     // package lies: a missing one is asked for without a message first.
     setup.installed = setup.places.programDirectory.rfind("/usr/", 0) == 0;
+    // A record of every device's update, kept beside the log.
+    setup.records = {DefaultRecordsPath(EnvironmentVariable), StationName(), 1};
     CVornelApp app(setup);
     int exitCode = app.InitInstance();
     const bool finished = FinishHidBackend(*backend, &error);

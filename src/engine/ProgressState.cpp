@@ -1,5 +1,7 @@
 #include "engine/ProgressState.h"
 
+#include <algorithm>
+
 #include "engine/ProgressPage.h"
 
 namespace {
@@ -31,7 +33,9 @@ int ProgressPercent(const ProgressState& progress)
 uint32_t ShownRemainMs(const ProgressState& progress, uint32_t nowTick)
 {
     const uint32_t done = progress.m_progressCount;
-    if (!progress.m_programStarted || done < kMeasuredEstimateSteps || progress.m_progressTotal < done)
+    const uint32_t enough =
+        std::clamp(progress.m_progressTotal / 10, kMeasuredEstimateMinSteps, kMeasuredEstimateMaxSteps);
+    if (!progress.m_programStarted || done < enough || progress.m_progressTotal < done)
         return progress.m_nRemainMs;
     // Unsigned difference: survives the tick counter wrapping once.
     const uint64_t elapsed = nowTick - progress.m_programStartTick;

@@ -13,9 +13,11 @@
 
 class ProgressPage;
 
-// The estimate follows the rate measured in this run once this many steps
-// (KiB to one device) have gone; before, the design's fixed rates.
-inline constexpr uint32_t kMeasuredEstimateSteps = 256;
+// The estimate follows the rate measured in this run once a tenth of its
+// steps (KiB to one device), at least 32 and at most 256, have gone; before,
+// the design's fixed rates.
+inline constexpr uint32_t kMeasuredEstimateMinSteps = 32;
+inline constexpr uint32_t kMeasuredEstimateMaxSteps = 256;
 
 struct ProgressState {
     std::atomic<int> m_nPos{0};     // percent, 0 to 100

@@ -8,6 +8,7 @@
 #include "texts/UserTexts.h"
 #include "package/PackageSummary.h"
 #include "platform/FlashGeometry.h"
+#include "platform/Sha256.h"
 
 namespace {
 
@@ -85,5 +86,6 @@ const char* ParsePackageFile(const uint8_t* file, size_t size, const MapRandomBl
     DescramblePackage(p->data.get(), p->length, file);
     FillPayloadSlack(p);
     p->fileSize = size;
+    p->sha256 = Sha256Hex(Sha256Of(file, size));
     return FinishPackageLoad(p, random);
 }

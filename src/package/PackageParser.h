@@ -22,6 +22,7 @@ struct LoadedPackage {
     std::string summary;              // UTF-8, CR LF separated
     std::string path;                 // the file it was read from; empty when made in memory
     uint64_t fileSize = 0;            // that file's length
+    std::string sha256;               // the file's SHA-256, 64 lowercase hex digits
 };
 
 // Refuses a file longer than the limit; the length is the full 64-bit one.

@@ -6,6 +6,7 @@
 #include "package/Descramble.h"
 #include "texts/UserTexts.h"
 #include "platform/RegularFile.h"
+#include "platform/Sha256.h"
 
 namespace {
 
@@ -67,6 +68,10 @@ PackageFailure ReadPackageInto(const std::string& path, uint64_t expectedFileLen
     if (keyBytes != static_cast<ssize_t>(sizeof key) || expectedFileLength < kKeyBlockSize)
         return {kMsgPackageReadError, PackageProblem::kTooShort};
 
+    // The file's fingerprint, of its bytes as they are on disk.
+    Sha256 fingerprint;
+    fingerprint.Update(key, sizeof key);
+
     // Never more than the buffer was sized for.
     uint64_t payloadExpected = expectedFileLength - kKeyBlockSize;
     if (!p->data || payloadExpected + kKeyBlockSize > p->capacity)
@@ -77,6 +82,7 @@ PackageFailure ReadPackageInto(const std::string& path, uint64_t expectedFileLen
         ssize_t got = file.Read(p->data.get() + total, want);
         if (got < 0)
             return {kMsgPackageReadError, PackageProblem::kUnreadable};
+        fingerprint.Update(p->data.get() + total, static_cast<size_t>(got));
         DescramblePackage(p->data.get() + total, static_cast<size_t>(got), key);
         total += static_cast<uint64_t>(got);
         if (static_cast<size_t>(got) < want)
@@ -90,6 +96,7 @@ PackageFailure ReadPackageInto(const std::string& path, uint64_t expectedFileLen
         return {kMsgPackageReadError, PackageProblem::kUnreadable};
 
     p->length = static_cast<uint32_t>(total);
+    p->sha256 = Sha256Hex(fingerprint.Finish());
     FillPayloadSlack(p);
     return {};
 }

@@ -116,7 +116,7 @@ std::string StoppedByText(const std::string& location)
 
 std::string FailedWithCodeText(int exitCode)
 {
-    return std::string(kResultFailed) + " (" + std::to_string(exitCode) + ")";
+    return std::string(kFailedResultText) + " (" + std::to_string(exitCode) + ")";
 }
 
 std::string ResultText(int exitCode)
@@ -126,12 +126,30 @@ std::string ResultText(int exitCode)
 
 std::string FailedBecauseText(const std::string& message)
 {
-    return message.empty() ? std::string(kResultFailed) : std::string(kResultFailed) + "：" + message;
+    return message.empty() ? std::string(kFailedResultText) : std::string(kFailedResultText) + "：" + message;
 }
 
 std::string FlashUsingPackageText(const std::string& fileName, const std::string& path)
 {
     return "kt7-flash: the devices attached now take " + fileName + "; using " + path;
+}
+
+std::string RecordsNotKeptText(const std::string& reason)
+{
+    return "未能保存升级记录：" + reason;
+}
+
+std::string FingerprintLine(const std::string& sha256)
+{
+    constexpr size_t kShown = 16;
+    if (sha256.empty())
+        return {};
+    return "SHA-256：" + sha256.substr(0, kShown) + (sha256.size() > kShown ? "…" : "");
+}
+
+std::string FingerprintWhole(const std::string& sha256)
+{
+    return sha256.empty() ? std::string() : "SHA-256：" + sha256;
 }
 
 std::string WatchCountText(int updated, int failed, int inProgress)

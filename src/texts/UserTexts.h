@@ -16,6 +16,10 @@ inline constexpr char kConnectInstruction[] = "请用USB数据线连接电脑和
 inline constexpr char kWelcomeLine[] = "欢迎使用预警仪升级工具";
 inline constexpr char kProgressTitle[] = "下载进度";
 inline constexpr char kPackagePathPrefix[] = "升级文件：";
+// The package's SHA-256 below its path: "SHA-256：3b5c9f0e12a4…" and, in the
+// tooltip, all of it.
+std::string FingerprintLine(const std::string& sha256);
+std::string FingerprintWhole(const std::string& sha256);
 inline constexpr char kFileDialogTitle[] = "选择升级文件";
 inline constexpr char kFileDialogFilter[] = "升级文件 (KT7_Down*.dat)";
 inline constexpr char kFileDialogFilterName[] = "升级文件";
@@ -140,7 +144,7 @@ std::string DevicePermissionText(const std::string& deniedPaths, const std::stri
 
 // --- Results, in the terminal and the records -------------------------------
 inline constexpr char kResultUpdated[] = "升级成功";
-inline constexpr char kResultFailed[] = "升级失败";
+inline constexpr char kFailedResultText[] = "升级失败";
 // "未完成：sim-1 的设备失败，升级已停止"
 std::string StoppedByText(const std::string& location);
 // "升级失败 (4)" with the ending's exit code.
@@ -158,6 +162,11 @@ inline constexpr char kTablePackage[] = "升级文件";
 inline constexpr char kTableResult[] = "结果";
 inline constexpr char kTableTime[] = "耗时";
 inline constexpr char kTableMessage[] = "说明";
+
+// --- Records of device updates ----------------------------------------------
+// The update ran, but its record could not be written (a full disk, a
+// folder without rights).
+std::string RecordsNotKeptText(const std::string& reason);
 
 // --- kt7-flash's own notices (English, like its options) -------------------
 // Every line keeps within 77 columns: on an 80-column terminal the "^C" that
@@ -181,7 +190,8 @@ std::string WatchCountText(int updated, int failed, int inProgress);
 // documentation is.
 extern const char kFlashHelpText[];
 inline constexpr char kWizardInterruptNotice[] =
-    "kt7-updater: the update is being finished; interrupting it now would leave the device half-written.\n";
+    "kt7-updater: the update is being finished; interrupting it now would leave\n"
+    "the device half-written.\n";
 // The devices attached when the update began take another package than the
 // one first loaded: "kt7-flash: the devices attached now take
 // KT7_Down0100.dat; using /path/KT7_Down0100.dat".

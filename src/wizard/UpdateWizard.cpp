@@ -6,7 +6,12 @@
 #include "engine/UpdateRun.h"
 #include "hid/ReleaseProbe.h"
 #include "package/PackageShelf.h"
+#include "package/PackageSummary.h"
 #include "platform/ProgramDirectory.h"
+#include "platform/SystemPath.h"
+#include "platform/WallTime.h"
+#include "records/RecordAppend.h"
+#include "records/RecordLine.h"
 #include "texts/UserTexts.h"
 #include "wizard/PackageFileName.h"
 
@@ -103,12 +108,17 @@ WelcomeState UpdateWizard::Use(PackageLoad load, DeviceKind kind)
 {
     m_load = std::move(load);
     m_loadedKind = kind;
-    LogPackage(m_setup.context.diagnostics, *m_load.package);
+    const LoadedPackage& package = *m_load.package;
+    LogPackage(m_setup.context.diagnostics, package);
+    const PackageSummaryFields fields = SummaryFieldsOf(package.header);
+    m_facts = {PathToUtf8(PathFromUtf8(m_load.path).filename()), package.sha256, fields.firmwareVersion,
+               fields.voiceVersion, fields.dataVersion, fields.updateTime};
     WelcomeState state;
     state.kind = WelcomeState::Kind::Loaded;
     state.summary = m_load.package->summary;
     state.path = m_load.path;
     state.releaseText = m_load.named ? std::string() : ReleaseTextOf(kind);
+    state.sha256 = package.sha256;
     m_welcome = state;
     return state;
 }
@@ -208,8 +218,9 @@ void UpdateWizard::Finish(UpdateOutcome outcome, const std::string& message,
     m_end.outcome = outcome;
     m_end.exitCode = ExitCodeOf(outcome);
     m_end.results = InStepResults(m_runDevices, outcome == UpdateOutcome::Success, message, failure);
-    m_end.elapsedMs = m_job->elapsedMs;
+    m_end.elapsedMs = m_job ? m_job->elapsedMs : 0;
     LogDeviceResults(log, m_end.results);
+    WriteRecords();
     m_end.logPath = log.LogPath();
     if (outcome != UpdateOutcome::Success && !m_end.logPath.empty() && log.HoldsErrors())
         m_end.logPointer = std::string(kSeeLogText) + m_end.logPath;
@@ -248,4 +259,52 @@ void UpdateWizard::RunDevicePhase(DevicePhaseView& view)
         m_end.statusText = progress.m_statusText;
         Finish(progress.m_outcome.load(), progress.m_failureMessage, job.failure);
     });
+}
+
+void UpdateWizard::EndWithoutRun(UpdateOutcome outcome, const std::string& message)
+{
+    if (m_runDevices.empty())
+        m_runDevices = m_devices.List();
+    if (m_facts.fileName.empty() && !m_welcome.path.empty())
+        m_facts.fileName = PathToUtf8(PathFromUtf8(m_welcome.path).filename());
+    Finish(outcome, message, std::nullopt);
+}
+
+// One whole line per device, on disk before the result is shown: a crash
+// afterwards loses no finished record.
+void UpdateWizard::WriteRecords()
+{
+    const RecordsSettings& settings = m_setup.records;
+    if (settings.path.empty())
+        return;
+    const int64_t now = WallTimeUtcSeconds();
+    for (const DeviceResult& result : m_end.results) {
+        DeviceRecord record;
+        record.timeUtc = now;
+        record.utcOffsetMinutes = UtcOffsetMinutes(now);
+        record.station = settings.station;
+        record.location = result.device.location.empty() ? result.device.path : result.device.location;
+        if (!result.device.serialNumber.empty())
+            record.serial = result.device.serialNumber;
+        record.release = ReleaseNumberText(result.device.releaseNumber);
+        record.packageFile = m_facts.fileName;
+        record.packageSha256 = m_facts.sha256;
+        record.firmwareVersion = m_facts.firmwareVersion;
+        record.voiceVersion = m_facts.voiceVersion;
+        record.dataVersion = m_facts.dataVersion;
+        record.updateTime = m_facts.updateTime;
+        record.verify = m_setup.verify;
+        record.result = result.kind == DeviceResultKind::Updated ? kResultSuccess
+                        : result.kind == DeviceResultKind::Stopped ? kResultStopped
+                                                                     : kResultFailed;
+        record.exitCode = result.kind == DeviceResultKind::Updated ? 0 : m_end.exitCode;
+        record.message = result.kind == DeviceResultKind::Stopped ? StoppedByText(result.cause) : result.message;
+        record.durationMs = m_end.elapsedMs;
+        record.attempt = settings.attempt;
+        if (const std::optional<AppendFailure> failure = AppendRecordLine(settings.path, EncodeRecordLine(record))) {
+            DiagPrintf(m_setup.context.diagnostics, "ERROR: no record kept: %s\n", failure->Text().c_str());
+            m_end.recordsWarning = RecordsNotKeptText(failure->Text());
+            return;
+        }
+    }
 }

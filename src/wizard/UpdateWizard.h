@@ -61,6 +61,11 @@ public:
     bool HasRun() const { return m_job.has_value(); }
     // Once m_bDone is raised.
     const EndState& End() const { return m_end; }
+    // For a face that cannot stay where the wizard would (a worker of a run
+    // of several devices): the attempt ends here, before a run began, with
+    // `outcome` and the message it was shown; End() and the records say so
+    // for the devices attached now.
+    void EndWithoutRun(UpdateOutcome outcome, const std::string& message);
 
     const DeviceSet& Devices() const { return m_devices; }
     // The package in use; null once a run took it.
@@ -75,6 +80,17 @@ private:
     WelcomeState FailedLoad(const PackageLoad& load) const;
     PackageLoad Load(const std::string& releaseText) const;
     void Finish(UpdateOutcome outcome, const std::string& message, const std::optional<DeviceFailure>& failure);
+    void WriteRecords();
+
+    // What the records say of the package in use.
+    struct PackageFacts {
+        std::string fileName;
+        std::string sha256;
+        std::string firmwareVersion;
+        std::string voiceVersion;
+        std::string dataVersion;
+        std::string updateTime;
+    };
 
     const WizardSetup& m_setup;
     DeviceSet m_devices;
@@ -83,6 +99,7 @@ private:
     WelcomeState m_welcome;
     std::unique_ptr<UpdateLock> m_lock;
     std::vector<HidDeviceInfo> m_runDevices;  // as listed when Next went on
+    PackageFacts m_facts;
     std::optional<UpdateJob> m_job;
     EndState m_end;
 };

@@ -10,6 +10,14 @@
 
 class PackageShelf;
 
+// Where a record of each device's update goes (records.jsonl), and what it
+// says of the bench.
+struct RecordsSettings {
+    std::string path;     // empty: no record is kept
+    std::string station;  // the bench's name
+    int attempt = 1;      // 1 for a device's first try, 2 for its first retry, ...
+};
+
 // How often the progress page looks whether the update's worker is done.
 inline constexpr int kWatchPeriodMs = 200;
 
@@ -29,4 +37,5 @@ struct WizardSetup {
     // from the run's shelf, and its device is numbered as the run numbers it.
     PackageShelf* packages = nullptr;
     int firstDeviceNumber = 0;
+    RecordsSettings records = {};
 };

@@ -20,6 +20,7 @@ struct WelcomeState {
     std::string summary;      // Loaded: the summary, lines separated by CR LF
     std::string path;         // Loaded: the file in use; else the file looked for
     std::string releaseText;  // Loaded: the release number that chose it; empty: the generic kind or a named file
+    std::string sha256;       // Loaded: the file's SHA-256
     std::string message;      // NoPackage, Damaged: the message box text
     // Start only: said before the page, when no device could be asked which
     // package it takes.
@@ -61,4 +62,7 @@ struct EndState {
     std::string logPath;
     std::vector<DeviceResult> results;  // one per device, as listed when the run began
     uint32_t elapsedMs = 0;
+    // Said once when the records of this ending could not be written: the
+    // update's own outcome stands.
+    std::string recordsWarning;
 };

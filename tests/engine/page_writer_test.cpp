@@ -190,3 +190,41 @@ TEST(PageWriter, PartialAndEmptyTransfers)
 }
 
 }  // namespace
+
+namespace {
+
+// The status line's estimate: the design's until a tenth of the steps (at
+// least 32, at most 256) have gone, then the rate measured since
+// programming began applied to the steps left.
+TEST(ShownRemainMs, FollowsTheMeasuredRateOnceEnoughStepsHaveGone)
+{
+    struct Case {
+        const char* shows;
+        bool started;
+        uint32_t total, count;
+        uint32_t elapsedMs;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {"before programming: the design's", false, 1000, 500, 5000, 7777},
+        {"too few steps yet: the design's", true, 1000, 99, 5000, 7777},
+        {"a tenth gone: measured", true, 1000, 100, 2500, 22500},
+        {"small runs switch after 32 steps", true, 100, 32, 640, 1360},
+        {"large runs switch after 256 steps", true, 100000, 256, 1024, 398976},
+        {"nothing left", true, 1000, 1000, 30000, 0},
+        {"the tick counter wrapped", true, 1000, 500, 5000, 5000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shows);
+        ProgressState progress;
+        progress.m_nRemainMs = 7777;
+        progress.m_progressTotal = c.total;
+        progress.m_progressCount = c.count;
+        progress.m_programStarted = c.started;
+        const bool wraps = std::string(c.shows).find("wrapped") != std::string::npos;
+        progress.m_programStartTick = wraps ? 0xFFFFF000u : 1000;
+        EXPECT_EQ(ShownRemainMs(progress, progress.m_programStartTick + c.elapsedMs), c.expected);
+    }
+}
+
+} // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/UpdateLock.h"
+#include "records/RecordsReading.h"
 #include "support/EngineHarness.h"
 #include "support/PackageTestFiles.h"
 #include "texts/UserTexts.h"
@@ -309,5 +310,71 @@ TEST(WizardDevicePhase, PointsAtTheLogOnlyWhenItHoldsTheFailure)
         EXPECT_THAT(log.captured.Text(), HasSubstr("Result: sim-0"));
     }
 }
+
+// Every device of an ending gets one whole record: the device that failed
+// with its message, the one it stopped as stopped; a worker that could not
+// begin, its own. A records file that cannot be written is said once and
+// changes nothing else.
+TEST(WizardRecords, EveryDeviceOfAnEndingIsRecordedOnce)
+{
+    struct Case {
+        const char* shows;
+        const char* simulate;
+        bool run;  // false: the attempt ends before its run
+        std::vector<std::string> results;
+    };
+    const Case cases[] = {
+        {"two devices updated", "devices=2", true, {kResultSuccess, kResultSuccess}},
+        {"one of two unplugged", "devices=2;unplug=1@60", true, {kResultStopped, kResultFailed}},
+        {"an attempt that never began", "devices=1", false, {kResultFailed}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shows);
+        Bed bed(c.simulate);
+        bed.Write("KT7_Down.dat");
+        bed.setup.records = {bed.folder.File("records/records.jsonl"), "bench-1", 2};
+        UpdateWizard wizard(bed.setup);
+        ASSERT_EQ(wizard.Start().kind, Kind::Loaded);
+        if (c.run) {
+            ASSERT_EQ(wizard.Next().kind, NextAnswer::Kind::GoOn);
+            RecordingView view;
+            wizard.RunDevicePhase(view);
+        } else {
+            wizard.EndWithoutRun(UpdateOutcome::NoDevice, kMsgDeviceNotFound);
+        }
+        EXPECT_EQ(wizard.End().recordsWarning, "");
+        const RecordsFileContents read = ReadRecordsFile(bed.setup.records.path);
+        EXPECT_TRUE(read.warnings.empty());
+        ASSERT_EQ(read.records.size(), c.results.size());
+        for (size_t i = 0; i < c.results.size(); ++i) {
+            const DeviceRecord& record = read.records[i];
+            EXPECT_EQ(record.result, c.results[i]) << i;
+            EXPECT_EQ(record.location, "sim-" + std::to_string(i));
+            EXPECT_EQ(record.station, "bench-1");
+            EXPECT_EQ(record.attempt, 2);
+            EXPECT_EQ(record.packageFile, "KT7_Down.dat");
+            EXPECT_EQ(record.packageSha256.size(), 64u);
+            EXPECT_EQ(record.release, "5512");
+            EXPECT_EQ(record.message.empty(), record.result == kResultSuccess);
+        }
+    }
+}
+
+#ifndef _WIN32
+TEST(WizardRecords, ARecordThatCannotBeWrittenIsSaidOnceAndTheOutcomeStands)
+{
+    Bed bed("devices=2");
+    bed.Write("KT7_Down.dat");
+    bed.setup.records = {"/dev/full", "bench-1", 1};
+    UpdateWizard wizard(bed.setup);
+    ASSERT_EQ(wizard.Start().kind, Kind::Loaded);
+    ASSERT_EQ(wizard.Next().kind, NextAnswer::Kind::GoOn);
+    RecordingView view;
+    wizard.RunDevicePhase(view);
+    EXPECT_EQ(wizard.End().outcome, UpdateOutcome::Success);
+    EXPECT_THAT(wizard.End().recordsWarning, HasSubstr("未能保存升级记录"));
+    EXPECT_THAT(wizard.End().recordsWarning, HasSubstr("/dev/full"));
+}
+#endif
 
 } // namespace
