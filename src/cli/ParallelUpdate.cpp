@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/ConsoleRedraw.h"
 #include "cli/DeviceResults.h"
 #include "cli/JsonDeviceDisplay.h"
 #include "cli/ParallelDisplay.h"
@@ -51,7 +52,7 @@ int RunParallelUpdateCommand(const CliOptions& options, const std::string& lockP
     if (options.json)
         shown = std::make_unique<JsonDeviceDisplay>(locations);
     else
-        shown = std::make_unique<ParallelDisplay>(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose, locations);
+        shown = std::make_unique<ParallelDisplay>(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose, locations);
     DeviceDisplay& display = *shown;
     HidBackend& backend = GetHidBackend();
     Clock& clock = GetClock();

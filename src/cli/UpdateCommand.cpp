@@ -8,6 +8,7 @@
 #include "backends/DevicePermission.h"
 #include "cli/BootloaderStep.h"
 #include "cli/Commands.h"
+#include "cli/ConsoleRedraw.h"
 #include "cli/DeviceResults.h"
 #include "cli/JsonPage.h"
 #include "cli/TerminalPage.h"
@@ -36,7 +37,7 @@ UpdateOutcome RunDevicePhase(const CliOptions& options)
 {
     InterruptGuard guard(kInterruptNotice);
     // Diagnostic lines echoed with -v would tear a redrawn line apart.
-    TerminalPage terminal(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose);
+    TerminalPage terminal(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose);
     TerminalPrompter terminalPrompter(terminal);
     // Every device takes each step together: the lines name no single one.
     JsonPage json(std::nullopt);

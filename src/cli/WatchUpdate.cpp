@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/ConsoleRedraw.h"
 #include "cli/DeviceResults.h"
 #include "cli/ParallelWorker.h"
 #include "cli/ResultTable.h"
@@ -121,7 +122,7 @@ int RunWatchUpdateCommand(const CliOptions& options, const std::string& lockPath
     // The watch tells of an interrupt itself: ending at once when no device
     // is being updated needs no notice.
     InterruptGuard guard(nullptr);
-    WatchDisplay display(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose);
+    WatchDisplay display(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose);
     display.PrintLine(kWatchingText);
     Clock& clock = GetClock();
     std::vector<DeviceRun> results;
