@@ -8,7 +8,8 @@
 # bounded, never a fixed pause.
 #   a) update: the welcome page with its caption (and " [模拟设备]"), Next,
 #      the warning, the progress page held at 50 %, where Esc, Return and the
-#      close box do nothing; Exit once it is enabled; exit code 0;
+#      close box do nothing and the end of the Windows session is refused;
+#      Exit once it is enabled; exit code 0;
 #   b) no device: the message box, centred over the welcome page, which
 #      stays; Esc is Cancel: exit code 0;
 #   c) a failure while writing: the worker's message box, centred over the
@@ -224,6 +225,10 @@ case_update() {
     # While the devices are written, nothing but Exit leaves the page, and
     # Exit is not enabled yet.
     press "$progress" Escape Return alt+F4 alt+e
+    # Nor may the Windows session end now: the page refuses it.
+    if timeout 60 wineboot --end-session >>"$log" 2>&1; then
+        fail "a: the Windows session could end while the devices were written"
+    fi
     rm -f "$work/run/hold"
     wait_event '^end 0 升级成功' || fail "a: the update did not end with its success text"
     visible "$progress" || fail "a: the progress page closed before Exit was pressed"
