@@ -11,16 +11,15 @@
 #include <memory>
 #include <string>
 
-#include "engine/UpdateSession.h"
 #include "engine/ProgressPage.h"
+#include "engine/UpdateJob.h"
 #include "engine/UpdateRun.h"
+#include "hid/DeviceSet.h"
 #include "package/MapImage.h"
 #include "package/PackageParser.h"
 #include "package/PackageWriter.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
-#include "platform/Prompter.h"
-#include "platform/Services.h"
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
 
@@ -28,10 +27,14 @@ namespace {
 
 class NullPage final : public ProgressPage {
 public:
-    void SetAreaText(const std::string&) override {}
-    void SetStatusText(const std::string& text) override { lastStatus = text; }
-    void PostProgressUpdate() override {}
+    void OnProgress(const ProgressEvent& event) override
+    {
+        if (event.change == ProgressEvent::Change::Status)
+            lastStatus = event.statusText;
+    }
+    void ShowMessage(const std::string& text, const DeviceFailure*) override { messages.push_back(text); }
     std::string lastStatus;
+    std::vector<std::string> messages;
 };
 
 std::vector<uint8_t> Bytes(size_t length, uint8_t seed)
@@ -50,14 +53,13 @@ PackageSpec BenchPackage(size_t mainBytes)
     return contents;
 }
 
-bool InstallPackage(const PackageSpec& contents)
+std::shared_ptr<const LoadedPackage> LoadBenchPackage(const PackageSpec& contents)
 {
     const std::vector<uint8_t> file = BuildPackageFile(contents);
-    LoadedPackage package;
-    if (ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(1), &package))
-        return false;
-    InstallLoadedPackage(std::move(package));
-    return true;
+    auto package = std::make_shared<LoadedPackage>();
+    if (ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(1), package.get()))
+        return nullptr;
+    return package;
 }
 
 struct RunResult {
@@ -67,26 +69,19 @@ struct RunResult {
 
 RunResult RunOnce(const std::string& simulate, Clock& clock, const PackageSpec& contents)
 {
-    UpdateSession session;
-    ScopedThreadSession bound(session);
     SimConfig config;
     std::string error;
     ParseSimConfig(simulate, &config, &error);
     SimulatedBackend backend(config, clock);
-    RecordingPrompter prompter;
     CapturingDiagnostics diagnostics;
-    Services services;
-    services.hid = &backend;
-    services.clock = &clock;
-    services.prompter = &prompter;
-    services.diagnostics = &diagnostics;
-    ScopedServices scoped(services);
+    DeviceSet devices(backend, clock, diagnostics);
     RunResult result;
-    if (!InstallPackage(contents))
+    UpdateJob job(devices, LoadBenchPackage(contents));
+    if (!job.package)
         return result;
     NullPage page;
-    UpdateThreadProc(&page);
-    result.ok = prompter.Messages().empty() && page.m_bDone == 1;
+    UpdateThreadProc(&page, job);
+    result.ok = page.messages.empty() && job.progress.m_outcome.load() == UpdateOutcome::Success;
     result.reports = backend.ReportCount(0);
     return result;
 }

@@ -12,16 +12,15 @@
 #include <vector>
 
 #include "engine/ProgressPage.h"
+#include "engine/UpdateJob.h"
 #include "engine/UpdateRun.h"
-#include "engine/UpdateSession.h"
+#include "hid/DeviceSet.h"
 #include "package/MapImage.h"
 #include "package/PackageParser.h"
 #include "package/PackageWriter.h"
 #include "platform/Clock.h"
 #include "platform/DeviceSelection.h"
 #include "platform/Diagnostics.h"
-#include "platform/Prompter.h"
-#include "platform/Services.h"
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
 
@@ -29,9 +28,8 @@ namespace {
 
 class NullPage final : public ProgressPage {
 public:
-    void SetAreaText(const std::string&) override {}
-    void SetStatusText(const std::string&) override {}
-    void PostProgressUpdate() override {}
+    void OnProgress(const ProgressEvent&) override {}
+    void ShowMessage(const std::string&, const DeviceFailure*) override {}
 };
 
 // 64 KiB of main program: long enough that the data dominates the reports.
@@ -46,17 +44,25 @@ std::vector<uint8_t> PackageFile()
     return BuildPackageFile(contents);
 }
 
-// Loads the package into the session bound to the calling thread and runs
-// the update there. True on success.
-bool UpdateHere(const std::vector<uint8_t>& file)
+std::shared_ptr<const LoadedPackage> Load(const std::vector<uint8_t>& file)
 {
-    LoadedPackage package;
-    if (ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(1), &package))
-        return false;
-    InstallLoadedPackage(std::move(package));
+    auto package = std::make_shared<LoadedPackage>();
+    if (ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(1), package.get()))
+        return nullptr;
+    return package;
+}
+
+// Updates the devices `backend` shows with `package`, on the calling thread.
+// True on success.
+bool Update(HidBackend& backend, Clock& clock, DiagnosticsSink& log, std::shared_ptr<const LoadedPackage> package,
+            bool verify)
+{
+    DeviceSet devices(backend, clock, log);
+    UpdateJob job(devices, std::move(package));
+    job.progress.m_verify = verify;
     NullPage page;
-    UpdateThreadProc(&page);
-    return page.m_outcome.load() == UpdateOutcome::Success;
+    UpdateThreadProc(&page, job);
+    return job.progress.m_outcome.load() == UpdateOutcome::Success;
 }
 
 void BM_ManyDevicesUsb(benchmark::State& state)
@@ -64,16 +70,15 @@ void BM_ManyDevicesUsb(benchmark::State& state)
     const int devices = static_cast<int>(state.range(0));
     const bool parallel = state.range(1) != 0;
     const bool verify = state.range(2) != 0;
-    const std::vector<uint8_t> file = PackageFile();
+    // One package for every device, as a parallel run shares it.
+    const std::shared_ptr<const LoadedPackage> package = Load(PackageFile());
     for (auto _ : state) {
         SteadyClock clock;
         SimConfig config;
         std::string error;
         ParseSimConfig("timing=usb;devices=" + std::to_string(devices), &config, &error);
         SimulatedBackend backend(config, clock);
-        RecordingPrompter prompter;
         CapturingDiagnostics diagnostics;
-        ScopedServices scoped({.hid = &backend, .clock = &clock, .prompter = &prompter, .diagnostics = &diagnostics});
 
         const auto start = std::chrono::steady_clock::now();
         std::vector<char> ok(devices, 0);
@@ -82,24 +87,17 @@ void BM_ManyDevicesUsb(benchmark::State& state)
             for (int i = 0; i < devices; ++i) {
                 workers.emplace_back([&, i] {
                     DeviceSelectionBackend view(backend, {"sim-" + std::to_string(i)});
-                    ScopedThreadServices own({.hid = &view});
-                    UpdateSession session;
-                    session.progress.m_verify = verify;
-                    ScopedThreadSession bound(session);
-                    ok[i] = UpdateHere(file);
+                    ok[i] = Update(view, clock, diagnostics, package, verify);
                 });
             }
             for (std::thread& worker : workers)
                 worker.join();
         } else {
-            UpdateSession session;
-            session.progress.m_verify = verify;
-            ScopedThreadSession bound(session);
-            std::fill(ok.begin(), ok.end(), UpdateHere(file));
+            std::fill(ok.begin(), ok.end(), Update(backend, clock, diagnostics, package, verify));
         }
         const double wallMs =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        if (std::count(ok.begin(), ok.end(), 1) != devices || !prompter.Messages().empty()) {
+        if (std::count(ok.begin(), ok.end(), 1) != devices) {
             state.SkipWithError("update failed");
             return;
         }

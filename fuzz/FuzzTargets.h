@@ -8,6 +8,7 @@
 int FuzzPackageLoad(const uint8_t* data, size_t size);
 int FuzzSimFirmware(const uint8_t* data, size_t size);
 int FuzzUpdateRun(const uint8_t* data, size_t size);
+int FuzzRecordsText(const uint8_t* data, size_t size);
 
 struct FuzzTarget {
     const char* name;  // also the corpus folder's name
@@ -18,4 +19,5 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"package_load", FuzzPackageLoad},
     {"sim_firmware", FuzzSimFirmware},
     {"update_run", FuzzUpdateRun},
+    {"records_text", FuzzRecordsText},
 };

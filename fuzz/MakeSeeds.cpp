@@ -1,17 +1,20 @@
 // Writes the seed corpora: small packages made with the package writer (good
 // ones, and ones each offline check must refuse), the same packages with
-// update set-ups, and report streams for the simulated firmware.
+// update set-ups, report streams for the simulated firmware, and records
+// files.
 //   kt7-fuzz-seeds CORPUS_DIR
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hid/Protocol.h"
 #include "package/PackageWriter.h"
 #include "platform/FlashGeometry.h"
+#include "records/RecordLine.h"
 
 namespace {
 
@@ -89,7 +92,7 @@ std::vector<NamedPackage> Packages()
     add("main_not_sector_aligned", unaligned);
 
     PackageSpec offPage = AllAreas();
-    offPage.main = Area(0x1000, 0x4001000A, 6, "V1.2");  // written from the page the address lies in
+    offPage.main = Area(0x1000, 0x4001000A, 6, "V1.2");  // refused: the device writes it from the page's start
     offPage.keyBlock = ZeroKey();
     add("main_not_page_aligned", offPage);
 
@@ -249,6 +252,39 @@ Bytes OutOfWindowStream()
     return s.Take();
 }
 
+// Records files: whole lines, a line cut by a crash, texts that need escapes,
+// and lines that are no record.
+std::vector<std::pair<const char*, std::string>> RecordsTexts()
+{
+    DeviceRecord record;
+    record.timeUtc = 1796890530;
+    record.utcOffsetMinutes = 480;
+    record.station = "bench 1";
+    record.location = "1-2.3";
+    record.serial = "0001A3";
+    record.release = "5512";
+    record.packageFile = "KT7_Down.dat";
+    record.packageSha256 = std::string(64, 'a');
+    record.firmwareVersion = "V112";
+    record.result = "success";
+    record.durationMs = 16020;
+    DeviceRecord failed = record;
+    failed.serial.reset();
+    failed.result = "failed";
+    failed.exitCode = 4;
+    failed.message = "区域3数据写入失败，请检查USB连接！";
+    failed.attempt = 2;
+    DeviceRecord escapes = record;
+    escapes.station = "say \"hi\"\\ \x01\t\n工位\xF0\x9F\x98\x80";
+    const std::string whole = EncodeRecordLine(record) + EncodeRecordLine(failed);
+    return {
+        {"two_devices", whole},
+        {"cut_last_line", whole + EncodeRecordLine(record).substr(0, 70)},
+        {"escapes", EncodeRecordLine(escapes)},
+        {"bad_lines", "not json\n{}\n[1]\n\n" + EncodeRecordLine(failed) + "{\"schema\":1,\"event\":\"record\"}\r\n"},
+    };
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -258,7 +294,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* target : {"package_load", "update_run", "sim_firmware"})
+    for (const char* target : {"package_load", "update_run", "sim_firmware", "records_text"})
         fs::create_directories(root / target);
 
     const std::vector<NamedPackage> packages = Packages();
@@ -307,5 +343,8 @@ int main(int argc, char** argv)
     WriteFile(root / "sim_firmware" / "seed-update_base_codes", UpdateStream(0x5512, 0));
     WriteFile(root / "sim_firmware" / "seed-update_shifted_codes", UpdateStream(0x0123, 7));
     WriteFile(root / "sim_firmware" / "seed-outside_window_and_unerased", OutOfWindowStream());
+
+    for (const auto& [name, text] : RecordsTexts())
+        WriteFile(root / "records_text" / (std::string("seed-") + name), Bytes(text.begin(), text.end()));
     return 0;
 }

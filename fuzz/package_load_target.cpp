@@ -12,13 +12,10 @@
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 #include "engine/AreaValues.h"
-#include "engine/UpdateSession.h"
 #include "package/AreaLayout.h"
 #include "package/PackageChecks.h"
 #include "package/PackageParser.h"
 #include "platform/FlashGeometry.h"
-#include "platform/Prompter.h"
-#include "platform/Services.h"
 
 namespace {
 
@@ -144,13 +141,7 @@ int FuzzPackageLoad(const uint8_t* data, size_t size)
 {
     if (size > kMaxPackageBytes)
         return 0;
-    DiscardingDiagnostics diagnostics;
-    RecordingPrompter prompter;
-    ScopedServices services({.prompter = &prompter, .diagnostics = &diagnostics});
-    // Every input is a new run.
-    UpdateSession session;
-    ScopedThreadSession bound(session);
-
+    // Every input is a new load; it touches nothing but what it returns.
     const MapRandomBlock random = MakeMapRandomBlock(kRandomSeed);
     LoadedPackage first, second;
     const char* failure = ParsePackageFile(data, size, random, &first);
@@ -164,8 +155,6 @@ int FuzzPackageLoad(const uint8_t* data, size_t size)
         if (CheckPackage(first.data.get(), first.length, first.header) == failure) {
             CheckLoadedShape(first, size);
             CheckLoadIsDeterministic(first, second);
-            InstallLoadedPackage(std::move(first));
-            FUZZ_CHECK(CheckLoadedPackage() == failure, "the loaded package is judged differently");
         }
         return 0;
     }
@@ -186,9 +175,5 @@ int FuzzPackageLoad(const uint8_t* data, size_t size)
                    "the check-code values differ between two loads");
         CheckAcceptedPackage(first);
     }
-
-    // The installed package gives the same verdict as the parsed one.
-    InstallLoadedPackage(std::move(first));
-    FUZZ_CHECK(CheckLoadedPackage() == verdict, "the loaded package is judged differently");
     return 0;
 }

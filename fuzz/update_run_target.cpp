@@ -32,19 +32,18 @@
 #include "FuzzTargets.h"
 #include "bootloader/BootloaderRefresh.h"
 #include "engine/ControlBlocks.h"
-#include "engine/UpdateSession.h"
 #include "engine/ProgressPage.h"
+#include "engine/UpdateJob.h"
 #include "engine/UpdateRun.h"
-#include "hid/CommandSet.h"
+#include "hid/DeviceKind.h"
+#include "hid/DeviceSet.h"
 #include "hid/Protocol.h"
 #include "hid/ReleaseProbe.h"
 #include "package/AreaLayout.h"
 #include "package/PackageChecks.h"
 #include "package/PackageParser.h"
 #include "platform/FlashGeometry.h"
-#include "platform/ProgramDirectory.h"
 #include "platform/Prompter.h"
-#include "platform/Services.h"
 #include "sim/SimulatedBackend.h"
 
 namespace {
@@ -58,13 +57,18 @@ constexpr char kSuccessPrefix[] = "升级成功";
 
 class QuietPage final : public ProgressPage {
 public:
-    void SetAreaText(const std::string&) override {}
-    void SetStatusText(const std::string& text) override { status = text; }
-    void PostProgressUpdate() override
+    explicit QuietPage(Prompter& prompter) : m_prompter(prompter) {}
+    void ShowMessage(const std::string& text, const DeviceFailure*) override { m_prompter.ShowMessage(text); }
+    void OnProgress(const ProgressEvent& event) override
     {
-        FUZZ_CHECK(m_nPos >= 0 && m_nPos <= 100, "the progress bar left 0..100");
+        FUZZ_CHECK(event.percent >= 0 && event.percent <= 100, "the progress bar left 0..100");
+        if (event.change == ProgressEvent::Change::Status)
+            status = event.statusText;
     }
     std::string status;
+
+private:
+    Prompter& m_prompter;
 };
 
 struct Setup {
@@ -209,40 +213,39 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
     if (fileSize > kMaxPackageBytes)
         return 0;
 
-    // Every input is a new run.
-    UpdateSession session;
-    ScopedThreadSession bound(session);
+    // Every input is a new run, made as the front ends make theirs.
     VirtualClock clock(kStartMs);
     DiscardingDiagnostics diagnostics;
     RecordingPrompter prompter;
     SimulatedBackend backend(ConfigFor(setup), clock);
-    ScopedServices services({.hid = &backend, .clock = &clock, .prompter = &prompter, .diagnostics = &diagnostics});
+    DeviceSet devices(backend, clock, diagnostics);
 
     // The loader's part: it refuses every package the update's checks
     // refuse. One refused by its own earlier checks never gets to an update;
     // one refused by the update's checks is whole, and is installed all the
     // same so that the run's own checks are tried on it too.
     const MapRandomBlock random = MakeMapRandomBlock(clock.TickCount());
-    LoadedPackage package, reference;
-    const char* loadFailure = ParsePackageFile(file, fileSize, random, &package);
+    auto package = std::make_shared<LoadedPackage>();
+    LoadedPackage reference;
+    const char* loadFailure = ParsePackageFile(file, fileSize, random, package.get());
     ParsePackageFile(file, fileSize, random, &reference);
     const std::string verdict = CheckPackage(reference.data.get(), reference.length, reference.header);
     if (loadFailure && verdict != loadFailure)
         return 0;
     FUZZ_CHECK((loadFailure == nullptr) == verdict.empty(), "the loader accepted a package the checks refuse");
-    InstallLoadedPackage(std::move(package));
 
-    char releaseText[kReleaseTextSize] = {};
-    SelectCommandSet(ProbeDeviceRelease(releaseText));
+    // The devices' kind chooses the command set; mixed kinds, which the
+    // front ends refuse, go on here so that the engine meets them too.
+    const ReleaseProbe probe = ProbeDeviceRelease(backend, clock);
+    devices.SelectCommandSet(KindOf(probe).deviceSpecific ? 1 : 0);
 
     const bool healthy = !setup.fault && !(setup.twoDevices && setup.mixedSets) && setup.reattachMs < 14000;
     if (setup.oldBootloader && verdict.empty()) {
         const BootloaderImageFolder& image = ImageFolder();
-        SetProgramDirectory(image.Path());
         if (setup.badBootPage)
             backend.Firmware(setup.faultDevice % backend.DeviceCount())
                 .SetBadPage(setup.faultAfter % kBootloaderImagePages, setup.badBootPageTwice ? 2 : 1);
-        const int refreshed = UpdateBootloader();
+        const int refreshed = UpdateBootloader(devices, image.Path() + kBootloaderImageName);
         if (healthy)
             FUZZ_CHECK(refreshed == (setup.badBootPage && setup.badBootPageTwice ? 0 : 1),
                        "the refresh's outcome does not follow from the stored boot loader");
@@ -258,11 +261,16 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
             }
     }
 
-    QuietPage page;
-    FUZZ_CHECK(UpdateThreadProc(&page) == 1, "the worker's routine returns 1");
-    FUZZ_CHECK(page.m_bDone == 1, "the run ended without raising the done flag");
+    QuietPage page(prompter);
+    UpdateJob job(devices, std::move(package));
+    const std::weak_ptr<const LoadedPackage> given = job.package;
+    FUZZ_CHECK(UpdateThreadProc(&page, job) == 1, "the worker's routine returns 1");
+    FUZZ_CHECK(job.progress.m_bDone == 1, "the run ended without raising the done flag");
     FUZZ_CHECK(clock.NowMs() - kStartMs < kMaxRunMs, "the run took unbounded time");
-    FUZZ_CHECK(!CurrentPackage().m_packageData && !CurrentPackage().m_mapImage, "the run kept the package buffers");
+    FUZZ_CHECK(given.expired(), "the run kept the package buffers");
+    FUZZ_CHECK(job.progress.m_outcome.load() == UpdateOutcome::Success || job.progress.m_failureMessage.empty() ||
+                   !prompter.Messages().empty(),
+               "the run ended with a message it never showed");
 
     const bool succeeded = page.status.rfind(kSuccessPrefix, 0) == 0;
     // Faults and a slow re-attach bring their own failures; without them the

@@ -5,7 +5,6 @@
 
 #include "app/DialogFont.h"
 #include "platform/ProgramDirectory.h"
-#include "platform/Services.h"
 
 namespace {
 
@@ -45,11 +44,12 @@ void GuiPrompter::Show(QWidget* owner, const std::string& text, const QString& c
         Qt::BlockingQueuedConnection);
 }
 
-void ShowPageMessage(QWidget* owner, const std::string& text, const QString& caption, QMessageBox::Icon icon)
+void ShowPageMessage(Prompter& prompter, QWidget* owner, const std::string& text, const QString& caption,
+                     QMessageBox::Icon icon)
 {
-    if (auto* gui = dynamic_cast<GuiPrompter*>(&GetPrompter())) {
+    if (auto* gui = dynamic_cast<GuiPrompter*>(&prompter)) {
         gui->Show(owner, text, caption, icon);
         return;
     }
-    GetPrompter().ShowMessage(text);
+    prompter.ShowMessage(text);
 }

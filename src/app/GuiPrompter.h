@@ -17,9 +17,10 @@ public:
     void Show(QWidget* owner, const std::string& text, const QString& caption, QMessageBox::Icon icon);
 };
 
-// Shows a box through the installed prompter: with caption and icon when it
-// is the GUI's, as plain text otherwise (a test's recording prompter).
-void ShowPageMessage(QWidget* owner, const std::string& text, const QString& caption, QMessageBox::Icon icon);
+// Shows a box through `prompter`: with caption and icon when it is the GUI's,
+// as plain text otherwise (a test's recording prompter).
+void ShowPageMessage(Prompter& prompter, QWidget* owner, const std::string& text, const QString& caption,
+                     QMessageBox::Icon icon);
 
 // The caption of the program's ordinary message boxes.
 QString ProgramCaption();

@@ -4,16 +4,18 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include "texts/UserTexts.h"
+
 QString PackageFileDialogTitle()
 {
-    return QString::fromUtf8("选择升级文件");
+    return QString::fromUtf8(kFileDialogTitle);
 }
 
 std::optional<std::string> ChoosePackageFile(QWidget* parent)
 {
     QFileDialog dialog(parent, PackageFileDialogTitle(),
                        QStandardPaths::writableLocation(QStandardPaths::DownloadLocation),
-                       QString::fromUtf8("升级文件 (KT7_Down*.dat)"));
+                       QString::fromUtf8(kFileDialogFilter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

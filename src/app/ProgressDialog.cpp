@@ -4,29 +4,35 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QTimerEvent>
 
 #include "app/GuiPrompter.h"
 #include "app/WizardFrame.h"
-#include "backends/DevicePermission.h"
-#include "bootloader/BootloaderRefresh.h"
-#include "engine/EngineTexts.h"
-#include "engine/UpdateMessages.h"
-#include "engine/UpdateRun.h"
-#include "engine/UpdateSession.h"
-#include "platform/Services.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
 const char kInterruptNotice[] =
     "kt7-updater: the update is being finished; interrupting it now would leave the device half-written.\n";
 
+// The device phase, as an object living on the page's worker thread.
+class DevicePhaseWorker final : public QObject {
+public:
+    DevicePhaseWorker(UpdateWizard& wizard, DevicePhaseView& view) : m_wizard(wizard), m_view(view) {}
+    void Run() { m_wizard.RunDevicePhase(m_view); }
+
+private:
+    UpdateWizard& m_wizard;
+    DevicePhaseView& m_view;
+};
+
 } // namespace
 
-CProgressDialog::CProgressDialog(QWidget* parent, int watchPeriodMs) : QDialog(parent), m_watchPeriodMs(watchPeriodMs)
+CProgressDialog::CProgressDialog(UpdateWizard& wizard, const WizardSetup& setup, QWidget* parent)
+    : QDialog(parent), m_wizard(wizard), m_setup(setup)
 {
     const DialogUnits units = SetUpWizardFrame(*this);
 
@@ -37,8 +43,8 @@ CProgressDialog::CProgressDialog(QWidget* parent, int watchPeriodMs) : QDialog(p
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
-    m_stcStatus = AddStaticText(*this, units, QString::fromUtf8("下载进度"), 25, 105, 179, 16);
-    m_btnExit = new QPushButton(QString::fromUtf8("退出(&E)"), this);
+    m_stcStatus = AddStaticText(*this, units, QString::fromUtf8(kProgressTitle), 25, 105, 179, 16);
+    m_btnExit = new QPushButton(QString::fromUtf8(kExitButton), this);
     PlaceInUnits(*m_btnExit, units, 161, 182, 51, 15);
     // Not a default button: Enter must not reach Exit.
     m_btnExit->setAutoDefault(false);
@@ -50,116 +56,108 @@ CProgressDialog::CProgressDialog(QWidget* parent, int watchPeriodMs) : QDialog(p
 
 CProgressDialog::~CProgressDialog()
 {
-    if (!m_worker.joinable())
-        return;
-    // The worker may still wait for this thread (a text or a message box);
-    // keep serving it until it has returned.
-    while (!m_workerReturned.load()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::yield();
-    }
-    m_worker.join();
+    // The worker makes no call to this page after the done flag, and Exit
+    // (the only way out) comes after it: the thread is ending or ended.
+    m_thread.quit();
+    m_thread.wait();
 }
 
 int CProgressDialog::RunModal()
 {
-    // A signal held during a refused refresh ends the program at once.
-    if (!OnInitDialog() && m_interrupted)
-        return QDialog::Rejected;
+    CenterOnScreen(*this);
+    ShowPageMessage(m_setup.context.prompter, this, kMsgDoNotDisturb, PageCaption(), QMessageBox::Warning);
+    m_progress->setRange(0, 100);
+    m_watchTimerId = startTimer(m_setup.watchPeriodMs);
+    m_btnExit->setEnabled(false);
+    StartDevicePhase();
     return exec();
 }
 
-bool CProgressDialog::OnInitDialog()
+void CProgressDialog::StartDevicePhase()
 {
-    ShowPageMessage(this, kMsgDoNotDisturb, PageCaption(), QMessageBox::Warning);
-
+    // Made on this thread before the worker starts: the worker inherits the
+    // blocked signals, so no device transfer is cut short by one.
     m_interruptGuard.emplace(kInterruptNotice);
-    if (!UpdateBootloader()) {
-        m_outcome = UpdateOutcome::Bootloader;
-        EndInterruptGuard();
-        if (!m_interrupted)
-            ShowPageMessage(this, WithDevicePermissionHint(kMsgBootloaderFailed), ProgramCaption(), QMessageBox::NoIcon);
-        return false;
-    }
-
-    m_progress->setRange(0, 100);
-    m_watchTimerId = startTimer(m_watchPeriodMs);
-    m_btnExit->setEnabled(false);
-    // The worker carries on the run this thread has bound.
-    m_worker = std::thread([this, session = BoundSession{}] {
-        ScopedThreadSession bound(session);
-        UpdateThreadProc(this);
-        m_workerReturned.store(true);
-    });
-    return true;
+    auto* worker = new DevicePhaseWorker(m_wizard, *this);
+    worker->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::started, worker, [worker] { worker->Run(); });
+    connect(&m_thread, &QThread::finished, worker, &QObject::deleteLater);
+    // The thread ends once the phase has returned.
+    connect(&m_thread, &QThread::started, worker, [this] { m_thread.quit(); }, Qt::QueuedConnection);
+    m_thread.start();
 }
 
-void CProgressDialog::RunOnGuiThread(const std::function<void()>& action)
+void CProgressDialog::OnProgress(const ProgressEvent& event)
 {
-    if (QThread::currentThread() == thread()) {
-        action();
+    switch (event.change) {
+    case ProgressEvent::Change::Percent:
+        // Never waits: the bar shows the latest percent when the page gets to it.
+        QCoreApplication::postEvent(this, new QEvent(WM_PROGRESS_UPDATE));
         return;
-    }
-    QMetaObject::invokeMethod(this, action, Qt::BlockingQueuedConnection);
-}
-
-void CProgressDialog::EndInterruptGuard()
-{
-    if (!m_interruptGuard)
+    case ProgressEvent::Change::Phase:
         return;
-    m_interrupted = m_interruptGuard->Interrupted();
-    m_interruptGuard.reset();
+    case ProgressEvent::Change::Area:
+    case ProgressEvent::Change::Status:
+        break;
+    }
+    const QString area = QString::fromStdString(event.areaText);
+    const QString status = QString::fromStdString(event.statusText);
+    // The text is in place on the page before the worker goes on.
+    QMetaObject::invokeMethod(
+        this,
+        [this, &area, &status] {
+            m_stcArea->setText(area);
+            m_stcStatus->setText(status);
+        },
+        QThread::currentThread() == thread() ? Qt::DirectConnection : Qt::BlockingQueuedConnection);
 }
 
-void CProgressDialog::SetAreaText(const std::string& text)
+void CProgressDialog::ShowMessage(const std::string& text)
 {
-    const QString value = QString::fromStdString(text);
-    RunOnGuiThread([this, &value] { m_stcArea->setText(value); });
-}
-
-void CProgressDialog::SetStatusText(const std::string& text)
-{
-    const QString value = QString::fromStdString(text);
-    RunOnGuiThread([this, &value] { m_stcStatus->setText(value); });
-}
-
-void CProgressDialog::PostProgressUpdate()
-{
-    QCoreApplication::postEvent(this, new QEvent(WM_PROGRESS_UPDATE));
+    // Shown on the page's thread, centred over the page, while the worker waits.
+    ShowPageMessage(m_setup.context.prompter, nullptr, text, ProgramCaption(), QMessageBox::NoIcon);
 }
 
 bool CProgressDialog::event(QEvent* event)
 {
     if (event->type() == WM_PROGRESS_UPDATE) {
-        // The event carries nothing: the bar shows m_nPos as it is now.
-        m_progress->setValue(m_nPos.load());
+        // The event carries nothing: the bar shows the percent as it is now.
+        m_progress->setValue(m_wizard.Progress().m_nPos.load());
         return true;
     }
     return QDialog::event(event);
 }
 
-// The status line keeps the failure text and names the log after it, elided
-// to the line's width; the whole path is in its tooltip.
-void CProgressDialog::PointAtTheLogAfterAFailure()
+// After a failure the area line gives the log's path, whole and selectable,
+// when the log holds the failure's lines.
+void CProgressDialog::ShowEnd()
 {
-    const std::string log = GetDiagnostics().LogPath();
-    if (m_outcome.load() == UpdateOutcome::Success || log.empty())
+    const EndState& end = m_wizard.End();
+    m_stcStatus->setText(QString::fromStdString(end.statusText));
+    m_progress->setValue(m_wizard.Progress().m_nPos.load());
+    if (end.logPointer.empty())
         return;
-    const QString text = m_stcStatus->text() + QStringLiteral("  ") + QString::fromUtf8(kSeeLogText) +
-                         QString::fromStdString(log);
-    m_stcStatus->setToolTip(text);
-    m_stcStatus->setText(m_stcStatus->fontMetrics().elidedText(text, Qt::ElideMiddle, m_stcStatus->width()));
+    m_logLine = new QLineEdit(QString::fromStdString(end.logPointer), this);
+    m_logLine->setReadOnly(true);
+    m_logLine->setFrame(false);
+    m_logLine->setToolTip(QString::fromStdString(end.logPath));
+    m_logLine->setGeometry(m_stcArea->geometry());
+    m_logLine->setCursorPosition(0);
+    m_logLine->setStyleSheet(QStringLiteral("background: transparent"));
+    m_stcArea->hide();
+    m_logLine->show();
 }
 
 void CProgressDialog::timerEvent(QTimerEvent* event)
 {
     if (m_watchTimerId != 0 && event->timerId() == m_watchTimerId) {
-        if (m_bDone.load()) {
+        if (Done()) {
             killTimer(m_watchTimerId);
             m_watchTimerId = 0;
             m_btnExit->setEnabled(true);
-            PointAtTheLogAfterAFailure();
-            EndInterruptGuard();
+            ShowEnd();
+            m_interrupted = m_interruptGuard && m_interruptGuard->Interrupted();
+            m_interruptGuard.reset();
             if (m_interrupted)
                 QDialog::done(QDialog::Accepted);
         }

@@ -1,55 +1,55 @@
 #pragma once
-// The progress page and the object it shares with the update's worker: the
-// bar, the status line, the device/area line and the Exit button. The page
-// warns, refreshes the boot loader before it is shown, then runs the update
-// on one worker thread and enables Exit once the worker is done. Enter, Esc
-// and the close box never leave it. From the refresh until the worker is done
-// Ctrl-C, SIGTERM and SIGHUP are held; one that came meanwhile closes the
-// page as soon as the devices are left alone.
+// The progress page: the banner, the status line, the bar, the device/area
+// line and Exit. It warns before it is shown, then the wizard's device phase
+// runs on a worker thread of its own (the boot-loader check, and its
+// rewrite when needed, as steps on this page, then the update); the page
+// draws what the phase reports and enables Exit once the worker is done.
+// Enter, Esc and the close box never leave it. From the start of the phase
+// until it is done Ctrl-C, SIGTERM and SIGHUP are held; one that came
+// meanwhile closes the page as soon as the devices are left alone.
 
 #include <QDialog>
 #include <QEvent>
-#include <atomic>
-#include <functional>
+#include <QThread>
 #include <optional>
-#include <thread>
 
-#include "engine/ProgressPage.h"
 #include "platform/InterruptGuard.h"
+#include "wizard/UpdateWizard.h"
 
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 
-class CProgressDialog final : public QDialog, public ProgressPage {
+class CProgressDialog final : public QDialog, public DevicePhaseView {
 public:
-    static constexpr int kWatchPeriodMs = 200;
-    // The worker's request to move the bar to the latest m_nPos.
+    // The request to move the bar to the run's latest percent.
     static constexpr QEvent::Type WM_PROGRESS_UPDATE = static_cast<QEvent::Type>(2025);
 
-    explicit CProgressDialog(QWidget* parent = nullptr, int watchPeriodMs = kWatchPeriodMs);
-    // Waits for the worker, which may still be returning after m_bDone.
+    // Runs the device phase of `wizard`, which has answered GoOn; both must
+    // outlive the page.
+    CProgressDialog(UpdateWizard& wizard, const WizardSetup& setup, QWidget* parent = nullptr);
+    // Waits for the worker thread, which has nothing left to do once done.
     ~CProgressDialog() override;
 
-    // Initialises the page (warning, boot-loader refresh, timer, worker) and
-    // runs it modally until Exit.
+    // The warning, then the page runs modally until Exit.
     int RunModal();
 
-    // Once the page has closed: Success, Bootloader or UpdateFailed.
-    UpdateOutcome Outcome() const { return m_outcome.load(); }
-
-    // Called from the worker: the texts are in place when they return.
-    void SetAreaText(const std::string& text) override;
-    void SetStatusText(const std::string& text) override;
-    void PostProgressUpdate() override;
+    // Called from the worker: a text is in place when the call returns; the
+    // percent is posted.
+    void OnProgress(const ProgressEvent& event) override;
+    void ShowMessage(const std::string& text) override;
 
     QPushButton* ExitButton() const { return m_btnExit; }
     QProgressBar* ProgressBar() const { return m_progress; }
     QLabel* StatusLabel() const { return m_stcStatus; }
     QLabel* AreaLabel() const { return m_stcArea; }
+    // The log's path after a failure, whole and selectable; null before.
+    QLineEdit* LogLine() const { return m_logLine; }
     // 0 when no watch timer runs (never started, or killed once done).
     int WatchTimerId() const { return m_watchTimerId; }
-    bool WorkerStarted() const { return m_worker.joinable(); }
+    bool WorkerStarted() const { return m_thread.isRunning() || m_thread.isFinished(); }
+    bool Done() const { return m_wizard.Progress().m_bDone.load() != 0; }
     // A signal came while the devices were busy.
     bool InterruptHeld() const { return m_interruptGuard ? m_interruptGuard->Interrupted() : m_interrupted; }
 
@@ -63,19 +63,18 @@ protected:
     void reject() override {}
 
 private:
-    bool OnInitDialog();
-    void RunOnGuiThread(const std::function<void()>& action);
-    void EndInterruptGuard();
-    void PointAtTheLogAfterAFailure();
+    void StartDevicePhase();
+    void ShowEnd();
 
+    UpdateWizard& m_wizard;
+    const WizardSetup& m_setup;
     QLabel* m_stcArea = nullptr;
     QPushButton* m_btnExit = nullptr;
     QLabel* m_stcStatus = nullptr;
     QProgressBar* m_progress = nullptr;
-    const int m_watchPeriodMs;
+    QLineEdit* m_logLine = nullptr;
     int m_watchTimerId = 0;
-    std::thread m_worker;
-    std::atomic<bool> m_workerReturned{false};
+    QThread m_thread;
     std::optional<InterruptGuard> m_interruptGuard;
     bool m_interrupted = false;
 };

@@ -14,13 +14,7 @@
 #include "app/PackageFileDialog.h"
 #include "app/SummaryBox.h"
 #include "app/WizardFrame.h"
-#include "engine/UpdateMessages.h"
-#include "hid/CommandSet.h"
-#include "hid/MixedDevices.h"
-#include "hid/Presence.h"
-#include "hid/ReleaseProbe.h"
-#include "package/Package.h"
-#include "platform/UpdateLock.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -36,7 +30,7 @@ QString SummaryForDisplay(const std::string& summary)
 // the folder it starts in and the file name stay readable.
 QString ElidedPathText(const QLabel& label, const QString& path)
 {
-    const QString prefix = QString::fromUtf8("升级文件：");
+    const QString prefix = QString::fromUtf8(kPackagePathPrefix);
     const QFontMetrics metrics(label.font());
     const int room = label.contentsRect().width() - metrics.horizontalAdvance(prefix);
     return prefix + metrics.elidedText(path, Qt::ElideMiddle, room);
@@ -44,18 +38,19 @@ QString ElidedPathText(const QLabel& label, const QString& path)
 
 } // namespace
 
-CUpdateDialog::CUpdateDialog(QWidget* parent) : QDialog(parent)
+CUpdateDialog::CUpdateDialog(UpdateWizard& wizard, const WizardSetup& setup, QWidget* parent)
+    : QDialog(parent), m_wizard(wizard), m_setup(setup)
 {
     const DialogUnits units = SetUpWizardFrame(*this);
 
     // Created in tab order: Next first, so that it has the focus.
-    m_btnNext = new QPushButton(QString::fromUtf8("下一步(&N)"), this);
+    m_btnNext = new QPushButton(QString::fromUtf8(kNextButton), this);
     PlaceInUnits(*m_btnNext, units, 110, 190, 50, 14);
     m_btnNext->setDefault(true);
-    m_btnCancel = new QPushButton(QString::fromUtf8("取消(&C)"), this);
+    m_btnCancel = new QPushButton(QString::fromUtf8(kCancelButton), this);
     PlaceInUnits(*m_btnCancel, units, 173, 190, 50, 14);
-    AddStaticText(*this, units, QString::fromUtf8("请用USB数据线连接电脑和设备，点击下一步"), 13, 170, 202, 8);
-    AddStaticText(*this, units, QString::fromUtf8("欢迎使用预警仪升级工具"), 14, 79, 159, 8);
+    AddStaticText(*this, units, QString::fromUtf8(kConnectInstruction), 13, 170, 202, 8);
+    AddStaticText(*this, units, QString::fromUtf8(kWelcomeLine), 14, 79, 159, 8);
     m_editSummary = new SummaryBox(this);
     PlaceInUnits(*m_editSummary, units, 12, 91, 205, 66);
     m_stcPackagePath = new QLabel(this);
@@ -75,28 +70,41 @@ CUpdateDialog::CUpdateDialog(QWidget* parent) : QDialog(parent)
 
 bool CUpdateDialog::OnInitDialog()
 {
-    std::string summary;
-    int deviceSpecific = 0;
-    bool loaded = LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease);
-    m_bDeviceSpecificPackage = deviceSpecific;
+    // Boxes before the page is shown are centred where it will be.
+    CenterOnScreen(*this);
+    WelcomeState state = m_wizard.Start();
+    if (!state.note.empty())
+        ShowMessage(state.note);
     // A package that is there but does not load ends the program; only a
     // missing one is asked for, until one loads or the user gives up.
-    if (!loaded && CurrentPackage().m_packageFound)
+    if (state.kind == WelcomeState::Kind::Damaged) {
+        ShowMessage(state.message);
         return false;
-    while (!loaded) {
+    }
+    if (state.kind == WelcomeState::Kind::NoPackage && state.messageFirst)
+        ShowMessage(state.message);
+    while (state.kind != WelcomeState::Kind::Loaded) {
         std::optional<std::string> file = ChoosePackageFile(nullptr);
         if (!file)
             return false;
-        loaded = ReplacePackage(*file, &summary);
+        state = m_wizard.ChooseFile(*file);
+        if (state.kind != WelcomeState::Kind::Loaded)
+            ShowMessage(state.message);
     }
-    ShowPackage(summary);
+    ShowPackage(state);
     return true;
 }
 
-void CUpdateDialog::ShowPackage(const std::string& summary)
+void CUpdateDialog::ShowMessage(const std::string& text)
 {
-    m_editSummary->setPlainText(SummaryForDisplay(summary));
-    const QString path = QString::fromStdString(CurrentPackage().m_packagePath);
+    ShowPageMessage(m_setup.context.prompter, this, text, ProgramCaption(), QMessageBox::NoIcon);
+}
+
+void CUpdateDialog::ShowPackage(const WelcomeState& state)
+{
+    m_bDeviceSpecificPackage = state.releaseText.empty() ? 0 : 1;
+    m_editSummary->setPlainText(SummaryForDisplay(state.summary));
+    const QString path = QString::fromStdString(state.path);
     m_stcPackagePath->setText(ElidedPathText(*m_stcPackagePath, path));
     m_stcPackagePath->setToolTip(path);
 }
@@ -127,36 +135,26 @@ void CUpdateDialog::dropEvent(QDropEvent* event)
 
 void CUpdateDialog::LoadDroppedPackage(const QString& file)
 {
-    std::string summary;
-    if (ReplacePackage(file.toStdString(), &summary))
-        ShowPackage(summary);
+    const WelcomeState state = m_wizard.ChooseFile(file.toStdString());
+    if (state.kind == WelcomeState::Kind::Loaded)
+        ShowPackage(state);
+    else
+        ShowMessage(state.message);
 }
 
 void CUpdateDialog::accept()
 {
-    // Held until the progress page has closed, or released when the user
-    // stays on this page.
-    UpdateLock lock(m_updateLockPath);
-    if (!lock.Held()) {
-        ShowPageMessage(this, kMsgAnotherUpdateRunning, ProgramCaption(), QMessageBox::NoIcon);
-        m_outcome = UpdateOutcome::Locked;
-        QDialog::reject();
-        return;
-    }
-    if (!IsDevicePresent()) {
-        ShowPageMessage(this, kMsgDeviceNotFound, ProgramCaption(), QMessageBox::NoIcon);
-        return;
-    }
-    if (AreMixedDevicesAttached()) {
-        ShowPageMessage(this, kMsgMixedDevices, ProgramCaption(), QMessageBox::NoIcon);
+    const NextAnswer answer = m_wizard.Next();
+    if (answer.kind != NextAnswer::Kind::GoOn) {
+        if (answer.welcomeChanged)
+            ShowPackage(answer.welcome);
+        ShowMessage(answer.message);
         return;
     }
     // The welcome page goes away at once; its modal run ends when the
     // progress page has been closed and this handler returns.
     QDialog::accept();
-
-    CProgressDialog progress(nullptr, m_progressWatchPeriodMs);
-    SelectCommandSet(m_bDeviceSpecificPackage);
+    CProgressDialog progress(m_wizard, m_setup, nullptr);
     progress.RunModal();
-    m_outcome = progress.Outcome();
+    m_outcome = m_wizard.End().outcome;
 }

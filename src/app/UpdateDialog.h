@@ -1,14 +1,15 @@
 #pragma once
 // The welcome page: banner, welcome line, the package summary and its path,
-// and Next / Cancel. It loads the package before it is shown, asking for the
-// file when none is found; a package file dropped onto it replaces the one in
-// use. Next checks for a device and runs the progress page.
+// and Next / Cancel. It draws the wizard's states: the package loaded before
+// it is shown (or the file asked for), a package file dropped onto it, and
+// Next's answer, on which it stays or hands over to the progress page.
 
 #include <QDialog>
 #include <string>
 
 #include "app/ProgressDialog.h"
 #include "engine/UpdateOutcome.h"
+#include "wizard/UpdateWizard.h"
 
 class QLabel;
 class QMimeData;
@@ -17,7 +18,8 @@ class SummaryBox;
 
 class CUpdateDialog final : public QDialog {
 public:
-    explicit CUpdateDialog(QWidget* parent = nullptr);
+    // `wizard` and `setup` must outlive the page.
+    CUpdateDialog(UpdateWizard& wizard, const WizardSetup& setup, QWidget* parent = nullptr);
 
     // Loads the package and fills the summary; when there is no package to
     // load, asks for one with a file dialog. False after a package that does
@@ -25,16 +27,10 @@ public:
     // program then ends with exit code 1.
     bool OnInitDialog();
 
-    // The watch period of the progress page that Next opens; tests raise it
-    // and deliver the ticks themselves.
-    void SetProgressWatchPeriod(int periodMs) { m_progressWatchPeriodMs = periodMs; }
-
-    // The update lock Next takes (empty: none); see UpdateLockPath().
-    void SetUpdateLockPath(const std::string& path) { m_updateLockPath = path; }
-
-    // How the page was left: Cancelled until Next led somewhere.
+    // How the page was left: Cancelled until Next led to a run.
     UpdateOutcome Outcome() const { return m_outcome; }
 
+    const UpdateWizard& Wizard() const { return m_wizard; }
     bool IsDeviceSpecificPackage() const { return m_bDeviceSpecificPackage != 0; }
     SummaryBox* SummaryEdit() const { return m_editSummary; }
     QLabel* PackagePathLabel() const { return m_stcPackagePath; }
@@ -52,15 +48,16 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void ShowPackage(const std::string& summary);
+    void ShowPackage(const WelcomeState& state);
+    void ShowMessage(const std::string& text);
     void LoadDroppedPackage(const QString& file);
 
+    UpdateWizard& m_wizard;
+    const WizardSetup& m_setup;
     SummaryBox* m_editSummary = nullptr;
     QLabel* m_stcPackagePath = nullptr;
     QPushButton* m_btnNext = nullptr;
     QPushButton* m_btnCancel = nullptr;
     int m_bDeviceSpecificPackage = 0;
-    int m_progressWatchPeriodMs = CProgressDialog::kWatchPeriodMs;
-    std::string m_updateLockPath;
     UpdateOutcome m_outcome = UpdateOutcome::Cancelled;
 };

@@ -1,22 +1,18 @@
 #include "app/VornelApp.h"
 
 #include "app/UpdateDialog.h"
-#include "package/Package.h"
+#include "wizard/UpdateWizard.h"
 
 int CVornelApp::InitInstance()
 {
     UpdateOutcome outcome = UpdateOutcome::PackageLoadFailed;
-    {
-        CUpdateDialog welcome;
-        welcome.SetProgressWatchPeriod(m_progressWatchPeriodMs);
-        welcome.SetUpdateLockPath(m_updateLockPath);
-        if (welcome.OnInitDialog()) {
-            welcome.exec();
-            outcome = welcome.Outcome();
-        }
+    // The wizard holds the package until a run takes it; both go when the
+    // pages have closed.
+    UpdateWizard wizard(m_setup);
+    CUpdateDialog welcome(wizard, m_setup);
+    if (welcome.OnInitDialog()) {
+        welcome.exec();
+        outcome = welcome.Outcome();
     }
-    // After an update the run has released both buffers already; after
-    // Cancel or a failed load they are released here.
-    ReleasePackageBuffers();
     return ExitCodeOf(outcome);
 }

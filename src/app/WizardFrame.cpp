@@ -4,9 +4,11 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
 
 #include "app/DialogFont.h"
 #include "backends/BackendSelection.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -17,11 +19,20 @@ constexpr int kBannerY = 7;
 
 QString PageCaption()
 {
-    QString caption = QString::fromUtf8("预警仪升级工具（适用KT7.0方案）");
+    QString caption = QString::fromUtf8(kPageCaption);
     // Simulated devices must never pass for a real update.
     if (SimulatedDevicesInUse())
-        caption += QString::fromUtf8(" [模拟设备]");
+        caption += QString::fromUtf8(kSimulatedCaptionSuffix);
     return caption;
+}
+
+void CenterOnScreen(QWidget& page)
+{
+    const QScreen* screen = page.screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    page.move(area.center() - QPoint(page.width() / 2, page.height() / 2));
 }
 
 DialogUnits SetUpWizardFrame(QDialog& page)

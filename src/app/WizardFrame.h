@@ -30,5 +30,9 @@ QFrame* AddRule(QDialog& page, const DialogUnits& units, int x, int y, int width
 QLabel* AddStaticText(QDialog& page, const DialogUnits& units, const QString& text, int x, int y, int width,
                       int height);
 
+// Puts the page in the middle of the screen it will show on, so that a box
+// owned by it before it is shown is centred there too.
+void CenterOnScreen(QWidget& page);
+
 // Places any control at a rectangle given in units.
 void PlaceInUnits(QWidget& control, const DialogUnits& units, int x, int y, int width, int height);

@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,14 +18,14 @@
 #include "app/GuiPrompter.h"
 #include "app/VornelApp.h"
 #include "backends/BackendSelection.h"
-#include "engine/ProgressState.h"
+#include "wizard/WizardSetup.h"
 #include "engine/UpdateOutcome.h"
-#include "engine/UpdateSession.h"
-#include "package/Package.h"
 #include "platform/Clock.h"
 #include "platform/InterruptGuard.h"
 #include "platform/LogFile.h"
-#include "platform/Services.h"
+#include "platform/ProgramDirectory.h"
+#include "platform/RunContext.h"
+#include "platform/SystemPath.h"
 
 namespace {
 
@@ -51,24 +53,30 @@ bool WantsVerbose(int argc, char** argv)
     return false;
 }
 
+struct WizardArguments {
+    bool verify = false;
+    std::string packageChoice;  // the file or folder named; empty: none
+};
+
 // Takes --verify and the optional package argument left after Qt's own
-// options and -v; false on anything else, after saying what is wrong.
-bool TakePackageArgument(const QStringList& arguments)
+// options and -v; nullopt on anything else, after saying what is wrong.
+std::optional<WizardArguments> TakeArguments(const QStringList& arguments)
 {
+    WizardArguments taken;
     QStringList rest;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         if (arguments[i] == QLatin1String("--verify"))
-            CurrentProgress().m_verify = true;  // the wizard's worker runs on the process's own state
+            taken.verify = true;
         else if (!IsVerboseOption(arguments[i]))
             rest << arguments[i];
     }
     if (rest.size() > 1 || (rest.size() == 1 && rest[0].startsWith(QLatin1Char('-')))) {
         std::fprintf(stderr, "kt7-updater: unexpected argument %s\n%s", qPrintable(rest.last()), kUsage);
-        return false;
+        return std::nullopt;
     }
     if (rest.size() == 1)
-        g_packageChoice = rest[0].toStdString();
-    return true;
+        taken.packageChoice = rest[0].toStdString();
+    return taken;
 }
 
 } // namespace
@@ -86,7 +94,8 @@ int main(int argc, char** argv)
     LogFileDiagnostics log(DefaultLogPath(), WantsVerbose(argc, argv) ? stderr : nullptr);
 
     QApplication application(argc, argv);
-    if (!TakePackageArgument(QApplication::arguments()))
+    const std::optional<WizardArguments> arguments = TakeArguments(QApplication::arguments());
+    if (!arguments)
         return kExitUsage;
     QApplication::setFont(DialogFont());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kt7/icon.png")));
@@ -94,24 +103,23 @@ int main(int argc, char** argv)
     GuiPrompter prompter;
     SteadyClock clock;
     std::string error;
-    std::unique_ptr<HidBackend> backend = CreateHidBackend(clock, &error);
+    std::unique_ptr<HidBackend> backend = CreateHidBackend(clock, log, &error);
     if (!backend) {
         std::fprintf(stderr, "kt7-updater: %s\n", error.c_str());
         prompter.ShowMessage(error);
         return kExitUsage;
     }
-    Services services;
-    services.hid = backend.get();
-    services.clock = &clock;
-    services.prompter = &prompter;
-    services.diagnostics = &log;
-    ScopedServices installed(services);
-
-    // The wizard's one run: its pages and its worker work on this state.
-    UpdateSession session;
-    ScopedThreadSession bound(session);
-    CVornelApp app;
-    app.SetUpdateLockPath(UpdateLockPath());
+    RunContext context{*backend, clock, prompter, log};
+    std::error_code noFolder;
+    WizardSetup setup{context,
+                      {arguments->packageChoice, GetProgramDirectory(),
+                       PathToUtf8(std::filesystem::current_path(noFolder))},
+                      arguments->verify,
+                      UpdateLockPath()};
+    // Installed by the package into the system's program folder, where no
+    // package lies: a missing one is asked for without a message first.
+    setup.installed = setup.places.programDirectory.rfind("/usr/", 0) == 0;
+    CVornelApp app(setup);
     int exitCode = app.InitInstance();
     const bool finished = FinishHidBackend(*backend, &error);
     if (!finished)

@@ -6,11 +6,11 @@
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
 
-std::unique_ptr<HidBackend> CreateHidBackend(Clock& clock, std::string* error)
+std::unique_ptr<HidBackend> CreateHidBackend(Clock& clock, DiagnosticsSink& log, std::string* error)
 {
     const std::optional<std::string> simulate = EnvironmentVariable(kSimulateVariable);
     if (!simulate)
-        return std::make_unique<HidapiBackend>();
+        return std::make_unique<HidapiBackend>(log);
 
     SimConfig config;
     if (!ParseSimConfig(*simulate, &config, error))

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Clock.h"
+#include "platform/Diagnostics.h"
 #include "platform/HidBackend.h"
 
 inline constexpr const char kSimulateVariable[] = "KT7_SIMULATE";
@@ -17,7 +18,8 @@ inline constexpr int kExitSimulationNotSaved = 74;
 
 // Null with *error set when the simulation settings are bad, including a
 // flash= that is not an existing folder or a trace= that cannot be created.
-std::unique_ptr<HidBackend> CreateHidBackend(Clock& clock, std::string* error);
+// `clock` and `log` must outlive the backend.
+std::unique_ptr<HidBackend> CreateHidBackend(Clock& clock, DiagnosticsSink& log, std::string* error);
 
 // True when the front ends work on simulated devices; they say so, so that a
 // stray variable cannot pass for a real update.

@@ -5,8 +5,8 @@
 
 #include <hidapi.h>
 
-#include "backends/DeviceNode.h"
-#include "backends/DevicePermission.h"
+#include "platform/DeviceNode.h"
+#include "hid/DevicePermission.h"
 #include "backends/SlicedRead.h"
 #include "backends/UdevLocation.h"
 #include "backends/WrittenReport.h"
@@ -76,7 +76,7 @@ private:
 
 } // namespace
 
-HidapiBackend::HidapiBackend() : m_initialised(InitialiseOnce()) {}
+HidapiBackend::HidapiBackend(DiagnosticsSink& log) : m_log(log), m_initialised(InitialiseOnce()) {}
 
 std::vector<HidDeviceInfo> HidapiBackend::Enumerate()
 {
@@ -118,7 +118,7 @@ std::unique_ptr<HidDeviceHandle> HidapiBackend::Open(const std::string& path)
     if (IsAccessDenied(path)) {
         std::lock_guard lock(m_mutex);
         if (m_deniedPaths.insert(path).second)
-            DiagPrintf("%s", AccessDeniedLine(path).c_str());
+            m_log.Write(AccessDeniedLine(path));
     }
     return nullptr;
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+class DeviceSet;
+
 struct ReadBackResult {
     bool matches = false;
     int device = 0;         // the first device that failed
@@ -12,7 +14,8 @@ struct ReadBackResult {
     uint32_t page = 0;      // when it answered: the first page that differs
 };
 
-// Reads pages 0 to pageCount - 1 from each device in turn (one READ command,
-// then the pages' bytes in reports) and compares them with `image`; stops at
-// the first device that differs or does not answer.
-ReadBackResult ReadBackBootloader(const uint8_t* image, uint32_t pageCount);
+// Reads pages 0 to pageCount - 1 from each device of `devices` in turn (one
+// READ command, then the pages' bytes in reports) and compares them with
+// `image`; stops at the first device that differs or does not answer, whose
+// failure the set then holds.
+ReadBackResult ReadBackBootloader(DeviceSet& devices, const uint8_t* image, uint32_t pageCount);

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+
+class DeviceSet;
 
 inline constexpr char kBootloaderImageName[] = "Smpl_HIDTransfer.bin";
 
@@ -17,15 +20,18 @@ inline constexpr uint32_t kProbePauseMs = 300;
 inline constexpr uint32_t kProbeReadTimeoutMs = 1500;
 
 // 1 when the update may go on (the boot loader is recent, or has just been
-// rewritten), 0 when it may not: no device, a device that did not answer,
-// no recognised version answer, or a rewrite that failed. `beforeRewrite`,
-// when given, is called once just before a boot loader is rewritten.
-int UpdateBootloader(const std::function<void()>& beforeRewrite = {});
+// rewritten from the file at `imagePath`), 0 when it may not: no device, a
+// device that did not answer, no recognised version answer, or a rewrite
+// that failed; `devices` then holds where it failed. `beforeRewrite`, when
+// given, is called once just before a boot loader is rewritten.
+int UpdateBootloader(DeviceSet& devices, const std::string& imagePath,
+                     const std::function<void()>& beforeRewrite = {});
 
-// Erases the first sectors of every device, writes the image file from page 0
-// and reads it back from every device; when a device holds something else,
-// erases and writes once more and reads back again. Returns the byte count
-// written (pages x 256); 0 when the file can't be opened or read; -1 when the
-// image is empty or too long, the buffer can't be allocated, the erase or the
-// write fails, or the second read-back still differs.
-int WriteBootloaderImage();
+// Erases the first sectors of every device, writes the image file at
+// `imagePath` from page 0 and reads it back from every device; when a device
+// holds something else, erases and writes once more and reads back again.
+// Returns the byte count written (pages x 256); 0 when the file can't be
+// opened or read; -1 when the image is empty or too long, the buffer can't be
+// allocated, the erase or the write fails, or the second read-back still
+// differs.
+int WriteBootloaderImage(DeviceSet& devices, const std::string& imagePath);

@@ -1,43 +1,45 @@
 #include "bootloader/BootloaderRefresh.h"
 
-#include "hid/CommandSet.h"
 #include "hid/DeviceIdentity.h"
+#include "hid/DeviceSet.h"
 #include "hid/HidCmd.h"
-#include "hid/HidCommands.h"
 #include "hid/HidIO.h"
 #include "hid/Protocol.h"
 #include "platform/Diagnostics.h"
-#include "platform/Services.h"
 
 namespace {
 
-// Every device must answer a page read before it is asked for its version.
-bool ProbeDevices()
+bool ProbeDevices(DeviceSet& devices)
 {
+    const char operation[] = "probe before the boot-loader check";
     CommandPacket packet;
-    packet.code = CommandCode(HID_CMD_READ);
+    packet.code = devices.CommandCode(HID_CMD_READ);
     packet.arg1 = 0;
     packet.arg2 = 1;
 
-    CHidIO io;
+    CHidIO io(devices.Backend());
     int count = io.OpenDevice(kDeviceVendorId, kDeviceProductId);
     if (count == 0) {
-        DiagPrintf("Can't Open HID Device\n");
+        DiagPrintf(devices.Log(), "Can't Open HID Device\n");
+        devices.RecordNoDevice(operation);
         return false;
     }
     uint8_t report[kReportSize];
     for (int device = 0; device < count; ++device) {
-        DiagPrintf("USB HID Device VID[%04x] PID[%04x] Open Success.\n", kDeviceVendorId, kDeviceProductId);
+        DiagPrintf(devices.Log(), "USB HID Device VID[%04x] PID[%04x] Open Success.\n", kDeviceVendorId,
+                   kDeviceProductId);
         if (!WriteCommandReport(io, report, packet, device, kTransferTimeoutMs)) {
-            DiagPrintf("ERROR: Write HID_CMD_READ failed!\n");
+            DiagPrintf(devices.Log(), "ERROR: Write HID_CMD_READ failed!\n");
+            devices.RecordTransferFailure(io, device, operation, "the read command", false, kTransferTimeoutMs);
             return false;
         }
-        GetClock().Sleep(kProbePauseMs);
+        devices.GetClock().Sleep(kProbePauseMs);
         // Only the first report of the page is read; closing drops the rest.
         uint32_t transferred = 0;
         if (!io.ReadReport(report, kReportSize, &transferred, kProbeReadTimeoutMs, device) ||
             PayloadCount(transferred) == 0) {
-            DiagPrintf("ERROR: Read Buffer failed!\n");
+            DiagPrintf(devices.Log(), "ERROR: Read Buffer failed!\n");
+            devices.RecordTransferFailure(io, device, operation, "the read", true, kProbeReadTimeoutMs);
             return false;
         }
     }
@@ -46,32 +48,36 @@ bool ProbeDevices()
 
 } // namespace
 
-int UpdateBootloader(const std::function<void()>& beforeRewrite)
+int UpdateBootloader(DeviceSet& devices, const std::string& imagePath, const std::function<void()>& beforeRewrite)
 {
-    if (!ProbeDevices())
+    if (!ProbeDevices(devices))
         return 0;
 
-    DiagPrintf(" >> NUC501  Update Bootloader <<\n");
-    DiagPrintf("\n\n");
+    DiagPrintf(devices.Log(), " >> NUC501  Update Bootloader <<\n");
+    DiagPrintf(devices.Log(), "\n\n");
 
     int verdict = kBootloaderVerdictUnknown;
-    int answered = CheckBootloaderVersion(&verdict);
+    int answered = devices.CheckBootloaderVersion(&verdict);
     switch (verdict) {
     case kBootloaderVerdictTooOld:
         // A rewrite that failed may have left a half-written boot loader:
         // programming the areas on top of it would only make things worse.
         if (beforeRewrite)
             beforeRewrite();
-        if (WriteBootloaderImage() > 0) {
-            DiagPrintf("Update bootloader successful!\n");
+        DiagPrintf(devices.Log(), "Boot loader too old: rewriting it from %s\n", imagePath.c_str());
+        if (WriteBootloaderImage(devices, imagePath) > 0) {
+            DiagPrintf(devices.Log(), "Update bootloader successful!\n");
             return 1;
         }
         return 0;
     case kBootloaderVerdictCurrent:
         return 1;
     default:
-        if (answered != 0)
-            DiagPrintf("**ERROR:Could not update in bootloader **\n");
+        if (answered != 0) {
+            DiagPrintf(devices.Log(), "**ERROR:Could not update in bootloader **\n");
+            devices.RecordFailure(DeviceFailure{"boot-loader version query", -1, "", FailureCause::Unrecognised,
+                                                "no device gave a version answer the updater understands"});
+        }
         return 0;
     }
 }

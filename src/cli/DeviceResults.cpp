@@ -3,34 +3,39 @@
 #include <cstdio>
 
 #include "hid/DeviceIdentity.h"
+#include "hid/DeviceKind.h"
 #include "hid/HidIO.h"
-#include "hid/ReleaseProbe.h"
-#include "package/Package.h"
+#include "package/LoadPackage.h"
 
-std::vector<HidDeviceInfo> UpdatedDevices()
+std::vector<HidDeviceInfo> UpdatedDevices(HidBackend& backend)
 {
-    return CHidIO::ListDevices(kDeviceVendorId, kDeviceProductId);
+    return CHidIO::ListDevices(backend, kDeviceVendorId, kDeviceProductId);
 }
 
-std::string DeviceResultLine(const HidDeviceInfo& device, bool succeeded)
+std::string DeviceResultLine(const DeviceResult& result)
 {
     char release[16];
-    std::snprintf(release, sizeof release, "%04X", device.releaseNumber);
+    std::snprintf(release, sizeof release, "%04X", result.device.releaseNumber);
     // The location, not the path: the path is the one from before the reset.
-    const std::string& where = device.location.empty() ? device.path : device.location;
-    return where + "  release " + release + "  " + (succeeded ? "升级成功" : "升级失败");
+    const std::string& where = result.device.location.empty() ? result.device.path : result.device.location;
+    std::string line = where + "  release " + release + "  ";
+    switch (result.kind) {
+    case DeviceResultKind::Updated:
+        return line + "升级成功";
+    case DeviceResultKind::Failed:
+        return line + "升级失败" + (result.message.empty() ? "" : "：" + result.message);
+    case DeviceResultKind::Stopped:
+        return line + "未完成：" + result.cause + " 的设备失败，升级已停止";
+    }
+    return line;
 }
 
 std::string PackageFileNameFor(uint16_t releaseNumber)
 {
-    if (IsGenericRelease(releaseNumber))
-        return PackageFileName(nullptr);
-    char text[kReleaseTextSize];
-    FormatReleaseText(releaseNumber, text);
-    return PackageFileName(text);
+    return PackageFileName(ReleaseTextOf(KindOf(releaseNumber)));
 }
 
-const char* CommandRangeFor(uint16_t releaseNumber)
+std::string CommandRangeFor(uint16_t releaseNumber)
 {
-    return IsGenericRelease(releaseNumber) ? "0xA1-0xA6" : "0xE1-0xE6";
+    return CommandRangeOf(KindOf(releaseNumber));
 }

@@ -5,16 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "engine/DeviceResult.h"
 #include "platform/HidBackend.h"
 
 // The attached devices the update acts on, in the order it numbers them.
-std::vector<HidDeviceInfo> UpdatedDevices();
+std::vector<HidDeviceInfo> UpdatedDevices(HidBackend& backend);
 
-// "<location>  release XXXX  <result>".
-std::string DeviceResultLine(const HidDeviceInfo& device, bool succeeded);
+// "<location>  release XXXX  <result>", and what went wrong.
+std::string DeviceResultLine(const DeviceResult& result);
 
 // The package file a device with this release number selects.
 std::string PackageFileNameFor(uint16_t releaseNumber);
 
 // The command codes a device with this release number is sent, as a range.
-const char* CommandRangeFor(uint16_t releaseNumber);
+std::string CommandRangeFor(uint16_t releaseNumber);

@@ -5,12 +5,9 @@
 #include "cli/Commands.h"
 #include "cli/InfoJson.h"
 #include "hid/ReleaseProbe.h"
-#include "package/MapImage.h"
-#include "package/Package.h"
+#include "package/LoadPackage.h"
 #include "package/PackageChecks.h"
-#include "package/PackageParser.h"
-#include "package/PackageReader.h"
-#include "platform/Services.h"
+#include "platform/Diagnostics.h"
 #include "platform/SystemPath.h"
 
 namespace {
@@ -22,53 +19,40 @@ struct InfoFindings {
     std::string summary;
     PackageHeader header;
     std::string checkFailure;
+    std::string loadFailure;  // empty when it loaded
 };
 
-// False when the package could not be loaded; found->path says where it was
-// looked for then.
-bool LoadForInfo(const CliOptions& options, InfoFindings* found)
+InfoFindings LoadForInfo(const CliOptions& options, RunContext& context, const PackagePlaces& places)
 {
     std::error_code error;
     // A named file is summarised without asking any device which name it wants.
-    if (options.file && !std::filesystem::is_directory(PathFromUtf8(*options.file), error)) {
-        LoadedPackage package;
-        MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
-        found->path = *options.file;
-        if (PackageFailure failure = LoadPackageFromFile(*options.file, random, &package)) {
-            GetPrompter().ShowMessage(PackageFailureText(failure, *options.file));
-            return false;
-        }
-        found->summary = package.summary;
-        found->header = package.header;
-        found->checkFailure = CheckPackage(package.data.get(), package.length, package.header);
-        return true;
+    const bool namedFile = options.file && !std::filesystem::is_directory(PathFromUtf8(*options.file), error);
+    PackageLoad load;
+    if (namedFile) {
+        load = LoadPackageFile(*options.file, context.clock.TickCount());
+        load.path = *options.file;
+    } else {
+        // Without a device the generic package is the one to show.
+        const ReleaseProbe probe = ProbeDeviceRelease(context.hid, context.clock);
+        load = LoadPackage(places, probe.releaseText, context.clock.TickCount());
     }
-    int deviceSpecific = 0;
-    const bool loaded = LoadPackage(&found->summary, &deviceSpecific, ProbeDeviceRelease);
-    found->path = CurrentPackage().m_packagePath;
-    if (!loaded)
-        return false;
-    found->header = CurrentPackage().m_packageHeader;
-    found->checkFailure = CheckLoadedPackage();
-    ReleasePackageBuffers();
-    return true;
+    InfoFindings found;
+    found.path = load.path;
+    if (!load) {
+        found.loadFailure = load.message;
+        return found;
+    }
+    const LoadedPackage& package = *load.package;
+    found.summary = package.summary;
+    found.header = package.header;
+    found.checkFailure = CheckPackage(package.data.get(), package.length, package.header);
+    return found;
 }
 
-int RunInfoAsJson(const CliOptions& options)
+int RunInfoAsJson(const InfoFindings& found)
 {
-    // The load's message boxes become the object's error.
-    RecordingPrompter messages;
-    InfoFindings found;
-    bool loaded = false;
-    {
-        ScopedServices scope({.prompter = &messages});
-        loaded = LoadForInfo(options, &found);
-    }
-    if (!loaded) {
-        std::string error;
-        for (const std::string& message : messages.Messages())
-            error += (error.empty() ? "" : "\n") + message;
-        std::printf("%s\n", InfoErrorJson(found.path, error).c_str());
+    if (!found.loadFailure.empty()) {
+        std::printf("%s\n", InfoErrorJson(found.path, found.loadFailure).c_str());
         return kExitPackageLoadFailed;
     }
     std::printf("%s\n", InfoJson(found.path, found.header, found.checkFailure).c_str());
@@ -89,13 +73,20 @@ void PrintSummary(const std::string& summary)
     std::printf("%s\n", text.c_str());
 }
 
-int RunInfoCommand(const CliOptions& options)
+int RunInfoCommand(const CliOptions& options, RunContext& context, const PackagePlaces& places)
 {
+    const InfoFindings found = LoadForInfo(options, context, places);
+    // The log keeps what was looked at, beside the update's lines.
+    DiagPrintf(context.diagnostics, "kt7-flash info: %s: %s\n", found.path.c_str(),
+               !found.loadFailure.empty()  ? "not loaded"
+               : found.checkFailure.empty() ? "passes every check"
+                                            : found.checkFailure.c_str());
     if (options.json)
-        return RunInfoAsJson(options);
-    InfoFindings found;
-    if (!LoadForInfo(options, &found))
+        return RunInfoAsJson(found);
+    if (!found.loadFailure.empty()) {
+        context.prompter.ShowMessage(found.loadFailure);
         return kExitPackageLoadFailed;
+    }
     PrintSummary(found.summary);
     std::printf("\n%s\n", found.checkFailure.empty() ? "The package passes every check; it is ready to update."
                                                     : found.checkFailure.c_str());

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "cli/JsonWriter.h"
 #include "cli/UpdateJson.h"
 #include "package/AreaLayout.h"
 #include "package/PackageSummary.h"
+#include "platform/JsonWriter.h"
 
 namespace {
 

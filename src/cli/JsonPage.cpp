@@ -1,17 +1,10 @@
 #include "cli/JsonPage.h"
 
-void JsonPage::SetAreaText(const std::string& text)
+void JsonPage::OnProgress(const ProgressEvent& event)
 {
-    std::lock_guard lock(m_mutex);
-    m_area = text;
-}
-
-void JsonPage::SetStatusText(const std::string& text)
-{
-    std::optional<std::string> area;
-    {
-        std::lock_guard lock(m_mutex);
-        area = m_area;
-    }
-    WriteProgress(m_device, m_nPos.load(), m_nRemainMs, area, text);
+    if (event.change == ProgressEvent::Change::Phase)
+        WritePhase(m_device, event.phase);
+    else if (event.change == ProgressEvent::Change::Status)
+        WriteProgress(m_device, event.percent, event.remainMs,
+                      event.areaText.empty() ? std::nullopt : std::optional(event.areaText), event.statusText);
 }

@@ -8,23 +8,20 @@
 #include <string>
 
 #include "cli/UpdateJson.h"
-#include "engine/ProgressPage.h"
+#include "wizard/UpdateWizard.h"
 #include "platform/Prompter.h"
 
-class JsonPage final : public ProgressPage {
+class JsonPage final : public DevicePhaseView {
 public:
     explicit JsonPage(JsonDevice device) : m_device(std::move(device)) {}
 
-    void SetAreaText(const std::string& text) override;
-    void SetStatusText(const std::string& text) override;
-    // Percent steps come too often for a line each; the status steps carry it.
-    void PostProgressUpdate() override {}
-    void EnterPhase(UpdatePhase phase) override { WritePhase(m_device, phase); }
+    // A phase line for each step and a progress line for each status text;
+    // percent steps come too often for a line each, the status steps carry it.
+    void OnProgress(const ProgressEvent& event) override;
+    void ShowMessage(const std::string& text) override { WriteMessage(m_device, text); }
 
 private:
     const JsonDevice m_device;
-    std::mutex m_mutex;
-    std::optional<std::string> m_area;
 };
 
 class JsonPrompter final : public Prompter {

@@ -4,11 +4,10 @@
 
 #include "cli/Commands.h"
 #include "cli/DeviceResults.h"
-#include "cli/JsonWriter.h"
 #include "cli/UpdateJson.h"
 #include "hid/DeviceIdentity.h"
 #include "hid/HidIO.h"
-#include "platform/Services.h"
+#include "platform/JsonWriter.h"
 
 namespace {
 
@@ -32,13 +31,13 @@ std::string JsonOf(int index, const HidDeviceInfo& device)
 
 } // namespace
 
-int RunListCommand(const CliOptions& options)
+int RunListCommand(const CliOptions& options, RunContext& context)
 {
     // The same devices, in the same order and up to the same limit, as every
     // operation of the update opens.
     std::vector<std::string> json;
     int index = 0;
-    for (const HidDeviceInfo& device : GetHidBackend().Enumerate()) {
+    for (const HidDeviceInfo& device : context.hid.Enumerate()) {
         if (device.vendorId != kDeviceVendorId || device.productId != kDeviceProductId)
             continue;
         if (index == CHidIO::kMaxDevices) {
@@ -53,7 +52,7 @@ int RunListCommand(const CliOptions& options)
         }
         std::printf("%d  %s  %s  release %04X  package %s  commands %s", index, device.location.c_str(),
                     device.path.c_str(), device.releaseNumber, PackageFileNameFor(device.releaseNumber).c_str(),
-                    CommandRangeFor(device.releaseNumber));
+                    CommandRangeFor(device.releaseNumber).c_str());
         if (!device.serialNumber.empty())
             std::printf("  serial %s", device.serialNumber.c_str());
         std::printf("\n");

@@ -1,7 +1,7 @@
 #include "cli/ParallelDisplay.h"
 
-#include "cli/DisplayWidth.h"
 #include "cli/TerminalWidth.h"
+#include "platform/DisplayWidth.h"
 
 ParallelDisplay::ParallelDisplay(std::FILE* out, bool interactive, std::vector<std::string> locations)
     : m_out(out), m_interactive(interactive)

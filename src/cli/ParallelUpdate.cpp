@@ -14,59 +14,62 @@
 #include "cli/ParallelWorker.h"
 #include "cli/ResultTable.h"
 #include "cli/UpdateJson.h"
-#include "engine/UpdateMessages.h"
+#include "texts/UserTexts.h"
+#include "package/PackageShelf.h"
 #include "platform/InterruptGuard.h"
-#include "platform/Services.h"
 #include "platform/UpdateLock.h"
 
-namespace {
-
-constexpr char kInterruptNotice[] =
-    "kt7-flash: the update is being finished; interrupting it now would leave the devices half-written.\n";
-
-} // namespace
-
-int RunParallelUpdateCommand(const CliOptions& options, const std::string& lockPath)
+int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, const PackagePlaces& places,
+                             const std::string& lockPath)
 {
-    UpdateLock lock(lockPath);
+    UpdateLock lock(lockPath, context.diagnostics);
     if (!lock.Held()) {
-        GetPrompter().ShowMessage(kMsgAnotherUpdateRunning);
+        context.prompter.ShowMessage(kMsgAnotherUpdateRunning);
         if (options.json)
-            for (const HidDeviceInfo& device : UpdatedDevices())
-                WriteResult(device, PackageFileNameFor(device.releaseNumber), ExitCodeOf(UpdateOutcome::Locked), {});
+            for (const HidDeviceInfo& device : UpdatedDevices(context.hid))
+                WriteResult(device, PackageFileNameFor(device.releaseNumber), ExitCodeOf(UpdateOutcome::Locked), {},
+                            nullptr);
         return ExitCodeOf(UpdateOutcome::Locked);
     }
     std::vector<DeviceRun> runs;
     std::vector<std::string> locations;
-    for (const HidDeviceInfo& device : UpdatedDevices()) {
-        runs.push_back(DeviceRun{device, PackageFileNameFor(device.releaseNumber)});
+    for (const HidDeviceInfo& device : UpdatedDevices(context.hid)) {
+        DeviceRun run;
+        run.device = device;
+        run.package = PackageFileNameFor(device.releaseNumber);
+        runs.push_back(run);
         locations.push_back(device.location);
     }
     if (runs.empty()) {
-        GetPrompter().ShowMessage(kMsgDeviceNotFound);
+        context.prompter.ShowMessage(kMsgDeviceNotFound);
         return ExitCodeOf(UpdateOutcome::NoDevice);
     }
 
-    InterruptGuard guard(kInterruptNotice);
+    InterruptGuard guard(kFlashInterruptNoticeDevices);
     std::unique_ptr<DeviceDisplay> shown;
     if (options.json)
         shown = std::make_unique<JsonDeviceDisplay>(locations);
     else
         shown = std::make_unique<ParallelDisplay>(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose, locations);
-    DeviceDisplay& display = *shown;
-    HidBackend& backend = GetHidBackend();
-    Clock& clock = GetClock();
+    // Devices of one kind share one loaded package.
+    PackageShelf packages(places, context.clock);
+    const WorkerSetup setup{context, *shown, packages, places, options.verify};
     std::vector<std::thread> workers;
     for (size_t i = 0; i < runs.size(); ++i)
-        workers.emplace_back(RunWorker, std::ref(backend), std::ref(clock), std::ref(display), static_cast<int>(i),
-                             options.verify, std::ref(runs[i]));
+        workers.emplace_back([&setup, &runs, i] { RunWorker(setup, static_cast<int>(i), runs[i]); });
     for (std::thread& worker : workers)
         worker.join();
-    display.Finish();
+    shown->Finish();
 
     if (options.json)
-        for (const DeviceRun& run : runs)
-            WriteResult(run.device, run.package, ExitCodeOf(run.outcome), run.elapsedMs);
+        for (const DeviceRun& run : runs) {
+            DeviceResult result;
+            result.device = run.device;
+            result.kind = run.outcome == UpdateOutcome::Success ? DeviceResultKind::Updated : DeviceResultKind::Failed;
+            result.message = run.message;
+            result.cause = run.cause;
+            WriteResult(run.device, run.package, ExitCodeOf(run.outcome), run.elapsedMs, &result);
+        }
     else
         PrintResultTable(runs);
     return HighestExitCode(runs);

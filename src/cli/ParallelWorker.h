@@ -9,15 +9,18 @@
 #include <vector>
 
 #include "cli/DeviceDisplay.h"
+#include "engine/DeviceResult.h"
 #include "engine/UpdateOutcome.h"
-#include "platform/Clock.h"
-#include "platform/HidBackend.h"
+#include "package/PackageShelf.h"
+#include "platform/RunContext.h"
 
 struct DeviceRun {
     HidDeviceInfo device;
-    std::string package;
+    std::string package;  // the package file's name it was given (or would have been)
     UpdateOutcome outcome = UpdateOutcome::UpdateFailed;
     uint32_t elapsedMs = 0;
+    std::string message;  // the message of its failure, when one was shown
+    std::string cause;    // where and why it failed, when known
 };
 
 // "升级成功", or "升级失败 (N)" with the outcome's exit code.
@@ -27,7 +30,17 @@ std::string ResultText(UpdateOutcome outcome);
 // there were none), else the highest among them.
 int HighestExitCode(const std::vector<DeviceRun>& runs);
 
-// Updates run.device, seen through `backend`, as row `index` of `display`;
-// fills in run.outcome and run.elapsedMs.
-// `verify` reads every area and block back after writing it.
-void RunWorker(HidBackend& backend, Clock& clock, DeviceDisplay& display, int index, bool verify, DeviceRun& run);
+// What a worker is given: the run's services (its backend sees every
+// device; the worker narrows it to its own), where it shows itself, and the
+// packages the run's devices share.
+struct WorkerSetup {
+    RunContext& context;
+    DeviceDisplay& display;
+    PackageShelf& packages;
+    PackagePlaces places;
+    bool verify = false;  // read every area and block back after writing it
+};
+
+// Updates run.device as row `index` of the display (and device `index` of
+// the run in the log); fills in the rest of `run`.
+void RunWorker(const WorkerSetup& setup, int index, DeviceRun& run);

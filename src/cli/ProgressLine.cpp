@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "cli/DisplayWidth.h"
+#include "platform/DisplayWidth.h"
 
 namespace {
 

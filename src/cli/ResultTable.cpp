@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "cli/DisplayWidth.h"
+#include "platform/DisplayWidth.h"
 
 void PrintResultTable(const std::vector<DeviceRun>& runs)
 {

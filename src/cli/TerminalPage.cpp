@@ -19,11 +19,27 @@ void TerminalPage::SetStatusText(const std::string& text)
     ShowLocked(text);
 }
 
-void TerminalPage::PostProgressUpdate()
+void TerminalPage::OnProgress(const ProgressEvent& event)
 {
+    {
+        std::lock_guard lock(m_mutex);
+        m_percent = event.percent;
+    }
+    switch (event.change) {
+    case ProgressEvent::Change::Area:
+        SetAreaText(event.areaText);
+        return;
+    case ProgressEvent::Change::Status:
+        SetStatusText(event.statusText);
+        return;
+    case ProgressEvent::Change::Phase:
+        return;
+    case ProgressEvent::Change::Percent:
+        break;
+    }
     std::lock_guard lock(m_mutex);
-    // Only a changed percent is worth a redraw; the engine posts every 1 KiB.
-    if (!m_interactive || m_nPos.load() == m_shownPercent)
+    // Only a changed percent is worth a redraw; the engine reports every 1 KiB.
+    if (!m_interactive || m_percent == m_shownPercent)
         return;
     RedrawLocked();
     std::fflush(m_out);
@@ -66,7 +82,7 @@ void TerminalPage::ShowLocked(const std::string& text)
 
 void TerminalPage::RedrawLocked()
 {
-    m_shownPercent = m_nPos.load();
+    m_shownPercent = m_percent;
     const std::string line =
         LayoutProgressLine(TerminalColumns(fileno(m_out)), m_shownPercent, m_area, m_status);
     std::fprintf(m_out, "\r\033[K%s", line.c_str());

@@ -8,19 +8,17 @@
 #include <mutex>
 #include <string>
 
-#include "engine/ProgressPage.h"
+#include "wizard/UpdateWizard.h"
 #include "platform/Prompter.h"
+#include "texts/UserTexts.h"
 
-// What the line says while the devices reset and come back.
-inline constexpr char kWaitingForDevicesText[] = "等待设备重新连接…";
-
-class TerminalPage final : public ProgressPage {
+class TerminalPage final : public DevicePhaseView {
 public:
     TerminalPage(std::FILE* out, bool interactive);
 
-    void SetAreaText(const std::string& text) override;
-    void SetStatusText(const std::string& text) override;
-    void PostProgressUpdate() override;
+    void OnProgress(const ProgressEvent& event) override;
+    // The run's message boxes are lines of their own.
+    void ShowMessage(const std::string& text) override { PrintLine(text); }
 
     // Prints a line of its own, keeping the progress line intact below it.
     void PrintLine(const std::string& text);
@@ -28,8 +26,12 @@ public:
     void Finish();
 
     std::string StatusText() const;
+    // Shows a status text of its own (not the run's).
+    void ShowStatus(const std::string& text) { SetStatusText(text); }
 
 private:
+    void SetAreaText(const std::string& text);
+    void SetStatusText(const std::string& text);
     void ShowLocked(const std::string& text);
     void RedrawLocked();
 
@@ -39,6 +41,7 @@ private:
     std::string m_area;
     std::string m_status;
     bool m_lineShown = false;
+    int m_percent = 0;
     int m_shownPercent = -1;
 };
 

@@ -1,129 +1,103 @@
+// kt7-flash update, in step: the wizard's sequence without windows. The
+// wizard decides; this only prints what it answers.
+
 #include <unistd.h>
 
 #include <cstdio>
-#include <optional>
-#include <thread>
 #include <vector>
 
-#include "backends/DevicePermission.h"
-#include "cli/BootloaderStep.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleRedraw.h"
 #include "cli/DeviceResults.h"
 #include "cli/JsonPage.h"
 #include "cli/TerminalPage.h"
-#include "engine/EngineTexts.h"
-#include "engine/ProgressState.h"
-#include "engine/UpdateMessages.h"
-#include "engine/UpdateRun.h"
-#include "engine/UpdateSession.h"
-#include "hid/CommandSet.h"
-#include "hid/MixedDevices.h"
-#include "hid/Presence.h"
-#include "hid/ReleaseProbe.h"
-#include "package/Package.h"
+#include "cli/UpdateJson.h"
 #include "platform/InterruptGuard.h"
-#include "platform/Services.h"
 #include "platform/SystemPath.h"
-#include "platform/UpdateLock.h"
+#include "texts/UserTexts.h"
+#include "wizard/UpdateWizard.h"
 
 namespace {
 
-constexpr char kInterruptNotice[] =
-    "kt7-flash: the update is being finished; interrupting it now would leave the device half-written.\n";
-
-// From the boot-loader refresh to the end command, under the interrupt guard.
-UpdateOutcome RunDevicePhase(const CliOptions& options)
+std::string FileNameOf(const std::string& path)
 {
-    InterruptGuard guard(kInterruptNotice);
+    return PathToUtf8(PathFromUtf8(path).filename());
+}
+
+// The device phase under the interrupt guard, drawn on the terminal or as
+// JSON lines (every device takes each step together: the lines name none).
+void RunDevicePhase(const CliOptions& options, UpdateWizard& wizard)
+{
+    InterruptGuard guard(kFlashInterruptNotice);
     // Diagnostic lines echoed with -v would tear a redrawn line apart.
     TerminalPage terminal(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose);
-    TerminalPrompter terminalPrompter(terminal);
-    // Every device takes each step together: the lines name no single one.
     JsonPage json(std::nullopt);
-    JsonPrompter jsonPrompter(std::nullopt);
-    ProgressPage& page = options.json ? static_cast<ProgressPage&>(json) : terminal;
-    Prompter& prompter = options.json ? static_cast<Prompter&>(jsonPrompter) : terminalPrompter;
-
-    if (CheckBootloader(page) == 0) {
-        GetPrompter().ShowMessage(WithDevicePermissionHint(kMsgBootloaderFailed));
-        return UpdateOutcome::Bootloader;
-    }
-    const std::vector<HidDeviceInfo> devices = UpdatedDevices();
-    // The run starts with the reset, and the devices take seconds to come back.
-    page.SetStatusText(kWaitingForDevicesText);
-    {
-        ScopedServices scope({.prompter = &prompter});
-        CurrentProgress().m_verify = options.verify;
-        std::thread worker([&page, session = BoundSession{}] {
-            ScopedThreadSession bound(session);
-            UpdateThreadProc(&page);
-        });
-        worker.join();
-    }
+    DevicePhaseView& view = options.json ? static_cast<DevicePhaseView&>(json) : terminal;
+    wizard.RunDevicePhase(view);
     terminal.Finish();
-    const UpdateOutcome outcome = page.m_outcome.load();
-    // Every device gets its --json result line from RunUpdateCommand.
-    if (options.json)
-        return outcome;
-    std::printf("\n");
-    for (const HidDeviceInfo& device : devices)
-        std::printf("%s\n", DeviceResultLine(device, outcome == UpdateOutcome::Success).c_str());
-    return outcome;
 }
 
-// `packagePath`: the package file loaded, or the first place it was looked for.
-UpdateOutcome RunUpdateSequence(const CliOptions& options, const std::string& lockPath, std::string* packagePath)
+struct Ending {
+    UpdateOutcome outcome = UpdateOutcome::UpdateFailed;
+    std::string packagePath;  // the package loaded, or where it was looked for
+};
+
+Ending RunWizard(const CliOptions& options, RunContext& context, UpdateWizard& wizard)
 {
-    UpdateSession session;
-    ScopedThreadSession bound(session);
-    std::string summary;
-    int deviceSpecific = 0;
-    const bool loaded = LoadPackage(&summary, &deviceSpecific, ProbeDeviceRelease);
-    *packagePath = CurrentPackage().m_packagePath;
-    if (!loaded)
-        return UpdateOutcome::PackageLoadFailed;
+    Prompter& say = context.prompter;
+    const WelcomeState state = wizard.Start();
+    if (!state.note.empty())
+        say.ShowMessage(state.note);
+    if (state.kind != WelcomeState::Kind::Loaded) {
+        say.ShowMessage(state.message);
+        return {UpdateOutcome::PackageLoadFailed, state.path};
+    }
     if (!options.json)
-        PrintSummary(summary);
+        PrintSummary(state.summary);
 
-    UpdateLock lock(lockPath);
-    if (!lock.Held()) {
-        GetPrompter().ShowMessage(kMsgAnotherUpdateRunning);
-        return UpdateOutcome::Locked;
+    NextAnswer answer = wizard.Next();
+    // A terminal has no page to stay on: the package of the devices attached
+    // now is the one used, and the user is told which.
+    if (answer.kind == NextAnswer::Kind::KindChanged && answer.welcomeChanged) {
+        std::fprintf(stderr, "%s\n", FlashUsingPackageText(FileNameOf(answer.welcome.path), answer.welcome.path).c_str());
+        if (!options.json)
+            PrintSummary(answer.welcome.summary);
+        answer = wizard.Next();
     }
-    if (!IsDevicePresent()) {
-        GetPrompter().ShowMessage(kMsgDeviceNotFound);
-        return UpdateOutcome::NoDevice;
+    if (answer.kind != NextAnswer::Kind::GoOn) {
+        say.ShowMessage(answer.message);
+        return {answer.outcome, wizard.Welcome().path};
     }
-    if (AreMixedDevicesAttached()) {
-        GetPrompter().ShowMessage(kMsgMixedDevices);
-        return UpdateOutcome::MixedDevices;
-    }
-    SelectCommandSet(deviceSpecific);
-    GetPrompter().ShowMessage(kMsgDoNotDisturb);
-    return RunDevicePhase(options);
-}
-
-std::string FileNameOf(const std::string& packagePath, const HidDeviceInfo& device)
-{
-    if (packagePath.empty())
-        return PackageFileNameFor(device.releaseNumber);
-    return PathToUtf8(PathFromUtf8(packagePath).filename());
+    say.ShowMessage(answer.message);
+    RunDevicePhase(options, wizard);
+    return {wizard.End().outcome, wizard.Welcome().path};
 }
 
 } // namespace
 
-// The wizard's sequence without windows: welcome page, Next, progress page.
-UpdateOutcome RunUpdateCommand(const CliOptions& options, const std::string& lockPath)
+UpdateOutcome RunUpdateCommand(const CliOptions& options, RunContext& context, const PackagePlaces& places,
+                               const std::string& lockPath)
 {
-    const std::vector<HidDeviceInfo> devices = UpdatedDevices();
-    std::string packagePath;
-    const UpdateOutcome outcome = RunUpdateSequence(options, lockPath, &packagePath);
-    // After an update the run has released the buffers already.
-    ReleasePackageBuffers();
+    const std::vector<HidDeviceInfo> devices = UpdatedDevices(context.hid);
+    const WizardSetup setup{context, places, options.verify, lockPath};
+    UpdateWizard wizard(setup);
+    const Ending ending = RunWizard(options, context, wizard);
+    const std::vector<DeviceResult> results = wizard.HasRun() ? wizard.End().results : std::vector<DeviceResult>{};
+    if (!options.json && !results.empty()) {
+        std::printf("\n");
+        for (const DeviceResult& result : results)
+            std::printf("%s\n", DeviceResultLine(result).c_str());
+    }
     // One package for every device: the one the run loaded, or looked for.
     if (options.json)
-        for (const HidDeviceInfo& device : devices)
-            WriteResult(device, FileNameOf(packagePath, device), ExitCodeOf(outcome), {});
-    return outcome;
+        for (const HidDeviceInfo& device : devices) {
+            const DeviceResult* result = nullptr;
+            for (const DeviceResult& r : results)
+                if (r.device.location == device.location)
+                    result = &r;
+            const std::string package =
+                ending.packagePath.empty() ? PackageFileNameFor(device.releaseNumber) : FileNameOf(ending.packagePath);
+            WriteResult(device, package, ExitCodeOf(ending.outcome), {}, result);
+        }
+    return ending.outcome;
 }

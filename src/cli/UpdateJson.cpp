@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "cli/JsonWriter.h"
+#include "platform/JsonWriter.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ void WriteMessage(const JsonDevice& device, const std::string& text)
 }
 
 void WriteResult(const HidDeviceInfo& device, const std::string& package, int exitCode,
-                 std::optional<uint32_t> elapsedMs)
+                 std::optional<uint32_t> elapsedMs, const DeviceResult* result)
 {
     JsonObject line = Line("result");
     line.Text("device", device.location)
@@ -112,6 +112,13 @@ void WriteResult(const HidDeviceInfo& device, const std::string& package, int ex
         line.Number("elapsed_ms", *elapsedMs);
     else
         line.Null("elapsed_ms");
+    std::optional<std::string> reason;
+    std::optional<std::string> stoppedBy;
+    if (result && result->kind == DeviceResultKind::Failed && !result->message.empty())
+        reason = result->cause.empty() ? result->message : result->message + " (" + result->cause + ")";
+    if (result && result->kind == DeviceResultKind::Stopped)
+        stoppedBy = result->cause;
+    line.TextOrNull("reason", reason).TextOrNull("stopped_by", stoppedBy);
     Emit(line);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/DeviceResult.h"
 #include "engine/UpdatePhase.h"
 #include "platform/HidBackend.h"
 
@@ -30,7 +31,9 @@ void WriteProgress(const JsonDevice& device, int percent, uint32_t remainMs, con
                    const std::string& status);
 // What a message box would show.
 void WriteMessage(const JsonDevice& device, const std::string& text);
-// How the run ended for one device; `elapsedMs` when it was timed on its own.
+// How the run ended for one device; `elapsedMs` when it was timed on its own;
+// `result`, when the run got as far as the devices, says why it failed or
+// which device stopped it.
 void WriteResult(const HidDeviceInfo& device, const std::string& package, int exitCode,
-                 std::optional<uint32_t> elapsedMs);
+                 std::optional<uint32_t> elapsedMs, const DeviceResult* result);
 void WriteRunEnd(int exitCode);

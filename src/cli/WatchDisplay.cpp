@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "cli/DisplayWidth.h"
 #include "cli/TerminalWidth.h"
+#include "platform/DisplayWidth.h"
 
 WatchDisplay::WatchDisplay(std::FILE* out, bool interactive) : m_out(out), m_interactive(interactive)
 {

@@ -14,9 +14,9 @@
 #include "cli/ResultTable.h"
 #include "cli/WatchDisplay.h"
 #include "cli/WatchPlan.h"
-#include "engine/UpdateMessages.h"
+#include "texts/UserTexts.h"
+#include "package/PackageShelf.h"
 #include "platform/InterruptGuard.h"
-#include "platform/Services.h"
 #include "platform/UpdateLock.h"
 
 namespace {
@@ -31,6 +31,9 @@ constexpr char kStoppingNotice[] = "kt7-flash: the watch ends once the devices b
                                    "interrupting them now would leave them half-written. No new device is started.";
 
 struct WatchedDevice {
+    // Loaded for this device alone: a package file replaced during a long
+    // watch is what the next device gets.
+    std::unique_ptr<PackageShelf> packages;
     DeviceRun run;
     int row = 0;
     std::thread worker;
@@ -39,8 +42,8 @@ struct WatchedDevice {
 
 class Watch {
 public:
-    Watch(HidBackend& backend, Clock& clock, WatchDisplay& display, bool verify)
-        : m_backend(backend), m_clock(clock), m_display(display), m_verify(verify)
+    Watch(RunContext& context, const PackagePlaces& places, WatchDisplay& display, bool verify)
+        : m_context(context), m_places(places), m_display(display), m_verify(verify)
     {
     }
     ~Watch()
@@ -52,7 +55,7 @@ public:
 
     void StartNewDevices()
     {
-        const std::vector<HidDeviceInfo> present = UpdatedDevices();
+        const std::vector<HidDeviceInfo> present = UpdatedDevices(m_context.hid);
         std::vector<std::string> locations;
         for (const HidDeviceInfo& device : present)
             locations.push_back(device.location);
@@ -92,18 +95,21 @@ private:
     void Start(const HidDeviceInfo& info)
     {
         auto device = std::make_unique<WatchedDevice>();
-        device->run = DeviceRun{info, PackageFileNameFor(info.releaseNumber)};
+        device->packages = std::make_unique<PackageShelf>(m_places, m_context.clock);
+        device->run.device = info;
+        device->run.package = PackageFileNameFor(info.releaseNumber);
         device->row = m_display.Started(info.location);
         WatchedDevice* watched = device.get();
         device->worker = std::thread([this, watched] {
-            RunWorker(m_backend, m_clock, m_display, watched->row, m_verify, watched->run);
+            const WorkerSetup setup{m_context, m_display, *watched->packages, m_places, m_verify};
+            RunWorker(setup, watched->row, watched->run);
             watched->over = true;
         });
         m_devices.push_back(std::move(device));
     }
 
-    HidBackend& m_backend;
-    Clock& m_clock;
+    RunContext& m_context;
+    const PackagePlaces m_places;
     WatchDisplay& m_display;
     const bool m_verify;
     WatchPlan m_plan;
@@ -112,11 +118,12 @@ private:
 
 } // namespace
 
-int RunWatchUpdateCommand(const CliOptions& options, const std::string& lockPath)
+int RunWatchUpdateCommand(const CliOptions& options, RunContext& context, const PackagePlaces& places,
+                          const std::string& lockPath)
 {
-    UpdateLock lock(lockPath);
+    UpdateLock lock(lockPath, context.diagnostics);
     if (!lock.Held()) {
-        GetPrompter().ShowMessage(kMsgAnotherUpdateRunning);
+        context.prompter.ShowMessage(kMsgAnotherUpdateRunning);
         return ExitCodeOf(UpdateOutcome::Locked);
     }
     // The watch tells of an interrupt itself: ending at once when no device
@@ -124,10 +131,10 @@ int RunWatchUpdateCommand(const CliOptions& options, const std::string& lockPath
     InterruptGuard guard(nullptr);
     WatchDisplay display(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose);
     display.PrintLine(kWatchingText);
-    Clock& clock = GetClock();
+    Clock& clock = context.clock;
     std::vector<DeviceRun> results;
     {
-        Watch watch(GetHidBackend(), clock, display, options.verify);
+        Watch watch(context, places, display, options.verify);
         bool noticeShown = false;
         for (uint32_t sinceListing = kListEveryMs;; sinceListing += kLookEveryMs) {
             watch.CollectEnded();

@@ -2,17 +2,14 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressPage.h"
 #include "engine/ProgressState.h"
-#include "hid/DeviceIdentity.h"
+#include "hid/DeviceSet.h"
 #include "hid/HidCmd.h"
 #include "hid/PageReadBack.h"
-#include "hid/Presence.h"
-#include "platform/Diagnostics.h"
 #include "platform/FlashGeometry.h"
 
 namespace {
@@ -20,59 +17,67 @@ namespace {
 // Takes the time of the next `bytesAhead` bytes (at most a status step's)
 // off the estimate: a read shorter than a status step uses up only its own
 // share of what the reads added to it.
-void TakeStatusStep(ProgressPage& page, uint32_t bytesAhead)
+void TakeStatusStep(ProgressState& progress, ProgressPage& page, uint32_t bytesAhead, uint32_t nowTick)
 {
     const uint32_t ms = (bytesAhead + kPercentStepBytes - 1) / kPercentStepBytes * kReadMsPerStep;
-    page.m_nRemainMs = page.m_nRemainMs >= ms ? page.m_nRemainMs - ms : 0;
-    page.SetStatusText(std::string(kStatusPrefix) + PercentEstimateText(page.m_nPos, page.m_nRemainMs));
-}
-
-// Where the device is plugged in, for the log: device numbers alone say
-// little when a worker sees only its own device.
-std::string LocationOf(int device)
-{
-    const std::vector<HidDeviceInfo> devices = CHidIO::ListDevices(kDeviceVendorId, kDeviceProductId);
-    return device < static_cast<int>(devices.size()) ? devices[static_cast<size_t>(device)].location : "?";
+    progress.m_nRemainMs = progress.m_nRemainMs >= ms ? progress.m_nRemainMs - ms : 0;
+    const uint32_t remainMs = ShownRemainMs(progress, nowTick);
+    SetStatusText(progress, page, std::string(kStatusPrefix) + PercentEstimateText(progress.m_nPos, remainMs), remainMs);
 }
 
 }  // namespace
 
-bool VerifyPagesWithProgress(ProgressPage& page, const uint8_t* data, uint32_t firstPage, uint32_t pageCount,
-                             const char* what)
+bool VerifyPagesWithProgress(DeviceSet& devices, ProgressState& progress, ProgressPage& page, const uint8_t* data,
+                             uint32_t firstPage, uint32_t pageCount, const std::string& what)
 {
-    CHidCmd cmd;
-    const int devices = cmd.OpenDevice();
-    if (devices <= 0) {
-        DiagPrintf("ERROR: No device to read %s back from\n", what);
+    const std::string operation = "read-back of " + what;
+    CHidCmd cmd(devices);
+    const int attached = cmd.OpenDevice();
+    if (attached <= 0) {
+        devices.RecordNoDevice(operation);
         return false;
     }
-    if (devices != CurrentDeviceState().m_deviceCount) {
-        DiagPrintf("ERROR: %d devices attached, %d expected\n", devices, CurrentDeviceState().m_deviceCount);
+    if (attached != devices.m_deviceCount) {
+        devices.RecordCountChange(attached, operation);
         return false;
     }
     const uint32_t length = pageCount * kPageSize;
-    for (int device = 0; device < devices; ++device) {
+    for (int device = 0; device < attached; ++device) {
         // The steps fall where the writer's fall: before each kilobyte.
-        TakePercentStep(page);
-        TakeStatusStep(page, std::min(length, kStatusStepBytes));
+        Clock& clock = devices.GetClock();
+        uint32_t now = clock.TickCount();
+        TakePercentStep(progress, page, ShownRemainMs(progress, now));
+        TakeStatusStep(progress, page, std::min(length, kStatusStepBytes), now);
         const PageComparison read =
-            ReadBackPages(cmd, device, data, firstPage, pageCount, [&page, length](uint32_t received) {
+            ReadBackPages(cmd, device, data, firstPage, pageCount, [&](uint32_t received) {
                 if (received % kPercentStepBytes != 0 || received >= length)
                     return;
-                TakePercentStep(page);
+                now = clock.TickCount();
+                TakePercentStep(progress, page, ShownRemainMs(progress, now));
                 if (received % kStatusStepBytes == 0)
-                    TakeStatusStep(page, std::min(length - received, kStatusStepBytes));
+                    TakeStatusStep(progress, page, std::min(length - received, kStatusStepBytes), now);
             });
         if (read.matches)
             continue;
-        const uint32_t badPage = firstPage + read.offset / kPageSize;
-        const uint32_t badByte = read.offset % kPageSize;
-        if (read.answered)
-            DiagPrintf("ERROR: Read-back of %s on device %d (%s) differs at page %u, byte %u\n", what, device,
-                       LocationOf(device).c_str(), badPage, badByte);
-        else
-            DiagPrintf("ERROR: Read-back of %s on device %d (%s) not answered from page %u, byte %u on\n", what,
-                       device, LocationOf(device).c_str(), badPage, badByte);
+        const std::string where = "page " + std::to_string(firstPage + read.offset / kPageSize) + ", byte " +
+                                  std::to_string(read.offset % kPageSize);
+        if (read.answered) {
+            devices.RecordFailure(DeviceFailure{operation, device, cmd.Location(device), FailureCause::Differs,
+                                                "differs at " + where});
+        } else if (!read.sent) {
+            devices.RecordTransferFailure(cmd, device, operation, "the read command", false, kTransferTimeoutMs);
+        } else {
+            DeviceFailure failure = devices.DescribeTransferFailure(cmd.Io(), device, operation,
+                                                                    "the read from " + where, true, kTransferTimeoutMs);
+            // The device gave part of the pages, then nothing more.
+            if (failure.cause == FailureCause::NoAnswer && read.offset > 0) {
+                failure.cause = FailureCause::ShortAnswer;
+                failure.detail = "answered " + std::to_string(read.offset) + " of " + std::to_string(length) +
+                                 " bytes, then nothing from " + where + " on within " +
+                                 std::to_string(kTransferTimeoutMs) + " ms";
+            }
+            devices.RecordFailure(std::move(failure));
+        }
         return false;
     }
     return true;

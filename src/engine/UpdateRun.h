@@ -1,13 +1,19 @@
 #pragma once
 // The whole update as the worker thread runs it.
 
+#include <functional>
+
 class ProgressPage;
+struct UpdateJob;
 
 // The worker's routine: times RunUpdate, puts the outcome on the status line
-// and in page->m_outcome, and raises page->m_bDone as its last act. Returns 1.
-int UpdateThreadProc(ProgressPage* page);
+// and in the job's m_outcome, records in `job` where a failure happened and
+// how long the run took, and raises the job's m_bDone as its last act.
+// `beforeDone`, when given, runs just before the flag is raised, once the
+// outcome is known. Returns 1.
+int UpdateThreadProc(ProgressPage* page, UpdateJob& job, const std::function<void()>& beforeDone = {});
 
 // Presence, reset and re-attach wait, area programming, the two control
-// blocks, end command; releases the package buffers whatever happens.
+// blocks, end command; releases the job's package whatever happens.
 // 1 on success, 0 on failure.
-int RunUpdate(ProgressPage& page);
+int RunUpdate(UpdateJob& job, ProgressPage& page);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "hid/CommandSet.h"
 #include "hid/DeviceIdentity.h"
+#include "hid/DeviceSet.h"
 
 bool WriteCommandReport(CHidIO& io, uint8_t report[kReportSize], const CommandPacket& packet, int device,
                         uint32_t timeoutMs)
@@ -16,7 +16,7 @@ bool WriteCommandReport(CHidIO& io, uint8_t report[kReportSize], const CommandPa
     return PayloadCount(transferred) > 0;
 }
 
-CHidCmd::CHidCmd()
+CHidCmd::CHidCmd(const DeviceSet& devices) : m_devices(devices), m_hidIo(devices.Backend())
 {
     std::memset(m_report, kReportFiller, sizeof m_report);
 }
@@ -36,7 +36,7 @@ void CHidCmd::CloseDevice()
 bool CHidCmd::SendCommand(uint8_t baseCode, uint32_t arg1, uint32_t arg2, int device, uint32_t timeoutMs)
 {
     CommandPacket packet;
-    packet.code = CommandCode(baseCode);
+    packet.code = m_devices.CommandCode(baseCode);
     packet.arg1 = arg1;
     packet.arg2 = arg2;
     return WriteCommandReport(m_hidIo, m_report, packet, device, timeoutMs);

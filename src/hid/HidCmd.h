@@ -9,6 +9,8 @@
 #include "hid/HidIO.h"
 #include "hid/Protocol.h"
 
+class DeviceSet;
+
 // Payload bytes a transfer moved, given the transferred count (report ID
 // included). 0 means the transfer carried nothing and has failed.
 inline uint32_t PayloadCount(uint32_t transferred)
@@ -23,7 +25,8 @@ bool WriteCommandReport(CHidIO& io, uint8_t report[kReportSize], const CommandPa
 
 class CHidCmd {
 public:
-    CHidCmd();
+    // Commands go out under `devices`' command set, to the devices of its backend.
+    explicit CHidCmd(const DeviceSet& devices);
     virtual ~CHidCmd();
     CHidCmd(const CHidCmd&) = delete;
     CHidCmd& operator=(const CHidCmd&) = delete;
@@ -32,8 +35,11 @@ public:
     int OpenDevice();
     void CloseDevice();
     int DeviceCount() const { return m_hidIo.DeviceCount(); }
+    std::string Location(int device) const { return m_hidIo.Location(device); }
+    // The devices it opened, and why its last transfer failed.
+    const CHidIO& Io() const { return m_hidIo; }
 
-    // Sends `baseCode` under the current command set (CommandCode) with its
+    // Sends `baseCode` under the set's command set (CommandCode) with its
     // two arguments. True when the command report went out.
     bool SendCommand(uint8_t baseCode, uint32_t arg1, uint32_t arg2, int device, uint32_t timeoutMs);
 
@@ -48,6 +54,7 @@ public:
     const uint8_t* Payload() const { return m_report + 1; }
 
 private:
+    const DeviceSet& m_devices;
     uint8_t m_report[kReportSize];
     CHidIO m_hidIo;
 };

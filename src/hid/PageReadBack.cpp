@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "hid/HidCmd.h"
-#include "hid/HidCommands.h"
+#include "hid/DeviceSet.h"
 #include "hid/Protocol.h"
 #include "platform/FlashGeometry.h"
 
@@ -13,6 +13,7 @@ PageComparison ReadBackPages(CHidCmd& cmd, int device, const uint8_t* expected, 
     PageComparison result;
     if (!cmd.SendCommand(HID_CMD_READ, firstPage, pageCount, device, kTransferTimeoutMs))
         return result;
+    result.sent = true;
     const uint32_t length = pageCount * kPageSize;
     uint32_t received = 0;
     while (received < length) {

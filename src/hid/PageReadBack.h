@@ -8,6 +8,7 @@
 class CHidCmd;
 
 struct PageComparison {
+    bool sent = false;      // false: the read command itself did not go out
     bool answered = false;  // false: the device did not answer the read in full
     bool matches = false;
     uint32_t offset = 0;    // the first byte that differs (when answered) or was not

@@ -1,7 +1,6 @@
 #include "hid/ReleaseProbe.h"
 
 #include "hid/DeviceIdentity.h"
-#include "platform/Services.h"
 
 namespace {
 
@@ -11,9 +10,8 @@ constexpr uint32_t kSearchRetryMs = 100;
 
 } // namespace
 
-int FindHidDevice(uint16_t vendorId, uint16_t productId, uint16_t* release)
+int FindHidDevice(HidBackend& backend, Clock& clock, uint16_t vendorId, uint16_t productId, uint16_t* release)
 {
-    HidBackend& backend = GetHidBackend();
     for (int attempt = 0;; ++attempt) {
         for (const HidDeviceInfo& info : backend.Enumerate()) {
             if (release)
@@ -23,22 +21,23 @@ int FindHidDevice(uint16_t vendorId, uint16_t productId, uint16_t* release)
         }
         if (attempt == kSearchRetries)
             return 0;
-        GetClock().Sleep(kSearchRetryMs);
+        clock.Sleep(kSearchRetryMs);
     }
 }
 
-int ProbeDeviceRelease(char* releaseText)
+ReleaseProbe ProbeDeviceRelease(HidBackend& backend, Clock& clock)
 {
+    ReleaseProbe probe;
     uint16_t release = 0;
-    if (!FindHidDevice(kDeviceVendorId, kDeviceProductId, &release)) {
-        GetPrompter().ShowMessage("请确认已连接设备！");
-        return 0;
-    }
+    if (!FindHidDevice(backend, clock, kDeviceVendorId, kDeviceProductId, &release))
+        return probe;
+    probe.found = true;
+    probe.release = release;
     if (IsGenericRelease(release))
-        return 0;
-    if (releaseText)
-        FormatReleaseText(release, releaseText);
-    return 1;
+        return probe;
+    probe.deviceSpecific = true;
+    FormatReleaseText(release, probe.releaseText);
+    return probe;
 }
 
 bool IsGenericRelease(uint16_t release)

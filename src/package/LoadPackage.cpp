@@ -1,64 +1,55 @@
-#include <cstring>
+#include "package/LoadPackage.h"
+
 #include <filesystem>
 #include <system_error>
 
 #include "package/MapImage.h"
 #include "package/Package.h"
 #include "package/PackageReader.h"
-#include "package/PackageSearch.h"
-#include "platform/ProgramDirectory.h"
 #include "platform/SystemPath.h"
-#include "platform/Services.h"
 
-std::string PackageFileName(const char* releaseText)
+namespace {
+
+PackageLoad LoadFrom(const std::string& path, bool found, const std::string& releaseText, uint32_t seed)
+{
+    PackageLoad load;
+    load.path = path;
+    load.found = found;
+    auto package = std::make_shared<LoadedPackage>();
+    if (PackageFailure failure = LoadPackageFromFile(path, MakeMapRandomBlock(seed), package.get())) {
+        load.failure = failure;
+        load.message = PackageFailureText(failure, path, releaseText.empty() ? nullptr : releaseText.c_str());
+        return load;
+    }
+    load.found = true;
+    load.package = std::move(package);
+    return load;
+}
+
+} // namespace
+
+std::string PackageFileName(const std::string& releaseText)
 {
     std::string name = kGenericPackageName;
-    if (releaseText)
-        name.insert(name.size() - 4, releaseText, strnlen(releaseText, 4));
+    name.insert(name.size() - 4, releaseText.substr(0, 4));
     return name;
 }
 
-bool LoadPackage(std::string* summary, int* deviceSpecific, ReleaseProbeFunction probe)
+PackageLoad LoadPackage(const PackagePlaces& places, const std::string& releaseText, uint32_t seed)
 {
-    ResetPackageState();
-    char releaseText[5] = {};
-    bool specific = probe && probe(releaseText) != 0;
-    if (deviceSpecific)
-        *deviceSpecific = specific ? 1 : 0;
-
-    LoadedPackage package;
-    MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
+    const PackageLocation location = FindPackageFile(places, PackageFileName(releaseText));
+    PackageLoad load = LoadFrom(location.path, location.found, releaseText, seed);
     std::error_code error;
-    const PackageLocation location =
-        FindPackageFile({g_packageChoice, GetProgramDirectory(), PathToUtf8(std::filesystem::current_path(error))},
-                        PackageFileName(specific ? releaseText : nullptr));
-    CurrentPackage().m_packagePath = location.path;
-    CurrentPackage().m_packageFound = location.found;
-    const std::string& path = location.path;
-    if (PackageFailure failure = LoadPackageFromFile(path, random, &package)) {
-        GetPrompter().ShowMessage(PackageFailureText(failure, path, specific ? releaseText : nullptr));
-        return false;
-    }
-    if (summary)
-        *summary = package.summary;
-    InstallLoadedPackage(std::move(package));
-    CurrentPackage().m_packagePath = location.path;
-    CurrentPackage().m_packageFound = true;
-    return true;
+    load.named = !places.choice.empty() &&
+                 !std::filesystem::is_directory(
+                     PathFromUtf8(places.currentDirectory) / PathFromUtf8(places.choice), error);
+    return load;
 }
 
-bool ReplacePackage(const std::string& path, std::string* summary)
+PackageLoad LoadPackageFile(const std::string& path, uint32_t seed)
 {
-    LoadedPackage package;
-    MapRandomBlock random = MakeMapRandomBlock(GetClock().TickCount());
-    if (PackageFailure failure = LoadPackageFromFile(path, random, &package)) {
-        GetPrompter().ShowMessage(PackageFailureText(failure, path));
-        return false;
-    }
-    if (summary)
-        *summary = package.summary;
-    InstallLoadedPackage(std::move(package));
-    CurrentPackage().m_packagePath = path;
-    CurrentPackage().m_packageFound = true;
-    return true;
+    PackageLoad load = LoadFrom(path, true, "", seed);
+    load.found = load.failure.problem != PackageProblem::kNotFound;
+    load.named = true;
+    return load;
 }

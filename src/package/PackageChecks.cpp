@@ -1,7 +1,9 @@
 #include "package/PackageChecks.h"
 
+#include <utility>
+
 #include "package/AreaLayout.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "platform/FlashGeometry.h"
 
 namespace {
@@ -61,6 +63,19 @@ bool ExtentsAreSound(const PackageHeader& h, uint32_t payloadLength)
             return false;
         firstFreeSector = endSector;
     }
+    return true;
+}
+
+// The device writes an area from the start of the page its address lies in,
+// so an address inside a page would put the area's bytes below it. Only
+// present areas are written.
+bool AreasStartOnPages(const PackageHeader& h)
+{
+    const std::pair<uint32_t, uint32_t> areas[] = {
+        {h.mainSize, h.mainAddress}, {h.voiceSize, h.voiceAddress}, {h.mapSize, h.mapAddress}};
+    for (const auto& [size, address] : areas)
+        if (Present(size) && address % kPageSize != 0)
+            return false;
     return true;
 }
 
@@ -132,7 +147,7 @@ const char* FirstFailedCheck(const uint8_t* payload, uint32_t payloadLength, con
     if (!(h.mainAddress < h.voiceAddress && h.voiceAddress < h.mapAddress && h.mainAddress >= kAreaWindowStart &&
           h.mapAddress < kFlashEnd))
         return kMsgAddressBad;
-    if (!ExtentsAreSound(h, length))
+    if (!AreasStartOnPages(h) || !ExtentsAreSound(h, length))
         return kMsgAddressBad;
 
     if (!Present(h.mainSize))
@@ -145,9 +160,4 @@ std::string CheckPackage(const uint8_t* payload, uint32_t payloadLength, const P
 {
     const char* failure = FirstFailedCheck(payload, payloadLength, header);
     return failure ? failure : "";
-}
-
-std::string CheckLoadedPackage()
-{
-    return CheckPackage(CurrentPackage().m_packageData.get(), CurrentPackage().m_packageLength, CurrentPackage().m_packageHeader);
 }

@@ -33,10 +33,9 @@ PackageCheckBytes ComputeCheckBytes(const uint8_t* payload, size_t length, const
 
 // Null when the package may be programmed, else the message of the first
 // check that fails: payload length and alignment, area sizes, addresses and
-// extents (inside the flash window and the payload, no two areas in one
-// sector), the main program's presence, and the check bytes.
+// extents (inside the flash window and the payload, each present area
+// starting on a page, no two areas in one sector), the main program's
+// presence, and the check bytes.
 const char* FirstFailedCheck(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& header);
 // The same as text: empty when the package passes.
 std::string CheckPackage(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& header);
-// The same over the loaded package.
-std::string CheckLoadedPackage();

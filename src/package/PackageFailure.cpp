@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -10,21 +10,21 @@ const char* Explanation(PackageProblem problem)
 {
     switch (problem) {
     case PackageProblem::kNotFound:
-        return "找不到该文件";
+        return kFileNotFound;
     case PackageProblem::kNotRegularFile:
-        return "不是普通文件，请选择升级文件本身";
+        return kFileNotRegular;
     case PackageProblem::kPermissionDenied:
-        return "没有读取该文件的权限";
+        return kFilePermissionDenied;
     case PackageProblem::kUnreadable:
-        return "读取该文件时出错";
+        return kFileUnreadable;
     case PackageProblem::kTooBig:
-        return "文件太大，不是升级文件";
+        return kFileTooBig;
     case PackageProblem::kTooShort:
-        return "文件太短，已损坏，请重新下载升级文件";
+        return kFileTooShort;
     case PackageProblem::kDamaged:
-        return "文件已损坏，请重新下载升级文件";
+        return kFileDamaged;
     case PackageProblem::kNoMemory:
-        return "内存不足";
+        return kFileNoMemory;
     case PackageProblem::kNone:
         break;
     }
@@ -53,6 +53,6 @@ std::string PackageFailureText(const PackageFailure& failure, const std::string&
         return text;
     text += "\n" + path + "：" + Explanation(failure.problem);
     if (releaseText && releaseText[0] != '\0')
-        text += std::string("（版本号为 ") + releaseText + " 的设备只用这个专用的升级文件）";
+        text += DeviceSpecificFileText(releaseText);
     return text;
 }

@@ -5,7 +5,7 @@
 #include "package/Descramble.h"
 #include "package/PackageBuffers.h"
 #include "package/PackageChecks.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "package/PackageSummary.h"
 #include "platform/FlashGeometry.h"
 
@@ -84,16 +84,6 @@ const char* ParsePackageFile(const uint8_t* file, size_t size, const MapRandomBl
     std::memcpy(p->data.get(), file + kKeyBlockSize, p->length);
     DescramblePackage(p->data.get(), p->length, file);
     FillPayloadSlack(p);
+    p->fileSize = size;
     return FinishPackageLoad(p, random);
-}
-
-void InstallLoadedPackage(LoadedPackage&& p)
-{
-    ResetPackageState();
-    CurrentPackage().m_packageData = std::move(p.data);
-    CurrentPackage().m_packageCapacity = p.capacity;
-    CurrentPackage().m_packageLength = p.length;
-    CurrentPackage().m_packageHeader = p.header;
-    CurrentPackage().m_mapImage = std::move(p.mapImage);
-    CurrentPackage().m_mapImageCapacity = p.mapImageCapacity;
 }

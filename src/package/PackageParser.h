@@ -10,7 +10,8 @@
 #include "package/MapImage.h"
 #include "package/Package.h"
 
-// The loaded package as one value; LoadPackage moves it into the globals.
+// A loaded package: filled once by the loader, then only read, so that the
+// runs of every device of its kind can share it.
 struct LoadedPackage {
     std::unique_ptr<uint8_t[]> data;  // payload; capacity = file length + 512
     uint32_t capacity = 0;
@@ -19,6 +20,8 @@ struct LoadedPackage {
     std::unique_ptr<uint8_t[]> mapImage;
     uint32_t mapImageCapacity = 0;
     std::string summary;              // UTF-8, CR LF separated
+    std::string path;                 // the file it was read from; empty when made in memory
+    uint64_t fileSize = 0;            // that file's length
 };
 
 // Refuses a file longer than the limit; the length is the full 64-bit one.
@@ -42,5 +45,3 @@ const char* FinishPackageLoad(LoadedPackage* package, const MapRandomBlock& rand
 const char* ParsePackageFile(const uint8_t* file, size_t size, const MapRandomBlock& random,
                              LoadedPackage* package);
 
-// Moves a loaded package into the process-wide variables.
-void InstallLoadedPackage(LoadedPackage&& package);

@@ -4,7 +4,7 @@
 #include <cerrno>
 
 #include "package/Descramble.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "platform/RegularFile.h"
 
 namespace {
@@ -104,5 +104,7 @@ PackageFailure LoadPackageFromFile(const std::string& path, const MapRandomBlock
         return FromParser(failure);
     if (PackageFailure failure = ReadPackageInto(path, length, p))
         return failure;
+    p->path = path;
+    p->fileSize = length;
     return FromParser(FinishPackageLoad(p, random));
 }

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/Services.h"
 
 void CapturingDiagnostics::Write(std::string_view text)
 {
@@ -24,7 +23,7 @@ void CapturingDiagnostics::Clear()
     m_text.clear();
 }
 
-void DiagPrintf(const char* format, ...)
+void DiagPrintf(DiagnosticsSink& sink, const char* format, ...)
 {
     char small[256];
     va_list args;
@@ -39,11 +38,24 @@ void DiagPrintf(const char* format, ...)
     }
     if (static_cast<size_t>(length) < sizeof small) {
         va_end(copy);
-        GetDiagnostics().Write(std::string_view(small, static_cast<size_t>(length)));
+        sink.Write(std::string_view(small, static_cast<size_t>(length)));
         return;
     }
     std::vector<char> large(static_cast<size_t>(length) + 1);
     std::vsnprintf(large.data(), large.size(), format, copy);
     va_end(copy);
-    GetDiagnostics().Write(std::string_view(large.data(), static_cast<size_t>(length)));
+    sink.Write(std::string_view(large.data(), static_cast<size_t>(length)));
+}
+
+bool HasErrorLine(std::string_view text)
+{
+    for (size_t start = 0; start < text.size();) {
+        if (text.substr(start).starts_with("ERROR"))
+            return true;
+        const size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+    return false;
 }

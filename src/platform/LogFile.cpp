@@ -30,14 +30,15 @@ void RotateLogFiles(const std::string& path, int keep)
         std::filesystem::rename(numbered(i), numbered(i + 1), ignored);
 }
 
-LogFileDiagnostics::LogFileDiagnostics(const std::string& path, std::FILE* echo) : m_echo(echo)
+LogFileDiagnostics::LogFileDiagnostics(const std::string& path, std::FILE* echo, LogStart start) : m_echo(echo)
 {
     std::string reason = "no home folder";
     if (!path.empty()) {
         std::error_code error;
         std::filesystem::create_directories(PathFromUtf8(path).parent_path(), error);
-        RotateLogFiles(path, kKeptLogFiles);
-        m_file = OpenFile(path, "wbe");
+        if (start == LogStart::NewRun)
+            RotateLogFiles(path, kKeptLogFiles);
+        m_file = OpenFile(path, start == LogStart::NewRun ? "wbe" : "abe");
         if (m_file)
             m_path = path;
         else
@@ -72,11 +73,18 @@ void LogFileDiagnostics::Write(std::string_view text)
     m_pending.append(text);
 }
 
+bool LogFileDiagnostics::HoldsErrors() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_errorWritten && m_file;
+}
+
 void LogFileDiagnostics::WriteLineLocked(std::string_view line)
 {
     // Blank lines only space out a terminal; in a time-stamped log they are noise.
     if (line.empty())
         return;
+    m_errorWritten = m_errorWritten || line.starts_with("ERROR");
     const std::string text = CurrentTimeStamp() + " " + EscapeLogText(line) + "\n";
     if (m_file) {
         std::fwrite(text.data(), 1, text.size(), m_file);

@@ -22,12 +22,17 @@ std::string DefaultLogPath();
 // Shifts path -> path.1 -> ... -> path.<keep-1>, dropping the oldest.
 void RotateLogFiles(const std::string& path, int keep);
 
+// An update starts a log of its own; a question (list, info) adds its lines
+// to the log of the last update, so that the update's lines stay in place.
+enum class LogStart { NewRun, Append };
+
 class LogFileDiagnostics final : public DiagnosticsSink {
 public:
-    // Rotates and starts the log at `path` (its folder is made when missing).
-    // When `path` is empty or cannot be written, the run goes on without a
-    // log; `echo`, when given, is told so once.
-    LogFileDiagnostics(const std::string& path, std::FILE* echo);
+    // Starts the log at `path` (its folder is made when missing), rotating
+    // the earlier ones for a new run. When `path` is empty or cannot be
+    // written, the run goes on without a log; `echo`, when given, is told so
+    // once.
+    LogFileDiagnostics(const std::string& path, std::FILE* echo, LogStart start = LogStart::NewRun);
     ~LogFileDiagnostics() override;
     LogFileDiagnostics(const LogFileDiagnostics&) = delete;
     LogFileDiagnostics& operator=(const LogFileDiagnostics&) = delete;
@@ -39,13 +44,15 @@ public:
     // The log file in use, empty when there is none.
     const std::string& Path() const { return m_path; }
     std::string LogPath() const override { return m_path; }
+    bool HoldsErrors() const override;
 
 private:
     void WriteLineLocked(std::string_view line);
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::string m_path;
     std::FILE* m_file = nullptr;
     std::FILE* m_echo = nullptr;
     std::string m_pending;
+    bool m_errorWritten = false;
 };

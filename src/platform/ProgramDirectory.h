@@ -2,10 +2,9 @@
 
 #include <string>
 
-// The running program's directory with a trailing separator, worked out on
-// first use. A front end (`--dir`) or a test may set it instead.
+// The running program's directory with a trailing separator; empty when the
+// system does not say where the program is.
 std::string GetProgramDirectory();
-void SetProgramDirectory(const std::string& directory);
 
 // The program file's name, the caption of message boxes.
 std::string GetProgramName();

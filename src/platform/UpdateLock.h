@@ -5,8 +5,7 @@
 
 #include <string>
 
-// The text both front ends show when another update holds the lock.
-inline constexpr char kMsgAnotherUpdateRunning[] = "另一个升级程序正在运行，请等它结束后再试！";
+#include "platform/Diagnostics.h"
 
 // The machine-wide lock file for real devices: in /run/lock when that folder
 // is there and writable, else in the temporary folder.
@@ -16,9 +15,9 @@ class UpdateLock {
 public:
     // Tries once, without waiting. An empty path takes no lock and counts as
     // held. A lock file that can't be opened at all is noted in the
-    // diagnostics and counts as held too: refusing would block every update
-    // over a folder's permissions.
-    explicit UpdateLock(const std::string& path);
+    // log and counts as held too: refusing would block every update over a
+    // folder's permissions.
+    UpdateLock(const std::string& path, DiagnosticsSink& log);
     ~UpdateLock();
     UpdateLock(const UpdateLock&) = delete;
     UpdateLock& operator=(const UpdateLock&) = delete;

@@ -27,7 +27,7 @@ std::string MachineUpdateLockPath()
     return folder + kLockFileName;
 }
 
-UpdateLock::UpdateLock(const std::string& path)
+UpdateLock::UpdateLock(const std::string& path, DiagnosticsSink& log)
 {
     if (path.empty()) {
         m_held = true;
@@ -41,7 +41,7 @@ UpdateLock::UpdateLock(const std::string& path)
     if (m_fd < 0 && errno == EACCES)
         m_fd = open(path.c_str(), flags);
     if (m_fd < 0) {
-        DiagPrintf("WARNING: no update lock, can't open %s: %s\n", path.c_str(), std::strerror(errno));
+        DiagPrintf(log, "WARNING: no update lock, can't open %s: %s\n", path.c_str(), std::strerror(errno));
         m_held = true;
         return;
     }
@@ -50,7 +50,7 @@ UpdateLock::UpdateLock(const std::string& path)
         return;
     }
     if (errno != EWOULDBLOCK) {
-        DiagPrintf("WARNING: no update lock, can't lock %s: %s\n", path.c_str(), std::strerror(errno));
+        DiagPrintf(log, "WARNING: no update lock, can't lock %s: %s\n", path.c_str(), std::strerror(errno));
         m_held = true;
     }
     close(m_fd);

@@ -36,7 +36,7 @@ std::string MachineUpdateLockPath()
     return WideToUtf8(std::wstring(folder, length) + kLockFileName);
 }
 
-UpdateLock::UpdateLock(const std::string& path)
+UpdateLock::UpdateLock(const std::string& path, DiagnosticsSink& log)
 {
     if (path.empty()) {
         m_held = true;
@@ -48,7 +48,7 @@ UpdateLock::UpdateLock(const std::string& path)
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        DiagPrintf("WARNING: no update lock, can't open %s: %s\n", path.c_str(),
+        DiagPrintf(log, "WARNING: no update lock, can't open %s: %s\n", path.c_str(),
                    SystemErrorText(GetLastError()).c_str());
         m_held = true;
         return;
@@ -63,7 +63,7 @@ UpdateLock::UpdateLock(const std::string& path)
     }
     const DWORD error = GetLastError();
     if (error != ERROR_LOCK_VIOLATION) {
-        DiagPrintf("WARNING: no update lock, can't lock %s: %s\n", path.c_str(), SystemErrorText(error).c_str());
+        DiagPrintf(log, "WARNING: no update lock, can't lock %s: %s\n", path.c_str(), SystemErrorText(error).c_str());
         m_held = true;
     }
     CloseHandle(file);

@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QPainter>
@@ -28,10 +30,10 @@
 #include "app/UpdateDialog.h"
 #include "app/VornelApp.h"
 #include "backends/BackendSelection.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "platform/Clock.h"
-#include "platform/ProgramDirectory.h"
-#include "platform/Services.h"
+#include "platform/Diagnostics.h"
+#include "platform/RunContext.h"
 
 namespace {
 
@@ -155,7 +157,12 @@ private:
             Save(*box, qPrintable(name));
             box->button(QMessageBox::Ok)->click();
         } else if (auto* page = dynamic_cast<CProgressDialog*>(window)) {
-            if (!m_progressSaved && page->m_nPos.load() >= kProgressShotPercent) {
+            if (!m_bootloaderSaved &&
+                page->StatusLabel()->text() == QString::fromUtf8(kRefreshingBootloaderText)) {
+                Save(*page, "bootloader.png");
+                m_bootloaderSaved = true;
+            }
+            if (!m_progressSaved && page->ProgressBar()->value() >= kProgressShotPercent) {
                 Save(*page, "progress.png");
                 m_progressSaved = true;
             }
@@ -170,6 +177,7 @@ private:
     QElapsedTimer m_settle;
     QWidget* m_lastWindow = nullptr;
     bool m_progressSaved = false;
+    bool m_bootloaderSaved = false;
     bool m_fileChosen = false;
     int m_messages = 0;
 };
@@ -185,23 +193,19 @@ int main(int argc, char** argv)
     }
     QApplication::setFont(DialogFont());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kt7/icon.png")));
-    SetProgramDirectory(argv[1]);
-
     SteadyClock clock;
+    NullDiagnostics log;
     std::string error;
-    std::unique_ptr<HidBackend> backend = CreateHidBackend(clock, &error);
+    std::unique_ptr<HidBackend> backend = CreateHidBackend(clock, log, &error);
     if (!backend) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 2;
     }
     GuiPrompter prompter;
-    Services services;
-    services.hid = backend.get();
-    services.clock = &clock;
-    services.prompter = &prompter;
-    ScopedServices installed(services);
+    RunContext context{*backend, clock, prompter, log};
+    const WizardSetup setup{context, {"", argv[1], ""}, false, "", kWatchPeriodMs};
 
     Driver driver(QString::fromLocal8Bit(argv[2]));
-    CVornelApp app;
+    CVornelApp app(setup);
     return app.InitInstance();
 }

@@ -7,19 +7,14 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
-#include "package/Package.h"
-#include "platform/ProgramDirectory.h"
 
-WizardTestBed::WizardTestBed(const std::string& simulate)
-    : harness(simulate), m_savedDirectory(GetProgramDirectory())
-{
-    SetProgramDirectory(folder.Path());
-}
+WizardTestBed::WizardTestBed(const std::string& simulate) : harness(simulate) {}
 
-WizardTestBed::~WizardTestBed()
+ReadyWizard::ReadyWizard(WizardTestBed& bed) : wizard(bed.setup)
 {
-    SetProgramDirectory(m_savedDirectory);
-    g_packageChoice.clear();
+    bed.WritePackage();
+    EXPECT_EQ(wizard.Start().kind, WelcomeState::Kind::Loaded);
+    EXPECT_EQ(wizard.Next().kind, NextAnswer::Kind::GoOn);
 }
 
 void WizardTestBed::WritePackage(const PackageSpec& contents, const std::string& name)
@@ -71,7 +66,7 @@ void DeliverWatchTick(CProgressDialog& page)
 
 void FinishUpdate(CProgressDialog& page)
 {
-    ASSERT_TRUE(PumpUntil([&] { return page.m_bDone.load() != 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return page.Done(); }));
     DeliverWatchTick(page);
     ASSERT_TRUE(page.ExitButton()->isEnabled());
     QTest::mouseClick(page.ExitButton(), Qt::LeftButton);

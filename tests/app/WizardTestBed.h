@@ -12,6 +12,8 @@
 #include <string>
 
 #include "app/ProgressDialog.h"
+#include "wizard/UpdateWizard.h"
+#include "wizard/WizardSetup.h"
 #include "support/EngineHarness.h"
 #include "support/PackageTestFiles.h"
 
@@ -23,15 +25,22 @@ class WizardTestBed {
 public:
     // `simulate`: KT7_SIMULATE-style text for the simulated devices.
     explicit WizardTestBed(const std::string& simulate = "");
-    ~WizardTestBed();
 
     void WritePackage(const PackageSpec& contents = SamplePackageSpec(), const std::string& name = "KT7_Down.dat");
 
     EngineHarness harness;
+    // Stands for the program's folder.
     PackageTempDir folder;
+    // What the wizard is started with: the harness's services, the package
+    // looked for in `folder`, no lock, and watch ticks the test delivers.
+    WizardSetup setup{harness.context, {"", folder.Path(), ""}, false, "", kManualTicks};
+};
 
-private:
-    std::string m_savedDirectory;
+// A wizard on the bed's package that has gone on past Next, for a progress
+// page of its own.
+struct ReadyWizard {
+    explicit ReadyWizard(WizardTestBed& bed);
+    UpdateWizard wizard;
 };
 
 // Runs the event loop until `done` holds; false if it still does not after a

@@ -11,7 +11,6 @@
 #include "app/GuiPrompter.h"
 #include "app/WizardFrame.h"
 #include "platform/ProgramDirectory.h"
-#include "platform/Services.h"
 
 namespace {
 
@@ -42,10 +41,6 @@ TEST(GuiPrompter, WorkerMessageIsShownOnTheGuiThreadAndTheWorkerWaitsForOk)
 TEST(GuiPrompter, PageWarningCarriesThePageCaptionAndIcon)
 {
     GuiPrompter prompter;
-    Services services;
-    services.prompter = &prompter;
-    ScopedServices installed(services);
-
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QTimer::singleShot(0, TestScope(), [&] {
@@ -55,7 +50,7 @@ TEST(GuiPrompter, PageWarningCarriesThePageCaptionAndIcon)
             box->button(QMessageBox::Ok)->click();
         }
     });
-    ShowPageMessage(nullptr, "升级过程中请勿移动电子狗或USB连接线！", PageCaption(), QMessageBox::Warning);
+    ShowPageMessage(prompter, nullptr, "升级过程中请勿移动电子狗或USB连接线！", PageCaption(), QMessageBox::Warning);
     EXPECT_EQ(title, PageCaption());
     EXPECT_EQ(icon, QMessageBox::Warning);
 }

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include "WizardTestBed.h"
+
 #include <cstdlib>
 
 #include "app/DialogFont.h"
@@ -51,7 +53,9 @@ TEST(DialogFont, MapsToAnInstalledSimplifiedChineseFont)
 
 TEST(WizardFrame, PageKeepsTheTemplateProportionsAndShowsTheBannerAtRealSize)
 {
-    CUpdateDialog page;
+    WizardTestBed bed;
+    UpdateWizard wizard(bed.setup);
+    CUpdateDialog page(wizard, bed.setup);
     const DialogUnits units(page.font());
     EXPECT_EQ(page.size(), QSize(units.X(kPageWidthUnits), units.Y(kPageHeightUnits)));
     EXPECT_EQ(page.NextButton()->geometry(), units.Rect(110, 190, 50, 14));
@@ -73,10 +77,12 @@ TEST(WizardFrame, CaptionSaysWhenTheDevicesAreSimulated)
 {
     const QString real = QString::fromUtf8("预警仪升级工具（适用KT7.0方案）");
     ASSERT_EQ(std::getenv(kSimulateVariable), nullptr);
-    EXPECT_EQ(CUpdateDialog().windowTitle(), real);
+    WizardTestBed bed;
+    UpdateWizard wizard(bed.setup);
+    EXPECT_EQ(CUpdateDialog(wizard, bed.setup).windowTitle(), real);
 
     setenv(kSimulateVariable, "devices=1", 1);
-    const QString simulated = CUpdateDialog().windowTitle();
+    const QString simulated = CUpdateDialog(wizard, bed.setup).windowTitle();
     unsetenv(kSimulateVariable);
     EXPECT_EQ(simulated, real + QString::fromUtf8(" [模拟设备]"));
 }

@@ -15,8 +15,8 @@
 
 #include "WizardTestBed.h"
 #include "app/UpdateDialog.h"
+#include "engine/UpdateJob.h"
 #include "platform/Prompter.h"
-#include "platform/Services.h"
 
 namespace {
 
@@ -25,11 +25,12 @@ const std::string kFailedStatus = "升级失败，请重新连接USB设备并升
 
 // Opens the welcome page on the bed's package and presses Next; `onPage`
 // runs inside the progress page's modal loop and must close it.
-void RunProgressPage(WizardTestBed& bed, std::function<void(CProgressDialog&)> onPage)
+void RunProgressPage(WizardTestBed& bed, std::function<void(CProgressDialog&)> onPage,
+                     const WizardSetup* setup = nullptr)
 {
     bed.WritePackage();
-    CUpdateDialog welcome;
-    welcome.SetProgressWatchPeriod(kManualTicks);
+    UpdateWizard wizard(setup ? *setup : bed.setup);
+    CUpdateDialog welcome(wizard, setup ? *setup : bed.setup);
     ASSERT_TRUE(welcome.OnInitDialog());
     welcome.show();
     WhenModal<CProgressDialog>(std::move(onPage));
@@ -77,7 +78,7 @@ protected:
         // The worker's texts are the only calls queued to the page here.
         if (watched != &m_page || event->type() != QEvent::MetaCall)
             return false;
-        EXPECT_EQ(m_page.m_bDone.load(), 0) << "done while a text call waits";
+        EXPECT_FALSE(m_page.Done()) << "done while a text call waits";
         if (ticks == 0)
             ExpectKeysAndCloseIgnored(m_page, "updating");
         DeliverWatchTick(m_page);
@@ -103,7 +104,7 @@ TEST_P(ExitButtonTest, StaysDisabledUntilTheFirstTickAfterTheWorkerIsDone)
         // status text, so there is at least one.
         {
             TickWhileTheWorkerWaits ticking(page);
-            ASSERT_TRUE(PumpUntil([&] { return page.m_bDone.load() != 0; }));
+            ASSERT_TRUE(PumpUntil([&] { return page.Done(); }));
             EXPECT_GT(ticking.ticks, 0);
         }
         // Done, but not seen yet: the final text is already in place.
@@ -121,7 +122,7 @@ TEST_P(ExitButtonTest, StaysDisabledUntilTheFirstTickAfterTheWorkerIsDone)
     if (GetParam().succeeds)
         EXPECT_EQ(statusWhenDone.rfind("升级成功，可以断开连接，耗时", 0), 0u) << statusWhenDone;
     else
-        EXPECT_EQ(statusWhenDone, kFailedStatus);
+        EXPECT_EQ(statusWhenDone.rfind(kFailedStatus, 0), 0u) << statusWhenDone;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -144,63 +145,81 @@ public:
     std::vector<std::pair<std::string, bool>> shown;
 };
 
-TEST(ProgressPage, RefusedBootloaderRefreshShowsTheStoppedPageWithoutWorker)
+// The boot-loader check runs on the worker, as a step the page shows; when
+// it refuses, the worker says so and the page ends as it began, with Exit.
+TEST(ProgressPage, RefusedBootloaderRefreshIsShownOnThePageAndEndsWithExit)
 {
     WizardTestBed bed("version=Z");  // an answer the version check does not know
     PageVisibilityPrompter prompter;
-    Services services;
-    services.prompter = &prompter;
-    ScopedServices installed(services);
+    RunContext context{bed.harness.Backend(), bed.harness.clock, prompter, bed.harness.diagnostics};
+    const WizardSetup setup{context, bed.setup.places, false, "", kManualTicks};
 
     RunProgressPage(bed, [&](CProgressDialog& page) {
+        EXPECT_TRUE(page.WorkerStarted());
+        ASSERT_TRUE(PumpUntil([&] { return page.Done(); }));
+        DeliverWatchTick(page);
         EXPECT_EQ(page.StatusLabel()->text(), QString::fromUtf8("下载进度"));
         EXPECT_EQ(page.ProgressBar()->value(), page.ProgressBar()->minimum());
-        EXPECT_TRUE(page.AreaLabel()->text().isEmpty());
         EXPECT_TRUE(page.ExitButton()->isEnabled());
         EXPECT_EQ(page.WatchTimerId(), 0);
-        EXPECT_FALSE(page.WorkerStarted());
         ExpectKeysAndCloseIgnored(page, "stopped");
         QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
-    });
-    // Both boxes come before the page is shown.
-    const std::vector<std::pair<std::string, bool>> expected{{kDoNotDisturb, false},
-                                                             {"Failed to update in bootloader!", false}};
-    EXPECT_EQ(prompter.shown, expected);
+    }, &setup);
+    // The warning comes before the page is shown; the refusal on it.
+    ASSERT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.shown[0], (std::pair<std::string, bool>{kDoNotDisturb, false}));
+    EXPECT_EQ(prompter.shown[1].first.rfind("Failed to update in bootloader!", 0), 0u);
+    EXPECT_TRUE(prompter.shown[1].second) << "the page is on screen while its device phase runs";
 }
 
 TEST(ProgressPage, QueuedProgressEventsAllShowTheLatestPercent)
 {
-    CProgressDialog page(nullptr, kManualTicks);
-    for (int percent : {10, 20, 30}) {
-        page.m_nPos = percent;
-        page.PostProgressUpdate();
+    WizardTestBed bed;
+    ReadyWizard ready(bed);
+    CProgressDialog page(ready.wizard, bed.setup);
+    // The test plays the worker, which alone writes the percent.
+    auto& percent = const_cast<ProgressState&>(ready.wizard.Progress()).m_nPos;
+    ProgressEvent step;
+    step.change = ProgressEvent::Change::Percent;
+    for (int value : {10, 20, 30}) {
+        percent = value;
+        page.OnProgress(step);
     }
-    page.m_nPos = 45;
+    percent = 45;
     // The first queued event already shows the latest value.
     QCoreApplication::sendPostedEvents(&page, CProgressDialog::WM_PROGRESS_UPDATE);
     EXPECT_EQ(page.ProgressBar()->value(), 45);
 
-    page.m_nPos = 60;
-    page.PostProgressUpdate();
-    page.PostProgressUpdate();
+    percent = 60;
+    page.OnProgress(step);
+    page.OnProgress(step);
     QCoreApplication::sendPostedEvents(&page, CProgressDialog::WM_PROGRESS_UPDATE);
     EXPECT_EQ(page.ProgressBar()->value(), 60);
 }
 
-TEST(ProgressPage, TextsAreInPlaceWhenTheSetterReturnsOnEitherThread)
+TEST(ProgressPage, TextsAreInPlaceWhenTheReportReturnsOnEitherThread)
 {
-    CProgressDialog page(nullptr, kManualTicks);
+    WizardTestBed bed;
+    ReadyWizard ready(bed);
+    CProgressDialog page(ready.wizard, bed.setup);
+    auto report = [&page](ProgressEvent::Change change, const std::string& area, const std::string& status) {
+        ProgressEvent event;
+        event.change = change;
+        event.areaText = area;
+        event.statusText = status;
+        page.OnProgress(event);
+    };
 
     // On the page's own thread the call must not wait for itself.
-    page.SetStatusText("下载进度：准备");
+    report(ProgressEvent::Change::Status, "", "下载进度：准备");
     EXPECT_EQ(page.StatusLabel()->text(), QString::fromUtf8("下载进度：准备"));
 
     std::atomic<bool> areaReturned{false};
     std::atomic<bool> statusReturned{false};
     std::thread worker([&] {
-        page.SetAreaText("Device:2,Area:1 ");
+        report(ProgressEvent::Change::Area, "Device:2,Area:1 ", "下载进度：准备");
         areaReturned = true;
-        page.SetStatusText("全国版数据：50%完成");
+        report(ProgressEvent::Change::Status, "Device:2,Area:1 ", "全国版数据：50%完成");
         statusReturned = true;
     });
     // Labels are read here, on the page's thread, as soon as a call is back.

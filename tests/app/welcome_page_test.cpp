@@ -15,9 +15,9 @@
 #include "WizardTestBed.h"
 #include "app/SummaryBox.h"
 #include "app/UpdateDialog.h"
-#include "hid/MixedDevices.h"
+#include "texts/UserTexts.h"
 #include "package/Package.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -29,15 +29,16 @@ const std::string kDeviceNotFound =
 
 // A loaded welcome page on screen, with Next having the focus.
 struct ShownWelcome {
-    explicit ShownWelcome(WizardTestBed& bed)
+    explicit ShownWelcome(WizardTestBed& bed, bool writePackage = true) : wizard(bed.setup), page(wizard, bed.setup)
     {
-        bed.WritePackage();
-        page.SetProgressWatchPeriod(kManualTicks);
+        if (writePackage)
+            bed.WritePackage();
         EXPECT_TRUE(page.OnInitDialog());
         page.show();
         page.activateWindow();
         QApplication::setActiveWindow(&page);
     }
+    UpdateWizard wizard;
     CUpdateDialog page;
 };
 
@@ -74,7 +75,10 @@ TEST(WelcomePage, NextWithDevicesOfTwoKindsSaysSoAndStays)
     FailIfProgressPageOpens();
     QTest::mouseClick(welcome.page.NextButton(), Qt::LeftButton);
     QCoreApplication::processEvents();
-    EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgMixedDevices});
+    // The box names the kinds it found and which package each would take.
+    EXPECT_EQ(bed.harness.Messages(),
+              std::vector<std::string>{MixedDevicesText("版本号 5512（升级文件 KT7_Down.dat）、版本号 0100（升级文件 "
+                                                        "KT7_Down0100.dat）")});
     EXPECT_TRUE(welcome.page.isVisible());
     EXPECT_EQ(welcome.page.result(), 0);
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
@@ -147,7 +151,7 @@ TEST(WelcomePage, ShowsThePackagesPathElidedInTheMiddleWhenLong)
     EXPECT_EQ(shortPath.page.PackagePathLabel()->text(),
               PathPrefix() + QString::fromStdString(bed.folder.File("KT7_Down.dat")));
 
-    g_packageChoice = deep;
+    bed.setup.places.choice = deep;
     ShownWelcome longPath(bed);
     QLabel* label = longPath.page.PackagePathLabel();
     const QString text = label->text();
@@ -211,7 +215,7 @@ TEST_P(WelcomeDrop, LoadsADroppedPackageFileAndKeepsTheOldOneOtherwise)
         EXPECT_EQ(summary, summaryBefore);
         EXPECT_EQ(path, pathBefore);
     }
-    EXPECT_NE(CurrentPackage().m_packageData, nullptr) << "a package is always in use";
+    EXPECT_NE(welcome.wizard.Package(), nullptr) << "a package is always in use";
 }
 
 const DropCase kDropCases[] = {
@@ -224,5 +228,77 @@ const DropCase kDropCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Cases, WelcomeDrop, testing::ValuesIn(kDropCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// The welcome page loaded with no device attached (the generic package),
+// and a device of release 0100, whose own package lies beside the generic
+// one, plugged in before Next.
+struct KindChange {
+    explicit KindChange(bool specificPackagePresent) : bed("devices=1;release=0100;arrive=60000")
+    {
+        PackageSpec generic = SamplePackageSpec();
+        generic.updateTime = "generic";
+        bed.WritePackage(generic);
+        specific.updateTime = "specific";
+        if (specificPackagePresent)
+            bed.WritePackage(specific, "KT7_Down0100.dat");
+        welcome = std::make_unique<ShownWelcome>(bed, false);
+        bed.harness.prompter.Clear();  // the start-up's "connect a device" note
+        bed.harness.Backend().Attach(0);
+    }
+    QString Summary() const { return welcome->page.SummaryEdit()->toPlainText(); }
+
+    WizardTestBed bed;
+    PackageSpec specific = SamplePackageSpec();
+    std::unique_ptr<ShownWelcome> welcome;
+};
+
+TEST(WelcomePage, ADeviceOfAnotherKindPluggedInBeforeNextGetsItsPackageShownFirst)
+{
+    KindChange change(true);
+    ASSERT_TRUE(change.Summary().contains(QStringLiteral("Update Time:generic")));
+
+    FailIfProgressPageOpens();
+    QTest::mouseClick(change.welcome->page.NextButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(change.welcome->page.isVisible()) << "nothing is written that the user has not seen";
+    EXPECT_TRUE(change.Summary().contains(QStringLiteral("Update Time:specific"))) << change.Summary().toStdString();
+    EXPECT_EQ(change.welcome->page.PackagePathLabel()->toolTip().toStdString(),
+              change.bed.folder.File("KT7_Down0100.dat"));
+    ASSERT_EQ(change.bed.harness.Messages().size(), 1u);
+    EXPECT_NE(change.bed.harness.Messages()[0].find(change.bed.folder.File("KT7_Down0100.dat")), std::string::npos);
+    EXPECT_EQ(change.bed.harness.Backend().ReportCount(0), 0u);
+
+    // Next again: the device is updated with its own package and its codes.
+    change.bed.harness.prompter.Clear();
+    bool succeeded = false;
+    WhenModal<CProgressDialog>([&](CProgressDialog& page) {
+        FinishUpdate(page);
+        succeeded = change.welcome->wizard.End().outcome == UpdateOutcome::Success;
+    });
+    QTest::mouseClick(change.welcome->page.NextButton(), Qt::LeftButton);
+    EXPECT_TRUE(succeeded);
+    EXPECT_EQ(change.welcome->wizard.Devices().m_cmdCodeOffset, 0x40);
+    EXPECT_EQ(FlashBytes(change.bed.harness.Firmware(0), change.specific.main->address, change.specific.main->data.size()),
+              change.specific.main->data);
+}
+
+TEST(WelcomePage, ADeviceOfAnotherKindWithoutItsPackageIsToldSoAndNothingIsSent)
+{
+    KindChange change(false);
+    FailIfProgressPageOpens();
+    QTest::mouseClick(change.welcome->page.NextButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(change.welcome->page.isVisible());
+    ASSERT_EQ(change.bed.harness.Messages().size(), 1u);
+    EXPECT_EQ(change.bed.harness.Messages()[0],
+              std::string(kMsgCannotOpenPackage) + "\n" + change.bed.folder.File("KT7_Down0100.dat") +
+                  "：找不到该文件（版本号为 0100 的设备只用这个专用的升级文件）");
+    EXPECT_TRUE(change.Summary().contains(QStringLiteral("Update Time:generic")));
+    EXPECT_EQ(change.bed.harness.Backend().ReportCount(0), 0u);
+}
 
 } // namespace

@@ -5,10 +5,12 @@
 
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <fstream>
+#include <optional>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -18,8 +20,7 @@
 #include "app/UpdateDialog.h"
 #include "app/VornelApp.h"
 #include "package/Package.h"
-#include "package/PackageMessages.h"
-#include "platform/Services.h"
+#include "texts/UserTexts.h"
 #include "platform/UpdateLock.h"
 
 namespace {
@@ -39,6 +40,7 @@ TEST(WizardFlow, NextToExitUpdatesTheDeviceAndEndsWithExitCode0)
     bed.WritePackage(contents);
 
     bool summaryShown = false;
+    bool packageHeldAfterTheRun = true;
     std::string finalStatus;
     int finalPercent = -1;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
@@ -47,12 +49,12 @@ TEST(WizardFlow, NextToExitUpdatesTheDeviceAndEndsWithExitCode0)
             FinishUpdate(page);
             finalStatus = page.StatusLabel()->text().toStdString();
             finalPercent = page.ProgressBar()->value();
+            packageHeldAfterTheRun = welcome.Wizard().Package() != nullptr;
         });
         QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
     });
 
-    CVornelApp app;
-    app.SetProgressWatchPeriod(kManualTicks);
+    CVornelApp app(bed.setup);
     EXPECT_EQ(app.InitInstance(), 0);
 
     EXPECT_TRUE(summaryShown);
@@ -61,8 +63,7 @@ TEST(WizardFlow, NextToExitUpdatesTheDeviceAndEndsWithExitCode0)
     EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kDoNotDisturb});
     EXPECT_EQ(Flash(bed, contents.main->address, contents.main->data.size()), contents.main->data);
     EXPECT_EQ(Flash(bed, contents.voice->address, contents.voice->data.size()), contents.voice->data);
-    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
-    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
+    EXPECT_FALSE(packageHeldAfterTheRun) << "the run takes the package, and releases it when it ends";
 }
 
 TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
@@ -73,18 +74,16 @@ TEST(WizardFlow, CancelReleasesThePackageAndSendsNoDeviceCommand)
     bool packageHeld = false;
     bool mapHeld = false;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
-        packageHeld = CurrentPackage().m_packageData != nullptr;
-        mapHeld = CurrentPackage().m_mapImage != nullptr;
+        packageHeld = welcome.Wizard().Package() != nullptr;
+        mapHeld = packageHeld && welcome.Wizard().Package()->mapImage != nullptr;
         QTest::mouseClick(welcome.CancelButton(), Qt::LeftButton);
     });
 
-    CVornelApp app;
+    CVornelApp app(bed.setup);
     EXPECT_EQ(app.InitInstance(), 0);
 
     EXPECT_TRUE(packageHeld);
     EXPECT_TRUE(mapHeld);
-    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
-    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
     EXPECT_TRUE(bed.harness.Messages().empty());
 }
@@ -195,7 +194,7 @@ TEST_P(WizardStart, AsksForAMissingPackageOnlyAndEndsWith1WithoutOne)
     };
     closeNextPage();
 
-    CVornelApp app;
+    CVornelApp app(bed.setup);
     EXPECT_EQ(app.InitInstance(), c.exitCode);
     looks.reset();  // the look still pending after the last page is cancelled
 
@@ -210,7 +209,6 @@ TEST_P(WizardStart, AsksForAMissingPackageOnlyAndEndsWith1WithoutOne)
         const std::string expectedPath = c.answers.empty() ? bed.folder.File("KT7_Down.dat") : answerFile("good");
         EXPECT_EQ(shownPath, expectedPath);
     }
-    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
     EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
 }
 
@@ -232,16 +230,16 @@ TEST(WizardFlow, NamedPackageIsLoadedWhateverItsName)
 {
     WizardTestBed bed;
     bed.WritePackage(SamplePackageSpec(), "update from the dealer.bin");
-    g_packageChoice = bed.folder.File("update from the dealer.bin");
+    bed.setup.places.choice = bed.folder.File("update from the dealer.bin");
 
     std::string shownPath;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
         shownPath = welcome.PackagePathLabel()->toolTip().toStdString();
         welcome.reject();
     });
-    CVornelApp app;
+    CVornelApp app(bed.setup);
     EXPECT_EQ(app.InitInstance(), 0);
-    EXPECT_EQ(shownPath, g_packageChoice);
+    EXPECT_EQ(shownPath, bed.setup.places.choice);
     EXPECT_TRUE(bed.harness.Messages().empty());
 }
 
@@ -264,32 +262,37 @@ TEST_P(WizardEndingTest, ExitCodeIsThatOfTheCommandLine)
 {
     WizardTestBed bed(GetParam().simulate);
     bed.WritePackage();
+    // A log that keeps what it is given, at the place a user's log is.
     struct LoggedDiagnostics final : DiagnosticsSink {
-        void Write(std::string_view) override {}
+        void Write(std::string_view text) override { captured.Write(text); }
         std::string LogPath() const override { return "/home/user/.local/state/kt7-updater/kt7-updater.log"; }
+        bool HoldsErrors() const override { return captured.HoldsErrors(); }
+        CapturingDiagnostics captured;
     } log;
-    ScopedServices logged({.diagnostics = &log});
-    QString statusTip;
+    RunContext context{bed.harness.Backend(), bed.harness.clock, bed.harness.prompter, log};
+    const WizardSetup setup{context, bed.setup.places, false, "", kManualTicks};
+    QString logLine;
+    QString status;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
         WhenModal<CProgressDialog>([&](CProgressDialog& page) {
-            if (page.WorkerStarted()) {
-                FinishUpdate(page);
-                statusTip = page.StatusLabel()->toolTip();
-            } else {
-                QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
-            }
+            ASSERT_TRUE(PumpUntil([&] { return page.Done(); }));
+            DeliverWatchTick(page);
+            status = page.StatusLabel()->text();
+            if (page.LogLine())
+                logLine = page.LogLine()->text();
+            QTest::mouseClick(page.ExitButton(), Qt::LeftButton);
         });
         QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
     });
 
-    CVornelApp app;
-    app.SetProgressWatchPeriod(kManualTicks);
+    CVornelApp app(setup);
     EXPECT_EQ(app.InitInstance(), GetParam().exitCode);
-    if (GetParam().exitCode == 4)
-        EXPECT_TRUE(statusTip.endsWith(QString::fromUtf8("详细信息见日志：/home/user/.local/state/kt7-updater/kt7-updater.log")))
-            << statusTip.toStdString();
-    else
-        EXPECT_TRUE(statusTip.isEmpty()) << statusTip.toStdString();
+    // A failure points at the log, whole; a failed update names the device.
+    const QString pointer = QString::fromUtf8("详细信息见日志：/home/user/.local/state/kt7-updater/kt7-updater.log");
+    EXPECT_EQ(logLine, GetParam().exitCode != 0 ? pointer : QString());
+    if (GetParam().exitCode == 4) {
+        EXPECT_TRUE(status.endsWith(QString::fromUtf8("（设备 sim-0）"))) << status.toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, WizardEndingTest,
@@ -299,27 +302,40 @@ INSTANTIATE_TEST_SUITE_P(Endings, WizardEndingTest,
                                            WizardEnding{"device_gone_while_writing", "unplug=0@20", 4}),
                          [](const ::testing::TestParamInfo<WizardEnding>& info) { return info.param.name; });
 
-TEST(WizardFlow, NextWhileAnotherUpdateRunsSaysSoAndEndsWithExitCode5)
+// Another update holds the devices: the welcome page says so and stays, and
+// Next goes on once that update is over.
+TEST(WizardFlow, NextWhileAnotherUpdateRunsSaysSoAndStays)
 {
     WizardTestBed bed;
     bed.WritePackage();
     const std::string lockPath = bed.folder.File("update.lock");
-    UpdateLock otherUpdate(lockPath);
-    ASSERT_TRUE(otherUpdate.Held());
+    NullDiagnostics noLog;
+    std::optional<UpdateLock> otherUpdate;
+    otherUpdate.emplace(lockPath, noLog);
+    ASSERT_TRUE(otherUpdate->Held());
 
+    bool stayed = false;
+    bool updated = false;
     WhenModal<CUpdateDialog>([&](CUpdateDialog& welcome) {
         FailIfProgressPageOpens();
         QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
-    });
-    CVornelApp app;
-    app.SetUpdateLockPath(lockPath);
-    app.SetProgressWatchPeriod(kManualTicks);
-    EXPECT_EQ(app.InitInstance(), 5);
-    QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        stayed = welcome.isVisible();
+        EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgAnotherUpdateRunning});
+        EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
 
-    EXPECT_EQ(bed.harness.Messages(), std::vector<std::string>{kMsgAnotherUpdateRunning});
-    EXPECT_EQ(bed.harness.Backend().ReportCount(0), 0u);
-    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
+        otherUpdate.reset();
+        WhenModal<CProgressDialog>([&](CProgressDialog& page) {
+            FinishUpdate(page);
+            updated = true;
+        });
+        QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
+    });
+    bed.setup.lockPath = lockPath;
+    CVornelApp app(bed.setup);
+    EXPECT_EQ(app.InitInstance(), 0);
+    EXPECT_TRUE(stayed);
+    EXPECT_TRUE(updated);
 }
 
 // Ctrl-C while the worker writes: the process lives on, the update ends, and
@@ -336,15 +352,14 @@ TEST(WizardFlow, InterruptDuringTheUpdateIsHeldUntilTheEnd)
             ASSERT_TRUE(page.WorkerStarted());
             kill(getpid(), SIGINT);
             ASSERT_TRUE(PumpUntil([&] { return page.InterruptHeld(); }));
-            ASSERT_TRUE(PumpUntil([&] { return page.m_bDone.load() != 0; }));
+            ASSERT_TRUE(PumpUntil([&] { return page.Done(); }));
             DeliverWatchTick(page);
             closedItself = !page.isVisible();
         });
         QTest::mouseClick(welcome.NextButton(), Qt::LeftButton);
     });
 
-    CVornelApp app;
-    app.SetProgressWatchPeriod(kManualTicks);
+    CVornelApp app(bed.setup);
     EXPECT_EQ(app.InitInstance(), 0);
     EXPECT_TRUE(closedItself);
     EXPECT_EQ(Flash(bed, contents.main->address, contents.main->data.size()), contents.main->data);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "backends/BackendSelection.h"
+#include "platform/Diagnostics.h"
 #include "backends/HidapiBackend.h"
 #include "hid/DeviceIdentity.h"
 #include "hid/Protocol.h"
@@ -49,8 +50,9 @@ TEST(BackendSelectionTest, UnsetMeansRealDevices)
 {
     ScopedSimulate simulate(nullptr);
     VirtualClock clock;
+    NullDiagnostics log;
     std::string error;
-    auto backend = CreateHidBackend(clock, &error);
+    auto backend = CreateHidBackend(clock, log, &error);
     ASSERT_NE(backend, nullptr);
     EXPECT_NE(dynamic_cast<HidapiBackend*>(backend.get()), nullptr);
     EXPECT_EQ(error, "");
@@ -60,8 +62,9 @@ TEST(BackendSelectionTest, SetMeansOnlySimulatedDevices)
 {
     ScopedSimulate simulate("devices=2;release=0100;others=1");
     VirtualClock clock;
+    NullDiagnostics log;
     std::string error;
-    auto backend = CreateHidBackend(clock, &error);
+    auto backend = CreateHidBackend(clock, log, &error);
     ASSERT_NE(backend, nullptr) << error;
     ASSERT_NE(dynamic_cast<SimulatedBackend*>(backend.get()), nullptr);
 
@@ -79,7 +82,8 @@ TEST(BackendSelectionTest, EmptyValueSimulatesDefaults)
 {
     ScopedSimulate simulate("");
     VirtualClock clock;
-    auto backend = CreateHidBackend(clock, nullptr);
+    NullDiagnostics log;
+    auto backend = CreateHidBackend(clock, log, nullptr);
     ASSERT_NE(dynamic_cast<SimulatedBackend*>(backend.get()), nullptr);
 }
 
@@ -93,8 +97,9 @@ TEST(BackendSelectionTest, UnusableFlashImageIsRefusedAndKept)
     {
         ScopedSimulate simulate(("flash=" + dir.string()).c_str());
         VirtualClock clock;
+        NullDiagnostics log;
         std::string error;
-        EXPECT_EQ(CreateHidBackend(clock, &error), nullptr);
+        EXPECT_EQ(CreateHidBackend(clock, log, &error), nullptr);
         EXPECT_THAT(error, HasSubstr(kSimulateVariable));
         EXPECT_THAT(error, HasSubstr(image));
     }
@@ -109,10 +114,11 @@ TEST(BackendSelectionTest, UnusableFlashImageIsRefusedAndKept)
 TEST(BackendSelectionTest, SimulationIsAnnouncedAndItsUnsavedFilesAreReported)
 {
     VirtualClock clock;
+    NullDiagnostics log;
     {
         ScopedSimulate simulate(nullptr);
         EXPECT_FALSE(SimulatedDevicesInUse());
-        auto backend = CreateHidBackend(clock, nullptr);
+        auto backend = CreateHidBackend(clock, log, nullptr);
         std::string error;
         EXPECT_TRUE(FinishHidBackend(*backend, &error));
         EXPECT_EQ(error, "");
@@ -120,7 +126,7 @@ TEST(BackendSelectionTest, SimulationIsAnnouncedAndItsUnsavedFilesAreReported)
     ScopedSimulate simulate("trace=/dev/full");
     EXPECT_TRUE(SimulatedDevicesInUse());
     std::string error;
-    auto backend = CreateHidBackend(clock, &error);
+    auto backend = CreateHidBackend(clock, log, &error);
     ASSERT_NE(backend, nullptr) << error;
     backend->Enumerate();
     backend->Open("sim/1/kt7-00")->Write(std::vector<uint8_t>(kReportSize).data(), kReportSize, 100);
@@ -141,8 +147,9 @@ TEST_P(BackendSelectionErrorTest, BadSettingIsRefusedNamingTheKey)
 {
     ScopedSimulate simulate(GetParam().value);
     VirtualClock clock;
+    NullDiagnostics log;
     std::string error;
-    EXPECT_EQ(CreateHidBackend(clock, &error), nullptr);
+    EXPECT_EQ(CreateHidBackend(clock, log, &error), nullptr);
     EXPECT_THAT(error, HasSubstr(kSimulateVariable));
     EXPECT_THAT(error, HasSubstr(GetParam().key));
 }

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "Unprivileged.h"
-#include "backends/DevicePermission.h"
+#include "hid/DevicePermission.h"
 #include "backends/HidapiBackend.h"
-#include "platform/Services.h"
+#include "platform/Diagnostics.h"
 
 namespace {
 
@@ -18,8 +18,7 @@ TEST(HidapiBackendTest, NodeWithoutAccessIsReportedOnceNamingTheRule)
 
     std::optional<bool> reportedOnce = RunUnprivileged([&] {
         CapturingDiagnostics diagnostics;
-        ScopedServices services(Services{nullptr, nullptr, nullptr, &diagnostics});
-        HidapiBackend backend;
+        HidapiBackend backend(diagnostics);
         bool refused = !backend.Open(locked) && !backend.Open(locked) && !backend.Open("/tmp/kt7-no-such-node");
         return refused && diagnostics.Text() == AccessDeniedLine(locked);
     });
@@ -32,8 +31,7 @@ TEST(HidapiBackendTest, NodeWithoutAccessIsReportedOnceNamingTheRule)
 TEST(HidapiBackendTest, MissingNodeIsRefusedQuietly)
 {
     CapturingDiagnostics diagnostics;
-    ScopedServices services(Services{nullptr, nullptr, nullptr, &diagnostics});
-    HidapiBackend backend;
+    HidapiBackend backend(diagnostics);
     EXPECT_EQ(backend.Open("/tmp/kt7-no-such-node"), nullptr);
     EXPECT_EQ(diagnostics.Text(), "");
 }

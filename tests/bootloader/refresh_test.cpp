@@ -15,13 +15,10 @@
 #include <vector>
 
 #include "bootloader/BootloaderRefresh.h"
-#include "hid/CommandSet.h"
-#include "package/Package.h"
+#include "package/PackageSearch.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
 #include "platform/FlashGeometry.h"
-#include "platform/ProgramDirectory.h"
-#include "platform/Services.h"
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
 #include "support/FifoWatch.h"
@@ -41,11 +38,8 @@ constexpr int kFifo = -3;       // a FIFO where the image should be
 
 class RefreshTest : public SimulatedDevicesTest {
 protected:
-    RefreshTest()
-    {
-        SelectCommandSet(0);
-        SetProgramDirectory(dir.Path());
-    }
+    // The image the refresh is given: the one in the test's program folder.
+    std::string Image() const { return dir.File(kBootloaderImageName); }
 
     void Start(const std::string& simulate, int imageLength)
     {
@@ -100,10 +94,11 @@ protected:
 TEST_F(RefreshTest, OldBootLoaderIsRewrittenOnEveryDevice)
 {
     Start("devices=2;version=A107", 10000);
-    EXPECT_EQ(UpdateBootloader(), 1);
+    EXPECT_EQ(UpdateBootloader(*devices, Image()), 1);
 
     const std::string write = kOpen + ">>> Write pages: 0 - 39\n";
-    EXPECT_EQ(Lines(), kOpen + kOpen + kHeader + kCheck + "String code\nHex code\n" + "Erase bootloader!\n" +
+    EXPECT_EQ(Lines(), kOpen + kOpen + kHeader + kCheck + "String code\nHex code\n" +
+                           "Boot loader too old: rewriting it from " + Image() + "\nErase bootloader!\n" +
                            "Write bootloader Data!\n" + write + write + "Update bootloader successful!\n");
     std::vector<uint8_t> padded = PaddedImage();
     ASSERT_EQ(padded.size(), 40u * kPageSize);
@@ -138,7 +133,7 @@ TEST_F(RefreshTest, ImageSizes)
         SCOPED_TRACE(c.name);
         Start("version=A107", c.length);
         diagnostics.Clear();
-        EXPECT_EQ(UpdateBootloader(), 1);
+        EXPECT_EQ(UpdateBootloader(*devices, Image()), 1);
         EXPECT_NE(diagnostics.Text().find(">>> Write pages: 0 - " + std::to_string(c.pages - 1) + "\n"),
                   std::string::npos);
         EXPECT_EQ(Flash(0, 0, c.pages * kPageSize), PaddedImage());
@@ -158,32 +153,45 @@ TEST_F(RefreshTest, Outcomes)
         int result;
         std::string lines;  // diagnostics without the version dumps; "%s" = the image path
     };
-    const std::string refresh = kOpen + kHeader + kCheck + "Erase bootloader!\n";
+    const std::string rewrite = "Boot loader too old: rewriting it from %s\n";
+    const std::string refresh = kOpen + kHeader + kCheck + rewrite + "Erase bootloader!\n";
+    const std::string probe = "ERROR: probe before the boot-loader check";
     const Case cases[] = {
         {"current boot loader, image never opened", "version=A108", kAbsent, 1, kOpen + kHeader + kCheck},
         {"second kind of boot loader is current", "version=B", kAbsent, 1, kOpen + kHeader + kCheck},
         {"unrecognised answer", "version=X", 1000, 0,
-         kOpen + kHeader + kCheck + "**ERROR:Could not update in bootloader **\n"},
-        {"no device", "devices=0", 1000, 0, "Can't Open HID Device\n"},
-        {"probe command not taken", "stall=0@0", 1000, 0, kOpen + "ERROR: Write HID_CMD_READ failed!\n"},
-        {"probe never answered", "stall=0@1", 1000, 0, kOpen + "ERROR: Read Buffer failed!\n"},
+         kOpen + kHeader + kCheck + "**ERROR:Could not update in bootloader **\n" +
+             "ERROR: boot-loader version query: no device gave a version answer the updater understands\n"},
+        {"no device", "devices=0", 1000, 0, "Can't Open HID Device\n" + probe + ": no device attached\n"},
+        {"probe command not taken", "stall=0@0", 1000, 0,
+         kOpen + "ERROR: Write HID_CMD_READ failed!\n" + probe + " on device 0 (sim-0): sending the read command failed\n"},
+        {"probe never answered", "stall=0@1", 1000, 0,
+         kOpen + "ERROR: Read Buffer failed!\n" + probe + " on device 0 (sim-0): no answer to the read within 1500 ms\n"},
         {"version never answered", "version=A107;stall=0@3", 1000, 0,
-         kOpen + kHeader + kOpen + "ERROR: Read Version fail!\n"},
-        {"image missing", "version=A107", kAbsent, 0, kOpen + kHeader + kCheck + "Can't open file %s\n"},
-        {"image path is a folder", "version=A107", kDirectory, 0, kOpen + kHeader + kCheck + "Can't open file %s\n"},
+         kOpen + kHeader + kOpen + "ERROR: Read Version fail!\n" +
+             "ERROR: boot-loader version query on device 0 (sim-0): no answer to the version query within 5000 ms\n"},
+        {"image missing", "version=A107", kAbsent, 0,
+         kOpen + kHeader + kCheck + rewrite + "Can't open file %s\nERROR: boot-loader rewrite: the image file %s can't be opened\n"},
+        {"image path is a folder", "version=A107", kDirectory, 0,
+         kOpen + kHeader + kCheck + rewrite + "Can't open file %s\nERROR: boot-loader rewrite: the image file %s can't be opened\n"},
 #ifndef _WIN32  // Windows has no FIFOs in its folders
-        {"image path is a FIFO", "version=A107", kFifo, 0, kOpen + kHeader + kCheck + "Can't open file %s\n"},
+        {"image path is a FIFO", "version=A107", kFifo, 0,
+         kOpen + kHeader + kCheck + rewrite + "Can't open file %s\nERROR: boot-loader rewrite: the image file %s can't be opened\n"},
 #endif
         {"empty image erases nothing", "version=A107", 0, 0,
-         kOpen + kHeader + kCheck + "ERROR: Bootloader image %s is empty!\n"},
+         kOpen + kHeader + kCheck + rewrite + "ERROR: Bootloader image %s is empty!\n" +
+             "ERROR: boot-loader rewrite: the image file %s is empty\n"},
         {"image too long for the boot loader", "version=A107", 0x8001, 0,
-         kOpen + kHeader + kCheck +
-             "ERROR: Bootloader image %s is 32769 bytes, more than the 32768 the boot loader may take!\n"},
+         kOpen + kHeader + kCheck + rewrite +
+             "ERROR: Bootloader image %s is 32769 bytes, more than the 32768 the boot loader may take!\n" +
+             "ERROR: boot-loader rewrite: the image file %s is too long\n"},
         {"device lost during the erase", "version=A107;unplug=0@5", 1000, 0,
-         refresh + "ERROR: Erase bootloader sectors fail!\n"},
+         refresh + "ERROR: erase of sector 0 on device 0 (sim-0): the device left the bus (unplugged?) at the " +
+             "handshake read command\nERROR: Erase bootloader sectors fail!\n"},
         {"device lost during the write", "version=A107;unplug=0@12", 1000, 0,
          refresh + "Write bootloader Data!\n" + kOpen + ">>> Write pages: 0 - 3\nERROR: Write fail!\n" +
-             "ERROR: Write bootloader pages fail!\n"},
+             "ERROR: write of pages 0-3 on device 0 (sim-0): the device left the bus (unplugged?) at the data for " +
+             "page 0\nERROR: Write bootloader pages fail!\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -191,12 +199,12 @@ TEST_F(RefreshTest, Outcomes)
         Start(c.simulate, c.imageLength);
         diagnostics.Clear();
         FifoWatch watch(dir.File(kBootloaderImageName));
-        EXPECT_EQ(UpdateBootloader(), c.result);
+        EXPECT_EQ(UpdateBootloader(*devices, Image()), c.result);
         EXPECT_FALSE(watch.Released()) << "the refresh waited for a writer";
 
         std::string expected = c.lines;
-        if (size_t at = expected.find("%s"); at != std::string::npos)
-            expected.replace(at, 2, dir.File(kBootloaderImageName));
+        for (size_t at; (at = expected.find("%s")) != std::string::npos;)
+            expected.replace(at, 2, Image());
         EXPECT_EQ(Lines(), expected);
         if (backend->DeviceCount() > 0 && c.result == 1) {
             EXPECT_EQ(Flash(0, 0, 0x10000), oldFlash);  // left alone
@@ -226,7 +234,7 @@ TEST_F(RefreshTest, CallerIsToldOfARewriteBeforeItStarts)
         Start(c.simulate, 1000);
         int told = 0;
         int erasesBefore = -1;
-        EXPECT_EQ(UpdateBootloader([&] {
+        EXPECT_EQ(UpdateBootloader(*devices, Image(), [&] {
                       ++told;
                       erasesBefore = backend->DeviceCount() > 0 ? backend->Firmware(0).EraseCount() : -1;
                   }),
@@ -243,11 +251,10 @@ TEST_F(RefreshTest, ImageBesideThePackageComesBeforeTheProgramFolders)
     PackageTempDir downloads;
     const std::vector<uint8_t> besidePackage = PatternBytes(600, 0x77);
     WriteBytesToFile(downloads.File(kBootloaderImageName), besidePackage);
-    CurrentPackage().m_packagePath = downloads.File("KT7_Down.dat");
     Start("version=A107", 1000);  // the program folder's image
 
-    EXPECT_EQ(UpdateBootloader(), 1);
-    CurrentPackage().m_packagePath.clear();
+    const std::string image = FindBootloaderImage(downloads.File("KT7_Down.dat"), dir.Path(), kBootloaderImageName);
+    EXPECT_EQ(UpdateBootloader(*devices, image), 1);
     std::vector<uint8_t> expected = besidePackage;
     expected.resize(3 * kPageSize, 0xFF);
     EXPECT_EQ(Flash(0, 0, 3 * kPageSize), expected);
@@ -259,7 +266,7 @@ TEST_F(RefreshTest, RefusedImageLeavesTheDevicesUntouched)
         SCOPED_TRACE(length);
         std::filesystem::remove(dir.File(kBootloaderImageName));
         Start("version=A107", length);
-        EXPECT_EQ(WriteBootloaderImage(), -1);
+        EXPECT_EQ(WriteBootloaderImage(*devices, Image()), -1);
         EXPECT_EQ(backend->Firmware(0).EraseCount(), 0);
         EXPECT_EQ(backend->ReportCount(0), 0u);
         EXPECT_EQ(Flash(0, 0, 0x10000), oldFlash);
@@ -281,7 +288,8 @@ TEST_F(RefreshTest, WrittenImageIsReadBackAndWrittenOnceMore)
     };
     const std::string write = "Erase bootloader!\nWrite bootloader Data!\n" + kOpen + ">>> Write pages: 0 - 39\n" + kOpen +
                               ">>> Write pages: 0 - 39\n";
-    const std::string differs = "ERROR: Bootloader read back from device 1 differs from the image at page 3!\n";
+    const std::string differs = "ERROR: read-back of the boot loader on device 1 (sim-1): differs from the image at "
+                                "page 3\nERROR: Bootloader read back from device 1 differs from the image at page 3!\n";
     // Probe 2, version 2, erase 6 (command, read command, 4 answers), write
     // 1 + 40 x 4, read back 1 + 40 x 4; a second round adds erase, write and
     // read back. A read-back that finds page 3 wrong stops at its 13th answer.
@@ -300,8 +308,9 @@ TEST_F(RefreshTest, WrittenImageIsReadBackAndWrittenOnceMore)
         if (c.badDevice >= 0)
             backend->Firmware(c.badDevice).SetBadPage(3, c.badWrites);
         diagnostics.Clear();
-        EXPECT_EQ(UpdateBootloader(), c.result);
-        EXPECT_EQ(Lines(), kOpen + kOpen + kHeader + kCheck + "String code\nHex code\n" + c.lines);
+        EXPECT_EQ(UpdateBootloader(*devices, Image()), c.result);
+        EXPECT_EQ(Lines(), kOpen + kOpen + kHeader + kCheck + "String code\nHex code\nBoot loader too old: rewriting it "
+                               "from " + Image() + "\n" + c.lines);
         for (int device = 0; device < 2; ++device) {
             SCOPED_TRACE(device);
             EXPECT_FALSE(backend->Firmware(device).ResetRequested());
@@ -319,7 +328,7 @@ TEST_F(RefreshTest, DeviceThatDoesNotAnswerTheReadBackFailsTheRefresh)
     // the 28th report, and it is never answered.
     Start("version=A107;stall=0@28", 1000);
     diagnostics.Clear();
-    EXPECT_EQ(UpdateBootloader(), 0);
+    EXPECT_EQ(UpdateBootloader(*devices, Image()), 0);
     EXPECT_NE(Lines().find("ERROR: Bootloader read back from device 0 failed!\nWrite bootloader once more!\n"),
               std::string::npos)
         << Lines();
@@ -328,10 +337,10 @@ TEST_F(RefreshTest, DeviceThatDoesNotAnswerTheReadBackFailsTheRefresh)
 TEST_F(RefreshTest, WriteResults)
 {
     Start("version=A107", 10000);
-    EXPECT_EQ(WriteBootloaderImage(), 40 * int(kPageSize));
+    EXPECT_EQ(WriteBootloaderImage(*devices, Image()), 40 * int(kPageSize));
 
     std::remove(dir.File(kBootloaderImageName).c_str());
-    EXPECT_EQ(WriteBootloaderImage(), 0);
+    EXPECT_EQ(WriteBootloaderImage(*devices, Image()), 0);
 }
 
 } // namespace

@@ -21,9 +21,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/EngineTexts.h"
-#include "hid/MixedDevices.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
+#include "texts/UserTexts.h"
+#include "texts/UserTexts.h"
 #include "platform/UpdateLock.h"
 #include "support/PackageTestFiles.h"
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/DisplayWidth.h"
 #include "cli/ProgressLine.h"
 #include "cli/TerminalPage.h"
 #include "cli/TerminalWidth.h"
+#include "platform/DisplayWidth.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -180,12 +180,20 @@ TEST(TerminalPage, EveryRedrawFitsTheTerminal)
     ASSERT_NE(out, nullptr);
     {
         TerminalPage page(out, true);
-        page.SetStatusText(kWaitingForDevicesText);
-        page.SetAreaText("Device:2,Area:1 ");
+        auto report = [&](ProgressEvent::Change change, int percent, const std::string& area, const std::string& status) {
+            ProgressEvent event;
+            event.change = change;
+            event.percent = percent;
+            event.areaText = area;
+            event.statusText = status;
+            page.OnProgress(event);
+        };
+        report(ProgressEvent::Change::Status, 0, "", kWaitingForDevicesText);
+        report(ProgressEvent::Change::Area, 0, "Device:2,Area:1 ", kWaitingForDevicesText);
         for (int percent = 0; percent <= 100; percent += 7) {
-            page.m_nPos = percent;
-            page.PostProgressUpdate();
-            page.SetStatusText("全国版数据：" + std::to_string(percent) + "%完成，预估剩余12分34秒...");
+            const std::string status = "全国版数据：" + std::to_string(percent) + "%完成，预估剩余12分34秒...";
+            report(ProgressEvent::Change::Percent, percent, "Device:2,Area:1 ", status);
+            report(ProgressEvent::Change::Status, percent, "Device:2,Area:1 ", status);
         }
         page.PrintLine("区域1数据写入失败，请检查USB连接！");
         page.Finish();

@@ -62,17 +62,52 @@ TEST_F(CliStreams, UpdateKeepsDiagnosticsInTheLogUnlessVerbose)
     }
 }
 
-TEST_F(CliStreams, AFailedRunNamesTheLogLast)
+// The log is named last when it holds the failure's lines; a failure that
+// its own message explains whole (no package, no device) sends nobody to a
+// log that says nothing more.
+TEST_F(CliStreams, AFailedRunNamesTheLogLastWhenItHoldsTheFailure)
 {
-    CliRun run = RunCli({"update", "--dir", m_dir.File("empty")}, "devices=1", StateHome());
-    EXPECT_EQ(run.exitCode, 1);
+    CliRun run = RunCli({"update", "--dir", m_dir.Path()}, "devices=2;stall=1@40", StateHome());
+    EXPECT_EQ(run.exitCode, 4);
     EXPECT_THAT(run.err, testing::EndsWith("详细信息见日志：" + LogPath() + "\n"));
+    EXPECT_THAT(ReadWholeFile(LogPath()), HasSubstr("on device 1 (sim-1): no answer to the handshake read"));
+
+    run = RunCli({"update", "--dir", m_dir.File("empty")}, "devices=1", StateHome());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("找不到该文件"));
+    EXPECT_THAT(run.err, Not(HasSubstr("详细信息见日志")));
     EXPECT_EQ(run.out, "");
 
     run = RunCli({"update", "--dir", m_dir.Path()}, "devices=0", StateHome());
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_THAT(run.err, HasSubstr("无法找到设备"));
-    EXPECT_THAT(run.err, testing::EndsWith("详细信息见日志：" + LogPath() + "\n"));
+    EXPECT_THAT(run.err, Not(HasSubstr("详细信息见日志")));
+}
+
+// A question asked after a failed update adds to its log: the lines the user
+// was sent to read stay where they are, and no earlier log is pushed aside.
+TEST_F(CliStreams, ListAndInfoAfterAFailedUpdateLeaveItsLogInPlace)
+{
+    CliRun run = RunCli({"update", "--dir", m_dir.Path()}, "devices=2;stall=1@40", StateHome());
+    ASSERT_EQ(run.exitCode, 4);
+    const std::string failed = ReadWholeFile(LogPath());
+    ASSERT_THAT(failed, HasSubstr("ERROR: "));
+
+    run = RunCli({"info", "--dir", m_dir.Path()}, "devices=2", StateHome());
+    EXPECT_EQ(run.exitCode, 0);
+    run = RunCli({"list"}, "devices=0", StateHome());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_THAT(run.err, Not(HasSubstr("详细信息见日志"))) << "the log holds nothing about an empty list";
+
+    const std::string after = ReadWholeFile(LogPath());
+    EXPECT_EQ(after.rfind(failed, 0), 0u) << "the update's lines come first, unchanged";
+    EXPECT_THAT(after.substr(failed.size()), HasSubstr("kt7-flash info: "));
+    EXPECT_FALSE(std::filesystem::exists(LogPath() + ".1"));
+
+    // The next update starts a log of its own and keeps this one.
+    run = RunCli({"update", "--dir", m_dir.Path()}, "devices=1", StateHome());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ReadWholeFile(LogPath() + ".1"), after);
 }
 
 TEST_F(CliStreams, UpdateEndsWithOneLinePerDevice)
@@ -86,8 +121,10 @@ TEST_F(CliStreams, UpdateEndsWithOneLinePerDevice)
     const Case cases[] = {
         {"success", "devices=2;release=5512,0000", 0,
          "sim-0  release 5512  升级成功\nsim-1  release 0000  升级成功\n"},
+        // In step, the device that failed says why; the other was stopped by it.
         {"a device stops answering while it is written", "devices=2;stall=1@40", 4,
-         "sim-0  release 5512  升级失败\nsim-1  release 5512  升级失败\n"},
+         "sim-0  release 5512  未完成：sim-1 的设备失败，升级已停止\n"
+         "sim-1  release 5512  升级失败：区域2数据擦除失败，请检查USB连接！\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "CliRun.h"
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -52,8 +52,8 @@ TEST_F(VerifiedUpdate, ACorruptPageFailsWithTheMessageOfWhereItLies)
         const CliRun verified = Update(true, corrupt);
         EXPECT_EQ(verified.exitCode, 4);
         EXPECT_THAT(verified.err, HasSubstr(c.message));
-        EXPECT_THAT(Log(), HasSubstr("Read-back of " + std::string(c.logged) + " on device 1 (sim-1) differs at page " +
-                                     std::to_string(c.page) + ", byte 128"));
+        EXPECT_THAT(Log(), HasSubstr("ERROR: read-back of " + std::string(c.logged) +
+                                     " on device 1 (sim-1): differs at page " + std::to_string(c.page) + ", byte 128\n"));
 
         const CliRun unverified = Update(false, corrupt);
         EXPECT_EQ(unverified.exitCode, 0) << "a silent corruption passes unless read back\n" << unverified.err;

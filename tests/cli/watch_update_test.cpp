@@ -14,6 +14,7 @@
 #include "CliRun.h"
 #include "HoldsTheUpdate.h"
 #include "platform/Clock.h"
+#include "platform/Diagnostics.h"
 #include "platform/UpdateLock.h"
 #include "support/PackageTestFiles.h"
 
@@ -147,6 +148,24 @@ TEST_F(WatchUpdate, DevicesArrivingOneAfterAnotherAreEachUpdatedOnce)
     EXPECT_THAT(run.err, Not(HasSubstr(kStoppingNotice)));
 }
 
+// Each device plugged in gets the package of its own kind, as it is then:
+// a generic one, then one whose release number takes a package of its own.
+TEST_F(WatchUpdate, DevicesOfAnotherKindPluggedInLaterGetTheirOwnPackage)
+{
+    PackageSpec special = SamplePackageSpec();
+    special.updateTime = "special";
+    const std::string specialPackage = m_dir.File("KT7_Down0123.dat");
+    WriteBytesToFile(specialPackage, BuildPackageFile(special));
+    HookedClock clock;
+    InterruptWhenCounted(clock, "2 updated, 0 failed, 0 in progress");
+    const CliRun run = Run("devices=2;release=5512,0123;arrive=0,3000", clock);
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(HoldsTheUpdate(Package(), Image(0)));
+    EXPECT_TRUE(HoldsTheUpdate(specialPackage, Image(1))) << "the shifted codes and the device's own package";
+    EXPECT_THAT(run.out, HasSubstr("KT7_Down0123.dat"));
+}
+
 TEST_F(WatchUpdate, InterruptWhileADeviceIsWrittenWaitsForItAndStartsNoOther)
 {
     HookedClock clock;
@@ -220,7 +239,8 @@ TEST_F(WatchUpdate, NoDeviceComingEndsWithSuccessAndNoTable)
 
 TEST_F(WatchUpdate, AnotherUpdateRunningRefusesTheWatch)
 {
-    UpdateLock other(m_flash.File("kt7-update.lock"));
+    NullDiagnostics log;
+    UpdateLock other(m_flash.File("kt7-update.lock"), log);
     ASSERT_TRUE(other.Held());
     HookedClock clock;
     const CliRun run = Run("devices=1", clock);

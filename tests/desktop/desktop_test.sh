@@ -9,7 +9,9 @@
 #      dialog, which opens in Downloads; a name is typed over the file the
 #      dialog offers (a damaged one), and the welcome page shows; Esc ends
 #      with exit code 0;
-#   c) a damaged package: its message box, then exit code 1.
+#   c) a damaged package: its message box, then exit code 1;
+#   d) --verify, with a device that keeps a page of the main program wrong:
+#      the read-back finds it, its message box, then exit code 4.
 # A picture of the screen at each step goes to tests/desktop/shots/ in the
 # build folder. The package is removed again at the end.
 #   desktop_test.sh BUILD_DIR
@@ -207,4 +209,31 @@ press "$box" Return
 wait_exit $app
 [ "$code" -eq 1 ] || fail "c: exit code $code, expected 1"
 echo "c) a damaged package: its message, then exit code 1"
+
+# --- d) --verify catches a page the device keeps wrong -----------------------
+mkdir -p "$work/d/flash"
+cp "$work/made/main.dat" "$work/d/KT7_Down.dat"
+(cd "$work/empty" && KT7_SIMULATE="devices=1;reattach=300;corrupt=0@257;flash=$work/d/flash" \
+    exec /usr/bin/kt7-updater --verify "$work/d/KT7_Down.dat") >>"$log" 2>&1 &
+app=$!
+welcome=$(wait_window "$PAGE") || fail "d: no welcome page"
+press "$welcome" Return
+wait_gone "$welcome" || fail "d: Next did not leave the welcome page"
+warning=$(wait_window "$PAGE" "$welcome") || fail "d: no warning before the update"
+press "$warning" Return
+wait_gone "$warning" || fail "d: OK did not close the warning"
+box=$(wait_window "$BOX") || fail "d: the read-back found nothing"
+shot d1-read-back-failed "$box"
+press "$box" Return
+wait_gone "$box" || fail "d: OK did not close the message"
+progress=$(wait_window "$PAGE" "$welcome" "$warning") || fail "d: no progress page"
+# Exit is enabled once the worker is done: press it until the page goes.
+for _ in $(seq 60); do
+    press "$progress" alt+e
+    sleep 0.5
+    xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$progress" || break
+done
+wait_exit $app
+[ "$code" -eq 4 ] || fail "d: exit code $code, expected 4"
+echo "d) --verify: the corrupt page was found, exit code 4"
 echo "pictures: $shots"

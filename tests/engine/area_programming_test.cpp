@@ -2,7 +2,6 @@
 
 #include "engine/AreaProgramming.h"
 #include "engine/ProgressState.h"
-#include "hid/Presence.h"
 #include "package/AreaLayout.h"
 #include "support/EngineHarness.h"
 
@@ -10,10 +9,10 @@ namespace {
 
 int Program(EngineHarness& harness)
 {
-    EXPECT_EQ(IsDevicePresent(), 1);
+    EXPECT_EQ(harness.devices.IsDevicePresent(), 1);
     uint32_t lengths[3] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
     uint32_t sums[3] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
-    return ProgramAreas(harness.page, lengths, sums);
+    return ProgramAreas(harness.devices, harness.Package(), harness.job.progress, harness.page, lengths, sums);
 }
 
 TEST(AreaProgramming, EstimateStartsFromThePayloadAndDropsWithEachErase)
@@ -30,9 +29,9 @@ TEST(AreaProgramming, EstimateStartsFromThePayloadAndDropsWithEachErase)
     ASSERT_GE(status.size(), 2u);
     EXPECT_EQ(status[0], "全国版数据：正在擦除，预估剩余8秒...");
     EXPECT_EQ(status[1], "全国版数据：30%完成，预估剩余7秒...");
-    EXPECT_EQ(CurrentProgress().m_progressTotal, 120u);
-    EXPECT_EQ(CurrentProgress().m_progressCount, 120u);
-    EXPECT_EQ(CurrentProgress().m_basePercent, 30);
+    EXPECT_EQ(harness.job.progress.m_progressTotal, 120u);
+    EXPECT_EQ(harness.job.progress.m_progressCount, 120u);
+    EXPECT_EQ(harness.job.progress.m_basePercent, 30);
     EXPECT_EQ(harness.page.AreaTexts(), std::vector<std::string>{"Device:3,Area:3 "});
 }
 
@@ -57,11 +56,11 @@ TEST(AreaProgramming, BaseAndTotalDependOnTheAreasPresent)
         if (!c.map)
             contents.map.reset();
         ASSERT_TRUE(harness.Install(contents));
-        const uint32_t dataBytes = CurrentPackage().m_packageLength - 128;
+        const uint32_t dataBytes = harness.Package().length - 128;
         ASSERT_EQ(Program(harness), 0);
-        EXPECT_EQ(CurrentProgress().m_basePercent, c.base);
+        EXPECT_EQ(harness.job.progress.m_basePercent, c.base);
         // The map image is 256 bytes longer than the map it carries.
-        EXPECT_EQ(CurrentProgress().m_progressTotal, (dataBytes + (c.map ? 256 : 0)) / 1024 * 2);
+        EXPECT_EQ(harness.job.progress.m_progressTotal, (dataBytes + (c.map ? 256 : 0)) / 1024 * 2);
         EXPECT_EQ(harness.page.Percents().front(), c.base);
     }
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "engine/AreaValues.h"
 #include "hid/Protocol.h"
 #include "package/PackageChecks.h"
-#include "package/PackageMessages.h"
+#include "texts/UserTexts.h"
 #include "package/PackageWriter.h"
 #include "support/EngineHarness.h"
 
@@ -58,6 +58,13 @@ TEST(CheckPackage, FirstFailingCheckGivesItsMessage)
         {"map at the window end", three, [](auto& h) { h.mapAddress = 0x40800000; }, {}, kMsgAddressBad},
         {"absent voice still needs its address in order", mainOnly,
          [](auto& h) { h.voiceAddress = 0x40000000; }, {}, kMsgAddressBad},
+        // The device writes from the start of the address's page: the bytes
+        // would land below the address.
+        {"main inside a page", three, [](auto& h) { h.mainAddress = 0x40010010; }, {}, kMsgAddressBad},
+        {"voice inside a page", three, [](auto& h) { h.voiceAddress += 0x80; }, {}, kMsgAddressBad},
+        {"map inside a page", three, [](auto& h) { h.mapAddress += 1; }, {}, kMsgAddressBad},
+        {"main on a page inside its sector", three, [](auto& h) { h.mainAddress = 0x40010100; }, {}, ""},
+        {"absent voice's address is never written", mainOnly, [](auto& h) { h.voiceAddress = 0x40100001; }, {}, ""},
         {"main program missing", mainOnly, [](auto& h) { h.mainSize = 0xFFFFFFFF; }, {}, kMsgMainMissing},
         {"main check byte", three, [](auto& h) { h.mainCheck ^= 1; }, {}, kMsgMainCheckFailed},
         {"voice check byte", three, [](auto& h) { h.voiceCheck ^= 1; }, {}, kMsgVoiceCheckFailed},

@@ -2,12 +2,10 @@
 
 #include <cstring>
 
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/PageWriter.h"
 #include "engine/ProgressState.h"
 #include "hid/DeviceIdentity.h"
-#include "hid/Presence.h"
-#include "engine/UpdateSession.h"
 #include "hid/Protocol.h"
 #include "support/EngineHarness.h"
 
@@ -15,8 +13,7 @@ namespace {
 
 TEST(ProgressPercent, FollowsTheCountAndNeverDividesByZero)
 {
-    UpdateSession session;
-    ScopedThreadSession bound(session);
+    ProgressState progress;
     struct Case {
         const char* shows;
         uint8_t base;
@@ -31,46 +28,46 @@ TEST(ProgressPercent, FollowsTheCountAndNeverDividesByZero)
         {"largest total", 10, 4031488, 4031488, 100},
     };
     for (const Case& c : cases) {
-        CurrentProgress().m_basePercent = c.base;
-        CurrentProgress().m_progressCount = c.count;
-        CurrentProgress().m_progressTotal = c.total;
-        EXPECT_EQ(ProgressPercent(), c.expected) << c.shows;
+        progress.m_basePercent = c.base;
+        progress.m_progressCount = c.count;
+        progress.m_progressTotal = c.total;
+        EXPECT_EQ(ProgressPercent(progress), c.expected) << c.shows;
     }
 }
 
 class PageWriterTest : public ::testing::Test {
 protected:
-    explicit PageWriterTest(const char* simulate = "devices=1") : harness(simulate) { CurrentDeviceState().m_deviceCount = 1; }
+    explicit PageWriterTest(const char* simulate = "devices=1") : harness(simulate) { harness.devices.m_deviceCount = 1; }
     EngineHarness harness;
 };
 
 TEST_F(PageWriterTest, OnePageAtTheEndShowsOneHundredPercentAndNoTimeLeft)
 {
-    CurrentProgress().m_basePercent = 10;
-    CurrentProgress().m_progressTotal = CurrentProgress().m_progressCount = 40;
-    harness.page.m_nRemainMs = 300;
+    harness.job.progress.m_basePercent = 10;
+    harness.job.progress.m_progressTotal = harness.job.progress.m_progressCount = 40;
+    harness.job.progress.m_nRemainMs = 300;
     const std::vector<uint8_t> block = PatternBytes(256, 1);
-    EXPECT_EQ(WritePagesWithProgress(harness.page, block.data(), 160, 1), 256);
+    EXPECT_EQ(WritePagesWithProgress(harness.devices, harness.job.progress, harness.page, block.data(), 160, 1), 256);
     EXPECT_EQ(harness.page.Percents(), std::vector<int>{100});
     EXPECT_EQ(harness.page.StatusTexts(), std::vector<std::string>{"全国版数据：100%完成，预估剩余0秒..."});
-    EXPECT_EQ(harness.page.m_nRemainMs, 0u);
+    EXPECT_EQ(harness.job.progress.m_nRemainMs, 0u);
     EXPECT_EQ(FlashBytes(harness.Firmware(0), 0x4000A000u, 256), block);
 }
 
 TEST_F(PageWriterTest, StepsEveryKilobyteAndEstimatesEverySixteen)
 {
-    CurrentProgress().m_basePercent = 20;
-    CurrentProgress().m_progressTotal = 64;  // 64 KiB to one device
-    harness.page.m_nRemainMs = 62000;
+    harness.job.progress.m_basePercent = 20;
+    harness.job.progress.m_progressTotal = 64;  // 64 KiB to one device
+    harness.job.progress.m_nRemainMs = 62000;
     const std::vector<uint8_t> data = PatternBytes(64 * 1024, 2);
-    EXPECT_EQ(WritePagesWithProgress(harness.page, data.data(), 256, 256), 64 * 1024);
+    EXPECT_EQ(WritePagesWithProgress(harness.devices, harness.job.progress, harness.page, data.data(), 256, 256), 64 * 1024);
 
     const std::vector<int> percents = harness.page.Percents();
     ASSERT_EQ(percents.size(), 64u);
     EXPECT_EQ(percents[0], 20);
     EXPECT_EQ(percents[1], 21);   // 20 + 80 * 1 / 64
     EXPECT_EQ(percents[63], 98);  // trails the data by one step
-    EXPECT_EQ(CurrentProgress().m_progressCount, 64u);
+    EXPECT_EQ(harness.job.progress.m_progressCount, 64u);
     const std::vector<std::string> expected = {
         "全国版数据：20%完成，预估剩余1分1秒...",  // 62000 - 512
         "全国版数据：40%完成，预估剩余1分...",     // 60976
@@ -84,22 +81,22 @@ TEST_F(PageWriterTest, StepsEveryKilobyteAndEstimatesEverySixteen)
 TEST_F(PageWriterTest, ZeroPagesSendsTheCommandAndFails)
 {
     const uint8_t none = 0;
-    EXPECT_EQ(WritePagesWithProgress(harness.page, &none, 300, 0), 0);
+    EXPECT_EQ(WritePagesWithProgress(harness.devices, harness.job.progress, harness.page, &none, 300, 0), 0);
     EXPECT_EQ(harness.Firmware(0).WriteCommandCount(), 1);
     EXPECT_TRUE(harness.page.Percents().empty());
 }
 
 class TwoDevicePageWriterTest : public PageWriterTest {
 protected:
-    TwoDevicePageWriterTest() : PageWriterTest("devices=2") { CurrentDeviceState().m_deviceCount = 2; }
+    TwoDevicePageWriterTest() : PageWriterTest("devices=2") { harness.devices.m_deviceCount = 2; }
 };
 
 TEST_F(TwoDevicePageWriterTest, CountKeepsRisingThroughTheSecondDevice)
 {
-    CurrentProgress().m_basePercent = 10;
-    CurrentProgress().m_progressTotal = 8;  // 4 KiB to each of two devices
+    harness.job.progress.m_basePercent = 10;
+    harness.job.progress.m_progressTotal = 8;  // 4 KiB to each of two devices
     const std::vector<uint8_t> data = PatternBytes(4096, 3);
-    EXPECT_EQ(WritePagesWithProgress(harness.page, data.data(), 256, 16), 4096);
+    EXPECT_EQ(WritePagesWithProgress(harness.devices, harness.job.progress, harness.page, data.data(), 256, 16), 4096);
     EXPECT_EQ(harness.page.Percents(), (std::vector<int>{10, 21, 32, 43, 55, 66, 77, 88}));
     EXPECT_EQ(harness.page.StatusTexts().size(), 2u) << "one status step per device run";
     for (int device = 0; device < 2; ++device)
@@ -110,7 +107,7 @@ TEST(PageWriter, NoDeviceReturnsZeroWithoutPosting)
 {
     EngineHarness harness("devices=0");
     const std::vector<uint8_t> data(256, 1);
-    EXPECT_EQ(WritePagesWithProgress(harness.page, data.data(), 160, 1), 0);
+    EXPECT_EQ(WritePagesWithProgress(harness.devices, harness.job.progress, harness.page, data.data(), 160, 1), 0);
     EXPECT_TRUE(harness.page.Percents().empty());
     EXPECT_TRUE(harness.page.StatusTexts().empty());
 }
@@ -118,9 +115,9 @@ TEST(PageWriter, NoDeviceReturnsZeroWithoutPosting)
 TEST(PageWriter, FewerDevicesThanCountedFailsInsteadOfServingSome)
 {
     EngineHarness harness("devices=1");
-    CurrentDeviceState().m_deviceCount = 2;
+    harness.devices.m_deviceCount = 2;
     const std::vector<uint8_t> data(256, 1);
-    EXPECT_EQ(WritePagesWithProgress(harness.page, data.data(), 160, 1), 0);
+    EXPECT_EQ(WritePagesWithProgress(harness.devices, harness.job.progress, harness.page, data.data(), 160, 1), 0);
     EXPECT_EQ(harness.Firmware(0).WriteCommandCount(), 0);
 }
 
@@ -176,23 +173,15 @@ TEST(PageWriter, PartialAndEmptyTransfers)
         SCOPED_TRACE(c.shows);
         PartialWriteBackend backend(c.accepted);
         VirtualClock clock;
-        RecordingPrompter prompter;
         CapturingDiagnostics diagnostics;
-        Services services;
-        services.diagnostics = &diagnostics;
-        services.hid = &backend;
-        services.clock = &clock;
-        services.prompter = &prompter;
-        ScopedServices scoped(services);
-        UpdateSession session;
-        ScopedThreadSession bound(session);
-        CurrentDeviceState().m_deviceCount = 1;
+        DeviceSet devices(backend, clock, diagnostics);
+        ProgressState progress;
         RecordingPage page;
         // Exactly two pages, so that a read past them is caught by the sanitizers.
         auto data = std::make_unique<uint8_t[]>(512);
         const std::vector<uint8_t> pattern = PatternBytes(512, 4);
         std::memcpy(data.get(), pattern.data(), 512);
-        EXPECT_EQ(WritePagesWithProgress(page, data.get(), 400, 2), c.result);
+        EXPECT_EQ(WritePagesWithProgress(devices, progress, page, data.get(), 400, 2), c.result);
         if (c.result) {
             EXPECT_EQ(backend.received, pattern);
         }

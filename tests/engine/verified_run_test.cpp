@@ -5,10 +5,9 @@
 #include <string>
 
 #include "engine/AreaProgramming.h"
-#include "engine/EngineTexts.h"
+#include "texts/UserTexts.h"
 #include "engine/PageVerifier.h"
 #include "engine/ProgressState.h"
-#include "hid/Presence.h"
 #include "package/Package.h"
 #include "support/EngineHarness.h"
 
@@ -31,11 +30,11 @@ RunSeen RunThreeAreas(bool verify, const char* simulate = "devices=2")
 {
     EngineHarness harness(simulate);
     EXPECT_TRUE(harness.Install(ThreeAreaSpec()));
-    CurrentProgress().m_verify = verify;
+    harness.job.progress.m_verify = verify;
     RunWorker(harness);
     EXPECT_TRUE(harness.Messages().empty());
-    EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::Success);
-    return {harness.page.Percents(), harness.page.m_nRemainMs};
+    EXPECT_EQ(harness.job.progress.m_outcome.load(), UpdateOutcome::Success);
+    return {harness.page.Percents(), harness.job.progress.m_nRemainMs};
 }
 
 TEST(VerifiedRun, PercentRisesThroughTheReadsToAHundred)
@@ -60,13 +59,13 @@ uint32_t FirstEstimate(bool verify, uint32_t* steps)
 {
     EngineHarness harness("devices=0");
     EXPECT_TRUE(harness.Install(ThreeAreaSpec()));
-    CurrentDeviceState().m_deviceCount = 2;
-    CurrentProgress().m_verify = verify;
+    harness.devices.m_deviceCount = 2;
+    harness.job.progress.m_verify = verify;
     uint32_t lengths[3] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
     uint32_t sums[3] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
-    EXPECT_EQ(ProgramAreas(harness.page, lengths, sums), -1);
-    *steps = (CurrentPackage().m_packageLength - kPackageHeaderSize) / 1024 * 2;
-    return harness.page.m_nRemainMs;
+    EXPECT_EQ(ProgramAreas(harness.devices, harness.Package(), harness.job.progress, harness.page, lengths, sums), -1);
+    *steps = (harness.Package().length - kPackageHeaderSize) / 1024 * 2;
+    return harness.job.progress.m_nRemainMs;
 }
 
 TEST(VerifiedRun, EstimateGrowsByTheReadsAndTheyUseItUp)
@@ -87,7 +86,7 @@ TEST(VerifiedRun, ReportCountsOfAWholeRunMatchTheTable)
 {
     EngineHarness harness("devices=1");
     ASSERT_TRUE(harness.Install(ThreeAreaSpec()));
-    CurrentProgress().m_verify = true;
+    harness.job.progress.m_verify = true;
     RunWorker(harness);
     ASSERT_TRUE(harness.Messages().empty());
     EXPECT_EQ(harness.Backend().ReportCount(0), kReportsOfAVerifiedRun);
@@ -105,27 +104,36 @@ TEST(VerifiedRun, AReadBackThatFailsEndsWithTheMessageOfItsAreaOrBlock)
     };
     const Case cases[] = {
         {"gone before the map read", "unplug=0@141", AreaWriteFailedMessage(1),
-         "No device to read area 1 (map) back from"},
+         "ERROR: read-back of area 1 (map) on device 0 (sim-0): the device left the bus (0 devices attached, 1 "
+         "expected)\n"},
         {"map read command not taken", "stall=0@141", AreaWriteFailedMessage(1),
-         "Read-back of area 1 (map) on device 0 (sim-0) not answered from page 8192, byte 0 on"},
+         "ERROR: read-back of area 1 (map) on device 0 (sim-0): sending the read command failed\n"},
         {"map read cut off", "stall=0@150", AreaWriteFailedMessage(1),
-         "Read-back of area 1 (map) on device 0 (sim-0) not answered from page 8194, byte 0 on"},
-        {"voice read cut off", "stall=0@400", AreaWriteFailedMessage(2), "Read-back of area 2 (voice)"},
-        {"main read cut off", "stall=0@700", AreaWriteFailedMessage(3), "Read-back of area 3 (main program)"},
-        {"check-code read cut off", "stall=0@779", kMsgCheckCodeWriteFailed, "Read-back of check-code block"},
+         "ERROR: read-back of area 1 (map) on device 0 (sim-0): answered 512 of 8192 bytes, then nothing from page "
+         "8194, byte 0 on within 5000 ms\n"},
+        {"voice read cut off", "stall=0@400", AreaWriteFailedMessage(2),
+         "ERROR: read-back of area 2 (voice) on device 0 (sim-0): answered 1664 of 6144 bytes, then nothing from "
+         "page 4102, byte 128 on within 5000 ms\n"},
+        {"main read cut off", "stall=0@700", AreaWriteFailedMessage(3),
+         "ERROR: read-back of area 3 (main program) on device 0 (sim-0): answered 4992 of 9216 bytes, then nothing "
+         "from page 275, byte 128 on within 5000 ms\n"},
+        {"check-code read cut off", "stall=0@779", kMsgCheckCodeWriteFailed,
+         "ERROR: read-back of check-code block on device 0 (sim-0): answered 64 of 256 bytes, then nothing from "
+         "page 160, byte 64 on within 5000 ms\n"},
         {"descriptor read cut off", "stall=0@795", kMsgDescriptorWriteFailed,
-         "Read-back of program descriptor block"},
+         "ERROR: read-back of program descriptor block on device 0 (sim-0): answered 64 of 256 bytes, then nothing "
+         "from page 128, byte 64 on within 5000 ms\n"},
         {"second device differs", "devices=2;corrupt=1@257", AreaWriteFailedMessage(3),
-         "Read-back of area 3 (main program) on device 1 (sim-1) differs at page 257, byte 128"},
+         "ERROR: read-back of area 3 (main program) on device 1 (sim-1): differs at page 257, byte 128\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shows);
         EngineHarness harness(c.simulate);
         ASSERT_TRUE(harness.Install(ThreeAreaSpec()));
-        CurrentProgress().m_verify = true;
+        harness.job.progress.m_verify = true;
         RunWorker(harness);
         EXPECT_EQ(harness.Messages(), std::vector<std::string>{c.message});
-        EXPECT_EQ(harness.page.m_outcome.load(), UpdateOutcome::UpdateFailed);
+        EXPECT_EQ(harness.job.progress.m_outcome.load(), UpdateOutcome::UpdateFailed);
         EXPECT_THAT(harness.diagnostics.Text(), HasSubstr(c.logged));
         EXPECT_TRUE(NeverDecreases(harness.page.Percents()));
     }

@@ -46,7 +46,7 @@ TEST_P(HidIOEnumerationTest, OpensMatchingDevicesInOrder)
     for (const FakeDevice& device : GetParam().devices)
         backend.AddDevice(device.path, device.vendorId, device.productId, 0x5512);
 
-    CHidIO io;
+    CHidIO io(backend);
     const auto& expected = GetParam().expectedOrder;
     ASSERT_EQ(io.OpenDevice(kVid, kPid), static_cast<int>(expected.size()));
     EXPECT_EQ(io.DeviceCount(), static_cast<int>(expected.size()));
@@ -82,7 +82,7 @@ TEST_F(HidIOTest, OpensAtMostThirtyOneDevices)
         paths.push_back(backend.AddMatchingDevice(path));
     }
 
-    CHidIO io;
+    CHidIO io(backend);
     ASSERT_EQ(io.OpenDevice(kVid, kPid), CHidIO::kMaxDevices);
     for (int i = 0; i < 40; ++i)
         EXPECT_EQ(backend.OpenCount(paths[i]), i < CHidIO::kMaxDevices ? 1 : 0) << paths[i];
@@ -105,7 +105,7 @@ TEST_F(HidIOTest, DeviceThatFailsToOpenCountsButItsTransfersFail)
     backend.SetOpenFails("a-locked", true);
     backend.QueueRead("b-ok", std::vector<uint8_t>(64, 0x5A));
 
-    CHidIO io;
+    CHidIO io(backend);
     ASSERT_EQ(io.OpenDevice(kVid, kPid), 2);
     uint8_t report[kReportSize] = {};
     uint32_t count = 99;
@@ -128,7 +128,7 @@ TEST_F(HidIOTest, ReadPutsReportIdInFrontOfPayload)
     backend.QueueRead("kt7", payload);
     backend.QueueRead("kt7", payload);
 
-    CHidIO io;
+    CHidIO io(backend);
     ASSERT_EQ(io.OpenDevice(kVid, kPid), 1);
     uint8_t report[kReportSize];
     std::fill(std::begin(report), std::end(report), 0xEE);
@@ -148,7 +148,7 @@ TEST_F(HidIOTest, ShortPayloadLeavesNoStaleBytes)
     backend.AddMatchingDevice("kt7");
     backend.QueueRead("kt7", {1, 2, 3});
 
-    CHidIO io;
+    CHidIO io(backend);
     ASSERT_EQ(io.OpenDevice(kVid, kPid), 1);
     uint8_t report[kReportSize];
     std::fill(std::begin(report), std::end(report), 0xEE);
@@ -165,7 +165,7 @@ TEST_F(HidIOTest, ShortPayloadLeavesNoStaleBytes)
 TEST_F(HidIOTest, WriteSendsTheReportAsIs)
 {
     backend.AddMatchingDevice("kt7");
-    CHidIO io;
+    CHidIO io(backend);
     ASSERT_EQ(io.OpenDevice(kVid, kPid), 1);
     std::vector<uint8_t> report(kReportSize);
     for (size_t i = 1; i < report.size(); ++i)
@@ -204,7 +204,7 @@ class HidIOFailureTest : public HidTest, public ::testing::WithParamInterface<Fa
 TEST_P(HidIOFailureTest, FailsWithCountZero)
 {
     backend.AddMatchingDevice("kt7");
-    CHidIO io;
+    CHidIO io(backend);
     ASSERT_EQ(io.OpenDevice(kVid, kPid), 1);
     GetParam().arrange(backend);
 
@@ -224,7 +224,7 @@ TEST_F(HidIOTest, BadArgumentsFailWithoutTouchingTheDevice)
 {
     backend.AddMatchingDevice("kt7");
     backend.QueueRead("kt7", std::vector<uint8_t>(64, 1));
-    CHidIO io;
+    CHidIO io(backend);
     ASSERT_EQ(io.OpenDevice(kVid, kPid), 1);
     uint8_t report[kReportSize] = {};
     uint32_t count = 5;
@@ -242,7 +242,7 @@ TEST_F(HidIOTest, CloseTwiceAndDestroyCloseEachHandleOnce)
     backend.AddMatchingDevice("a-kt7");
     backend.AddMatchingDevice("b-kt7");
     {
-        CHidIO io;
+        CHidIO io(backend);
         ASSERT_EQ(io.OpenDevice(kVid, kPid), 2);
         EXPECT_EQ(backend.OpenHandles(), 2);
         io.CloseDevice();
@@ -258,7 +258,7 @@ TEST_F(HidIOTest, CloseTwiceAndDestroyCloseEachHandleOnce)
 
 TEST_F(HidIOTest, NoDeviceThenCloseDoesNothing)
 {
-    CHidIO io;
+    CHidIO io(backend);
     EXPECT_EQ(io.OpenDevice(kVid, kPid), 0);
     io.CloseDevice();
     EXPECT_EQ(io.DeviceCount(), 0);

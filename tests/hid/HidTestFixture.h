@@ -1,22 +1,21 @@
 #pragma once
-// Installs a scripted backend, a virtual clock, a recording prompter and
-// captured diagnostics for the length of a test; each test is a new run
-// with its own device state.
+// A scripted backend, a virtual clock, a recording prompter, captured
+// diagnostics and a device set over them for the length of a test; each
+// test is a new run with its own devices.
 
 #include <gtest/gtest.h>
 
-#include "hid/DeviceState.h"
-#include "hid/Presence.h"
-#include "platform/Services.h"
+#include "hid/DeviceSet.h"
+#include "platform/Clock.h"
+#include "platform/Diagnostics.h"
+#include "platform/Prompter.h"
 #include "support/FakeHidBackend.h"
 
 class HidTest : public ::testing::Test {
 protected:
-    DeviceState state;
-    RunBinding<DeviceState>::ForThread bound{state};
     FakeHidBackend backend;
     VirtualClock clock;
     RecordingPrompter prompter;
     CapturingDiagnostics diagnostics;
-    ScopedServices services{Services{&backend, &clock, &prompter, &diagnostics}};
+    DeviceSet devices{backend, clock, diagnostics};
 };

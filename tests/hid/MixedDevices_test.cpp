@@ -6,7 +6,7 @@
 
 #include "HidTestFixture.h"
 #include "hid/HidIO.h"
-#include "hid/MixedDevices.h"
+#include "hid/DeviceKind.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST_P(MixedDevicesTest, RefusesDevicesThatNeedDifferentPackagesOrCommands)
         else
             backend.AddDevice(path, 0x046D, 0xC31C, device.release);
     }
-    EXPECT_EQ(AreMixedDevicesAttached(), GetParam().mixed);
+    EXPECT_EQ(!CommonKind(devices.List()) && !devices.List().empty(), GetParam().mixed);
     for (const std::string& path : paths)
         EXPECT_EQ(backend.OpenCount(path), 0) << "the check opens no device";
 }
@@ -69,7 +69,7 @@ TEST_F(MixedDevicesLimitTest, DevicesPastTheOpenedOnesDoNotCount)
     for (int i = 0; i < CHidIO::kMaxDevices; ++i)
         backend.AddMatchingDevice("dev-" + std::to_string(100 + i), 0x5512);
     backend.AddMatchingDevice("dev-999", 0x0100);
-    EXPECT_FALSE(AreMixedDevicesAttached());
+    EXPECT_TRUE(CommonKind(devices.List()).has_value());
 }
 
 } // namespace

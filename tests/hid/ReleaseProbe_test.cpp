@@ -11,10 +11,7 @@
 
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-const char kNoDeviceMessage[] = "请确认已连接设备！";
 
 TEST(HexDigitCharTest, UsesLowFourBitsInUpperCase)
 {
@@ -32,22 +29,22 @@ struct ProbeDevice {
 struct ProbeCase {
     const char* name;
     std::vector<ProbeDevice> devices;
-    int expectedResult;
-    const char* expectedText;  // the 5-byte buffer afterwards ("xxxx" = untouched)
-    bool expectMessage;
+    bool expectFound;
+    bool expectDeviceSpecific;
+    const char* expectedText;  // the release text: four digits, or empty for the generic kind
     uint64_t expectedMs;
 };
 
 const ProbeCase kProbeCases[] = {
-    {"NoDevice", {}, 0, "xxxx", true, 500},
-    {"OnlyOtherDevices", {{"a-mouse", false, 0x0100}}, 0, "xxxx", true, 500},
-    {"Release0000IsGeneric", {{"kt7", true, 0x0000}}, 0, "xxxx", false, 0},
-    {"Release5512IsGeneric", {{"kt7", true, 0x5512}}, 0, "xxxx", false, 0},
-    {"Release0100IsDeviceSpecific", {{"kt7", true, 0x0100}}, 1, "0100", false, 0},
-    {"HexDigitsInUpperCase", {{"kt7", true, 0xABCD}}, 1, "ABCD", false, 0},
+    {"NoDevice", {}, false, false, "", 500},
+    {"OnlyOtherDevices", {{"a-mouse", false, 0x0100}}, false, false, "", 500},
+    {"Release0000IsGeneric", {{"kt7", true, 0x0000}}, true, false, "", 0},
+    {"Release5512IsGeneric", {{"kt7", true, 0x5512}}, true, false, "", 0},
+    {"Release0100IsDeviceSpecific", {{"kt7", true, 0x0100}}, true, true, "0100", 0},
+    {"HexDigitsInUpperCase", {{"kt7", true, 0xABCD}}, true, true, "ABCD", 0},
     {"MatchingLastAfterOthersCostsNothing",
-     {{"a-keyboard", false, 0x5512}, {"b-mouse", false, 0x0000}, {"c-kt7", true, 0x0100}}, 1, "0100", false, 0},
-    {"FirstMatchingDeviceDecides", {{"a-kt7", true, 0x5512}, {"b-kt7", true, 0x0100}}, 0, "xxxx", false, 0},
+     {{"a-keyboard", false, 0x5512}, {"b-mouse", false, 0x0000}, {"c-kt7", true, 0x0100}}, true, true, "0100", 0},
+    {"FirstMatchingDeviceDecides", {{"a-kt7", true, 0x5512}, {"b-kt7", true, 0x0100}}, true, false, "", 0},
 };
 
 class ReleaseProbeTest : public HidTest, public ::testing::WithParamInterface<ProbeCase> {};
@@ -62,15 +59,11 @@ TEST_P(ReleaseProbeTest, ChoosesPackageAndCommandSet)
             backend.AddDevice(device.path, 0x046D, 0xC31C, device.release);
     }
 
-    char text[kReleaseTextSize + 1] = "xxxx";
-    text[4] = 'y';  // must become the terminator only when the digits are written
-    EXPECT_EQ(ProbeDeviceRelease(text), c.expectedResult);
-    EXPECT_EQ(std::string(text, 4), c.expectedText);
-    EXPECT_EQ(text[4], c.expectedResult ? '\0' : 'y');
-    if (c.expectMessage)
-        EXPECT_THAT(prompter.Messages(), ElementsAre(kNoDeviceMessage));
-    else
-        EXPECT_THAT(prompter.Messages(), IsEmpty());
+    const ReleaseProbe probe = ProbeDeviceRelease(backend, clock);
+    EXPECT_EQ(probe.found, c.expectFound);
+    EXPECT_EQ(probe.deviceSpecific, c.expectDeviceSpecific);
+    EXPECT_EQ(std::string(probe.releaseText), c.expectedText);
+    EXPECT_THAT(prompter.Messages(), IsEmpty()) << "the probe shows nothing itself";
     EXPECT_EQ(clock.NowMs(), c.expectedMs);
     for (const ProbeDevice& device : c.devices)
         EXPECT_EQ(backend.OpenCount(device.path), 0) << "the probe never opens a device";
@@ -86,7 +79,7 @@ TEST_F(FindHidDeviceTest, ReportsTheMatchingDevicesRelease)
     backend.AddDevice("a-other", 0x1234, 0x5678, 0x9999);
     backend.AddMatchingDevice("b-kt7", 0x0321);
     uint16_t release = 0;
-    EXPECT_EQ(FindHidDevice(kDeviceVendorId, kDeviceProductId, &release), 1);
+    EXPECT_EQ(FindHidDevice(backend, clock, kDeviceVendorId, kDeviceProductId, &release), 1);
     EXPECT_EQ(release, 0x0321);
     EXPECT_EQ(backend.EnumerateCalls(), 1);
 }
@@ -95,7 +88,7 @@ TEST_F(FindHidDeviceTest, RetriesFiveTimesBeforeGivingUp)
 {
     backend.AddDevice("a-other", 0x1234, 0x5678, 0x9999);
     uint16_t release = 0;
-    EXPECT_EQ(FindHidDevice(kDeviceVendorId, kDeviceProductId, &release), 0);
+    EXPECT_EQ(FindHidDevice(backend, clock, kDeviceVendorId, kDeviceProductId, &release), 0);
     EXPECT_EQ(backend.EnumerateCalls(), 6);
     EXPECT_EQ(clock.NowMs(), 500u);
 }

@@ -19,6 +19,7 @@
 #include "backends/Unprivileged.h"
 #endif
 #include "support/PackageTestFiles.h"
+#include "package/LoadPackage.h"
 #include "package/MapImage.h"
 #include "package/Package.h"
 #include "package/PackageBuffers.h"
@@ -26,8 +27,6 @@
 #include "package/PackageReader.h"
 #include "package/PackageWriter.h"
 #include "platform/Clock.h"
-#include "platform/ProgramDirectory.h"
-#include "platform/Services.h"
 
 namespace {
 
@@ -46,28 +45,10 @@ constexpr char kAddressBad[] = "读取文件地址错误！";
 constexpr char kMainMissing[] = "必须升级主程序！";
 constexpr char kMainCheckFailed[] = "校验区域3数据失败!";
 constexpr char kMapCheckFailed[] = "校验区域1数据失败!";
-constexpr char kConnectDevice[] = "请确认已连接设备！";
 constexpr char kShortAdvice[] = "文件太短，已损坏，请重新下载升级文件";
 constexpr char kDamagedAdvice[] = "文件已损坏，请重新下载升级文件";
 
 constexpr uint32_t kTicks = 4242;
-
-int GenericProbe(char*)
-{
-    return 0;
-}
-
-int NoDeviceProbe(char*)
-{
-    GetPrompter().ShowMessage(kConnectDevice);
-    return 0;
-}
-
-int Release0100Probe(char text[5])
-{
-    std::memcpy(text, "0100", 5);
-    return 1;
-}
 
 // Fails the n-th package allocation (1 = payload, 2 = map image).
 int g_allocationsLeft = 0;
@@ -83,33 +64,28 @@ void SetLength(const std::string& path, uint64_t length)
     std::filesystem::resize_file(path, length);
 }
 
-class PackageLoad : public testing::Test {
+class PackageLoading : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ResetPackageState();
-        SetProgramDirectory(m_dir.Path());
-    }
-    void TearDown() override
-    {
-        SetPackageAllocator(nullptr);
-        ResetPackageState();
-        g_packageChoice.clear();
-    }
+    void TearDown() override { SetPackageAllocator(nullptr); }
 
     std::string PackagePath(const char* name = "KT7_Down.dat") const { return m_dir.File(name); }
     void WritePackage(const PackageSpec& contents, const char* name = "KT7_Down.dat") const
     {
         WriteBytesToFile(PackagePath(name), BuildPackageFile(contents));
     }
-    bool Load(ReleaseProbeFunction probe = GenericProbe)
+    // Loads for a device of `releaseText` (empty: generic) from the test's
+    // folder, which stands for the program's, or from `m_choice` when set.
+    bool Load(const std::string& releaseText = "")
     {
-        ScopedServices scope({.clock = &m_clock, .prompter = &m_prompter});
-        m_summary.clear();
-        m_deviceSpecific = -1;
-        return LoadPackage(&m_summary, &m_deviceSpecific, probe);
+        m_load = LoadPackage({m_choice, m_dir.Path(), ""}, releaseText, kTicks);
+        m_messages.clear();
+        if (!m_load)
+            m_messages.push_back(m_load.message);
+        return static_cast<bool>(m_load);
     }
-    std::vector<std::string> Messages() const { return m_prompter.Messages(); }
+    std::vector<std::string> Messages() const { return m_messages; }
+    const LoadedPackage& Loaded() const { return *m_load.package; }
+    std::string Summary() const { return m_load ? m_load.package->summary : std::string(); }
     // A message box text: the message, then the file and what is wrong with it.
     std::string Explained(const char* message, const std::string& explanation,
                           const char* name = "KT7_Down.dat") const
@@ -118,13 +94,12 @@ protected:
     }
 
     PackageTempDir m_dir;
-    VirtualClock m_clock{kTicks};
-    RecordingPrompter m_prompter;
-    std::string m_summary;
-    int m_deviceSpecific = -1;
+    std::string m_choice;
+    PackageLoad m_load;
+    std::vector<std::string> m_messages;
 };
 
-TEST_F(PackageLoad, FillsThePackageStateAndTheSummary)
+TEST_F(PackageLoading, FillsThePackageStateAndTheSummary)
 {
     PackageSpec contents = SamplePackageSpec();
     contents.mapScrambleLength = 0x5000;  // above the map size: clipped
@@ -132,31 +107,30 @@ TEST_F(PackageLoad, FillsThePackageStateAndTheSummary)
 
     ASSERT_TRUE(Load());
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(m_deviceSpecific, 0);
-    EXPECT_EQ(m_summary,
+    EXPECT_EQ(Summary(),
               "\r\nSolution:KT7.0\r\nUpdate Time:2026-12-10\r\nSoftware Ver:SW1.12\r\nFirmware Ver:M101\r\n"
               "Voice Ver:V202\r\nData Ver:D303");
 
     std::vector<uint8_t> payload = BuildPackagePayload(contents);
-    ASSERT_EQ(CurrentPackage().m_packageLength, payload.size());
-    EXPECT_EQ(CurrentPackage().m_packageCapacity, payload.size() + 1024 + 512);
-    EXPECT_TRUE(std::equal(payload.begin(), payload.end(), CurrentPackage().m_packageData.get()));
-    for (uint32_t i = CurrentPackage().m_packageLength; i < CurrentPackage().m_packageCapacity; ++i)
-        ASSERT_EQ(CurrentPackage().m_packageData[i], 0xFF) << "slack byte " << i;
+    ASSERT_EQ(Loaded().length, payload.size());
+    EXPECT_EQ(Loaded().capacity, payload.size() + 1024 + 512);
+    EXPECT_TRUE(std::equal(payload.begin(), payload.end(), Loaded().data.get()));
+    for (uint32_t i = Loaded().length; i < Loaded().capacity; ++i)
+        ASSERT_EQ(Loaded().data[i], 0xFF) << "slack byte " << i;
 
-    EXPECT_EQ(CurrentPackage().m_packageHeader.mapSize, 0x400u);
-    EXPECT_EQ(CurrentPackage().m_packageHeader.mapScrambleLength, 0x400u);
-    EXPECT_EQ(CurrentPackage().m_packageHeader.mainAddress, 0x40010000u);
+    EXPECT_EQ(Loaded().header.mapSize, 0x400u);
+    EXPECT_EQ(Loaded().header.mapScrambleLength, 0x400u);
+    EXPECT_EQ(Loaded().header.mainAddress, 0x40010000u);
 
     PackageHeader header = ParsePackageHeader(payload.data(), payload.size());
     std::vector<uint8_t> expectedImage(0x400 + 1024);
     ASSERT_TRUE(FillMapImage(expectedImage.data(), expectedImage.size(), payload.data(), payload.size(), header,
                              MakeMapRandomBlock(kTicks)));
-    ASSERT_EQ(CurrentPackage().m_mapImageCapacity, expectedImage.size());
-    EXPECT_TRUE(std::equal(expectedImage.begin(), expectedImage.end(), CurrentPackage().m_mapImage.get()));
+    ASSERT_EQ(Loaded().mapImageCapacity, expectedImage.size());
+    EXPECT_TRUE(std::equal(expectedImage.begin(), expectedImage.end(), Loaded().mapImage.get()));
 }
 
-TEST_F(PackageLoad, WithoutMapThereIsNoMapImage)
+TEST_F(PackageLoading, WithoutMapThereIsNoMapImage)
 {
     PackageSpec contents = SamplePackageSpec();
     contents.map.reset();
@@ -164,13 +138,13 @@ TEST_F(PackageLoad, WithoutMapThereIsNoMapImage)
     contents.editHeader = [](PackageHeader& h) { h.mapAddress = 0x40800000 - 0x80; };
     WritePackage(contents);
     ASSERT_TRUE(Load());
-    EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
-    EXPECT_EQ(CurrentPackage().m_packageHeader.mapSize, kAreaAbsent);
+    EXPECT_EQ(Loaded().mapImage, nullptr);
+    EXPECT_EQ(Loaded().header.mapSize, kAreaAbsent);
 }
 
 // Such a payload is refused by the package checks; the summary made before
 // them shows its header read as zeros past the payload's end.
-TEST_F(PackageLoad, PayloadShorterThanTheHeaderReadsAsZeros)
+TEST_F(PackageLoading, PayloadShorterThanTheHeaderReadsAsZeros)
 {
     std::vector<uint8_t> payload(20, 0);
     std::memcpy(payload.data(), "KT7USBZL", 8);
@@ -183,7 +157,7 @@ TEST_F(PackageLoad, PayloadShorterThanTheHeaderReadsAsZeros)
 
     EXPECT_FALSE(Load());
     EXPECT_EQ(Messages(), std::vector<std::string>{Explained(kTooSmall, kDamagedAdvice)});
-    EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
+    EXPECT_EQ(m_load.package, nullptr);
 
     LoadedPackage package;
     EXPECT_STREQ(ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(1), &package), kTooSmall);
@@ -202,7 +176,7 @@ struct FailureCase {
     int allocationsBeforeFailure = -1;  // -1: allocations succeed
 };
 
-TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
+TEST_F(PackageLoading, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
 {
     auto package = [](std::function<void(PackageHeader&)> edit) {
         return [edit](const std::string& path) {
@@ -255,12 +229,13 @@ TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
          kAddressBad, kDamagedAdvice},
         {"no main program", package([](PackageHeader& h) { h.mainSize = kAreaAbsent; }), kMainMissing,
          kDamagedAdvice},
+        {"main address inside a page", package([](PackageHeader& h) { h.mainAddress += 0x10; }), kAddressBad,
+         kDamagedAdvice},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(PackagePath());
         c.make(PackagePath());
-        m_prompter.Clear();
         if (c.allocationsBeforeFailure >= 0) {
             g_allocationsLeft = c.allocationsBeforeFailure;
             SetPackageAllocator(FailingAllocator);
@@ -270,14 +245,12 @@ TEST_F(PackageLoad, EveryFailureShowsItsMessageAndLeavesNothingLoaded)
         EXPECT_FALSE(watch.Released()) << "the load waited for a writer";
         SetPackageAllocator(nullptr);
         EXPECT_EQ(Messages(), std::vector<std::string>{Explained(c.message, c.explanation)});
-        EXPECT_EQ(CurrentPackage().m_packageData, nullptr);
-        EXPECT_EQ(CurrentPackage().m_mapImage, nullptr);
-        EXPECT_EQ(CurrentPackage().m_packageLength, 0u);
+        EXPECT_EQ(m_load.package, nullptr);
     }
 }
 
 #ifndef _WIN32  // file modes and a user without rights are POSIX matters
-TEST_F(PackageLoad, UnreadableFileSaysPermissionDenied)
+TEST_F(PackageLoading, UnreadableFileSaysPermissionDenied)
 {
     WritePackage(SamplePackageSpec());
     // Only the file itself is locked: the folder may be searched.
@@ -293,7 +266,7 @@ TEST_F(PackageLoad, UnreadableFileSaysPermissionDenied)
 }
 #endif
 
-TEST_F(PackageLoad, SizeLimitAndMapWindowBoundariesAreAccepted)
+TEST_F(PackageLoading, SizeLimitAndMapWindowBoundariesAreAccepted)
 {
     struct Case {
         const char* what;
@@ -316,35 +289,31 @@ TEST_F(PackageLoad, SizeLimitAndMapWindowBoundariesAreAccepted)
         PackageSpec contents = SamplePackageSpec();
         c.edit(contents);
         WritePackage(contents);
-        m_prompter.Clear();
-        EXPECT_TRUE(Load());
+        ASSERT_TRUE(Load());
         EXPECT_EQ(Messages(), std::vector<std::string>{});
-        EXPECT_NE(CurrentPackage().m_mapImage, nullptr);
+        EXPECT_NE(Loaded().mapImage, nullptr);
         if (c.fileLength) {
-            EXPECT_EQ(CurrentPackage().m_packageLength, c.fileLength - 1024);
+            EXPECT_EQ(Loaded().length, c.fileLength - 1024);
         }
     }
 }
 
-TEST_F(PackageLoad, ReleaseNumberChoosesTheFileName)
+TEST_F(PackageLoading, ReleaseNumberChoosesTheFileName)
 {
     struct Case {
         const char* what;
-        ReleaseProbeFunction probe;
+        const char* releaseText;
         bool genericPresent;
         bool specificPresent;
         bool loads;
-        int deviceSpecific;
         const char* updateTime;  // of the file that was loaded
         std::vector<std::string> messages;
     };
     const Case cases[] = {
-        {"release 0100 loads its own file", Release0100Probe, true, true, true, 1, "specific", {}},
-        {"release 0100 never falls back to the generic file", Release0100Probe, true, false, false, 1, nullptr,
+        {"release 0100 loads its own file", "0100", true, true, true, "specific", {}},
+        {"release 0100 never falls back to the generic file", "0100", true, false, false, nullptr,
          {Explained(kOpenFailed, "找不到该文件（版本号为 0100 的设备只用这个专用的升级文件）", "KT7_Down0100.dat")}},
-        {"release 0000 or 5512 uses the generic file", GenericProbe, true, true, true, 0, "generic", {}},
-        {"no device: one message, then the generic file", NoDeviceProbe, true, true, true, 0, "generic",
-         {kConnectDevice}},
+        {"release 0000 or 5512 uses the generic file", "", true, true, true, "generic", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -357,17 +326,16 @@ TEST_F(PackageLoad, ReleaseNumberChoosesTheFileName)
         contents.updateTime = "specific";
         if (c.specificPresent)
             WritePackage(contents, "KT7_Down0100.dat");
-        m_prompter.Clear();
-        EXPECT_EQ(Load(c.probe), c.loads);
-        EXPECT_EQ(m_deviceSpecific, c.deviceSpecific);
+        EXPECT_EQ(Load(c.releaseText), c.loads);
         EXPECT_EQ(Messages(), c.messages);
+        EXPECT_FALSE(m_load.named) << "a release number chose it";
         if (c.updateTime) {
-            EXPECT_NE(m_summary.find(std::string("Update Time:") + c.updateTime + "\r\n"), std::string::npos);
+            EXPECT_NE(Summary().find(std::string("Update Time:") + c.updateTime + "\r\n"), std::string::npos);
         }
     }
 }
 
-TEST_F(PackageLoad, ChoiceIsLoadedAndRecordedAsThePackageInUse)
+TEST_F(PackageLoading, ChoiceIsLoadedAndSaysWhereItCameFrom)
 {
     PackageTempDir downloads;
     PackageSpec contents = SamplePackageSpec();
@@ -376,47 +344,47 @@ TEST_F(PackageLoad, ChoiceIsLoadedAndRecordedAsThePackageInUse)
     contents.updateTime = "chosen";
     WriteBytesToFile(downloads.File("KT7_Down (1).dat"), BuildPackageFile(contents));
 
-    g_packageChoice = downloads.File("KT7_Down (1).dat");
-    ASSERT_TRUE(Load());
-    EXPECT_NE(m_summary.find("Update Time:chosen\r\n"), std::string::npos);
-    EXPECT_EQ(CurrentPackage().m_packagePath, g_packageChoice);
-    EXPECT_TRUE(CurrentPackage().m_packageFound);
+    m_choice = downloads.File("KT7_Down (1).dat");
+    ASSERT_TRUE(Load("0100"));
+    EXPECT_NE(Summary().find("Update Time:chosen\r\n"), std::string::npos);
+    EXPECT_EQ(m_load.path, m_choice);
+    EXPECT_EQ(Loaded().path, m_choice);
+    EXPECT_TRUE(m_load.found);
+    EXPECT_TRUE(m_load.named) << "a named file is used whatever the devices' release";
 
-    g_packageChoice = downloads.Path();  // a folder without KT7_Down.dat
+    m_choice = downloads.Path();  // a folder without KT7_Down.dat
     EXPECT_FALSE(Load());
     EXPECT_EQ(Messages(),
               std::vector<std::string>{std::string(kOpenFailed) + "\n" + downloads.File("KT7_Down.dat") + "：找不到该文件"});
-    EXPECT_EQ(CurrentPackage().m_packagePath, downloads.File("KT7_Down.dat"));
-    EXPECT_FALSE(CurrentPackage().m_packageFound);
+    EXPECT_EQ(m_load.path, downloads.File("KT7_Down.dat"));
+    EXPECT_FALSE(m_load.found);
+    EXPECT_FALSE(m_load.named) << "in a named folder the release number chooses";
 }
 
-TEST_F(PackageLoad, ReplacingWithABadFileKeepsThePackageInUse)
+TEST_F(PackageLoading, ANamedFileTellsAMissingFileFromADamagedOne)
 {
-    PackageSpec contents = SamplePackageSpec();
-    contents.updateTime = "first";
-    WritePackage(contents);
-    ASSERT_TRUE(Load());
-    const std::string firstPath = CurrentPackage().m_packagePath;
-    const uint32_t firstLength = CurrentPackage().m_packageLength;
-
     WriteBytesToFile(PackagePath("short.dat"), {'K', 'T', '7'});
-    ScopedServices scope({.clock = &m_clock, .prompter = &m_prompter});
-    std::string summary = "untouched";
-    EXPECT_FALSE(ReplacePackage(PackagePath("short.dat"), &summary));
-    EXPECT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(summary, "untouched");
-    EXPECT_EQ(CurrentPackage().m_packagePath, firstPath);
-    EXPECT_EQ(CurrentPackage().m_packageLength, firstLength);
-    EXPECT_NE(CurrentPackage().m_packageData, nullptr);
+    const PackageLoad damaged = LoadPackageFile(PackagePath("short.dat"), kTicks);
+    EXPECT_FALSE(damaged);
+    EXPECT_TRUE(damaged.found);
+    EXPECT_EQ(damaged.message, Explained(kReadError, kShortAdvice, "short.dat"));
 
+    const PackageLoad missing = LoadPackageFile(PackagePath("gone.dat"), kTicks);
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(missing.found);
+
+    PackageSpec contents = SamplePackageSpec();
     contents.updateTime = "second";
     WriteBytesToFile(PackagePath("second.dat"), BuildPackageFile(contents));
-    ASSERT_TRUE(ReplacePackage(PackagePath("second.dat"), &summary));
-    EXPECT_NE(summary.find("Update Time:second\r\n"), std::string::npos);
-    EXPECT_EQ(CurrentPackage().m_packagePath, PackagePath("second.dat"));
+    const PackageLoad second = LoadPackageFile(PackagePath("second.dat"), kTicks);
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(second.named);
+    EXPECT_NE(second.package->summary.find("Update Time:second\r\n"), std::string::npos);
+    EXPECT_EQ(second.package->path, PackagePath("second.dat"));
+    EXPECT_EQ(second.package->fileSize, BuildPackageFile(contents).size());
 }
 
-TEST_F(PackageLoad, ParsingBytesGivesTheSameAsLoadingTheFile)
+TEST_F(PackageLoading, ParsingBytesGivesTheSameAsLoadingTheFile)
 {
     std::vector<uint8_t> file = BuildPackageFile(SamplePackageSpec());
     WriteBytesToFile(PackagePath(), file);
@@ -434,7 +402,7 @@ TEST_F(PackageLoad, ParsingBytesGivesTheSameAsLoadingTheFile)
     EXPECT_STREQ(ParsePackageFile(file.data(), 1000, random, &fromBytes), kReadError);
 }
 
-class PackageRead : public PackageLoad {
+class PackageRead : public PackageLoading {
 protected:
     // Allocates the payload buffer for a file of `length` bytes, as the
     // loader does after taking the length.

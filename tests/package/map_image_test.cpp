@@ -5,7 +5,6 @@
 #include "package/MapImage.h"
 #include "package/Package.h"
 #include "platform/Clock.h"
-#include "platform/Services.h"
 
 namespace {
 

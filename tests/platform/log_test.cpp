@@ -11,7 +11,6 @@
 #include "platform/Diagnostics.h"
 #include "platform/LogFile.h"
 #include "platform/LogText.h"
-#include "platform/Services.h"
 #include "support/PackageTestFiles.h"
 #include "support/TestEnvironment.h"
 
@@ -174,12 +173,11 @@ TEST_F(LogFileTest, LinesAreStampedEscapedAndWholeAcrossWrites)
     {
         LogFileDiagnostics log(LogPath(), nullptr);
         ASSERT_EQ(log.Path(), LogPath()) << "the missing folders are made";
-        ScopedServices scope({.diagnostics = &log});
-        DiagPrintf("String code\n");
-        DiagPrintf("pReadBuf[%d]=%c\n", 4, 0);
-        DiagPrintf("\n\n");
-        DiagPrintf(">>> Write pages: %d", 0);
-        DiagPrintf(" - %d\nunfinished", 15);
+        DiagPrintf(log, "String code\n");
+        DiagPrintf(log, "pReadBuf[%d]=%c\n", 4, 0);
+        DiagPrintf(log, "\n\n");
+        DiagPrintf(log, ">>> Write pages: %d", 0);
+        DiagPrintf(log, " - %d\nunfinished", 15);
     }
     const std::string text = ReadFile(LogPath());
     EXPECT_EQ(text.find('\0'), std::string::npos);
@@ -196,6 +194,29 @@ TEST_F(LogFileTest, EachRunStartsANewLogAndKeepsTheLastFewBefore)
     for (int older = 1; older < kKeptLogFiles; ++older)
         EXPECT_THAT(ReadFile(LogPath() + "." + std::to_string(older)), HasSubstr("run " + std::to_string(7 - older) + "\n"));
     EXPECT_FALSE(std::filesystem::exists(LogPath() + "." + std::to_string(kKeptLogFiles)));
+}
+
+// A question asked after a failed update (list, info) adds to that update's
+// log instead of pushing it aside; and only a log that holds an error line
+// is worth pointing the user at.
+TEST_F(LogFileTest, AQuestionAddsToTheLogOfTheLastUpdate)
+{
+    {
+        LogFileDiagnostics update(LogPath(), nullptr);
+        update.Write("Programming area 1 (map)\n");
+        EXPECT_FALSE(update.HoldsErrors());
+        update.Write("ERROR: erase of sectors 16-47 on device 1 (1-2.3): no answer\n");
+        EXPECT_TRUE(update.HoldsErrors());
+    }
+    {
+        LogFileDiagnostics info(LogPath(), nullptr, LogStart::Append);
+        info.Write("kt7-flash info: passes every check\n");
+        EXPECT_FALSE(info.HoldsErrors()) << "the errors are the update's, not this command's";
+    }
+    const std::string text = ReadFile(LogPath());
+    EXPECT_THAT(text, HasSubstr("ERROR: erase of sectors 16-47"));
+    EXPECT_THAT(text, HasSubstr("kt7-flash info"));
+    EXPECT_FALSE(std::filesystem::exists(LogPath() + ".1")) << "nothing was rotated";
 }
 
 TEST_F(LogFileTest, EchoGetsTheSameEscapedLines)

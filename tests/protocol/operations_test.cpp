@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "hid/CommandSet.h"
 #include "hid/DeviceIdentity.h"
-#include "hid/HidCommands.h"
+#include "hid/DeviceSet.h"
 #include "hid/Protocol.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
 #include "platform/FlashGeometry.h"
-#include "platform/Services.h"
 #include "support/FakeHidBackend.h"
 
 namespace {
@@ -24,8 +22,6 @@ using Report = FakeHidBackend::Report;
 
 class OperationsTest : public ::testing::Test {
 protected:
-    OperationsTest() : m_services(Services{&backend, &clock, nullptr, &diagnostics}) { SelectCommandSet(0); }
-    ~OperationsTest() override { SelectCommandSet(0); }
 
     // The command packet of a written report, checked for integrity.
     static CommandPacket Command(const Report& report)
@@ -53,9 +49,7 @@ protected:
     FakeHidBackend backend;
     VirtualClock clock;
     CapturingDiagnostics diagnostics;
-
-private:
-    ScopedServices m_services;
+    DeviceSet devices{backend, clock, diagnostics};
 };
 
 TEST_F(OperationsTest, NoDeviceResults)
@@ -69,13 +63,14 @@ TEST_F(OperationsTest, NoDeviceResults)
     static const uint8_t page[kPageSize] = {};
     int verdict = -1;
     const Case cases[] = {
-        {"WritePages", [] { return WritePages(page, 0, 1); }, 0, "Can't Open HID Device\n"},
-        {"EraseSectors", [] { return EraseSectors(8, 1); }, 0, ""},
-        {"WriteAreaInfo", [] { return WriteAreaInfo(0x10, 0xFFFF, 0x100); }, 0, ""},
-        {"SendReset", [] { return SendReset(); }, 0, ""},
-        {"SendEnd", [] { return SendEnd(); }, 0, ""},
-        {"CheckBootloaderVersion", [&verdict] { return CheckBootloaderVersion(&verdict); }, 0,
-         "Can't Open HID Device\n"},
+        {"WritePages", [this] { return devices.WritePages(page, 0, 1); }, 0,
+         "Can't Open HID Device\nERROR: write of page 0: no device attached\n"},
+        {"EraseSectors", [this] { return devices.EraseSectors(8, 1); }, 0, "ERROR: erase of sector 8: no device attached\n"},
+        {"WriteAreaInfo", [this] { return devices.WriteAreaInfo(0x10, 0xFFFF, 0x100); }, 0, ""},
+        {"SendReset", [this] { return devices.SendReset(); }, 0, ""},
+        {"SendEnd", [this] { return devices.SendEnd(); }, 0, ""},
+        {"CheckBootloaderVersion", [this, &verdict] { return devices.CheckBootloaderVersion(&verdict); }, 0,
+         "Can't Open HID Device\nERROR: boot-loader version query: no device attached\n"},
     };
     backend.AddDevice("other", 0x1234, 0x5678, 0);  // a keyboard is not our device
     for (const Case& c : cases) {
@@ -91,7 +86,7 @@ TEST_F(OperationsTest, NoDeviceResults)
 TEST_F(OperationsTest, AreaTableWithoutVoice)
 {
     std::string path = backend.AddMatchingDevice("dev0");
-    EXPECT_EQ(WriteAreaInfo(0x0010, 0xFFFF, 0x0100), 0);
+    EXPECT_EQ(devices.WriteAreaInfo(0x0010, 0xFFFF, 0x0100), 0);
 
     std::vector<Report> written = backend.Written(path);
     ASSERT_EQ(written.size(), 5u);
@@ -112,7 +107,7 @@ TEST_F(OperationsTest, EraseWaitsForTheHandshakePageWithAnEraseLongBound)
 {
     std::string path = backend.AddMatchingDevice("dev0");
     QueuePage(path);
-    EXPECT_EQ(EraseSectors(8, 1), 1);
+    EXPECT_EQ(devices.EraseSectors(8, 1), 1);
 
     std::vector<Report> written = backend.Written(path);
     ASSERT_EQ(written.size(), 2u);
@@ -126,8 +121,8 @@ TEST_F(OperationsTest, EraseUsesTheShiftedCodes)
 {
     std::string path = backend.AddMatchingDevice("dev0", 0x1234);
     QueuePage(path);
-    SelectCommandSet(1);
-    EXPECT_EQ(EraseSectors(16, 32), 32);
+    devices.SelectCommandSet(1);
+    EXPECT_EQ(devices.EraseSectors(16, 32), 32);
     std::vector<Report> written = backend.Written(path);
     ASSERT_EQ(written.size(), 2u);
     ExpectCommand(written[0], 0xE1, 16, 32);
@@ -142,7 +137,7 @@ TEST_F(OperationsTest, EraseFailsWhenTheHandshakeNeverComes)
     QueuePage(second);
     backend.QueueRead(first, FakeHidBackend::Payload(kReportPayloadSize, 0));
     // Only a quarter of the page arrives: the next read times out.
-    EXPECT_EQ(EraseSectors(0, 2), 0);
+    EXPECT_EQ(devices.EraseSectors(0, 2), 0);
     EXPECT_TRUE(backend.Written(second).empty());
 }
 
@@ -150,30 +145,34 @@ TEST_F(OperationsTest, OperationsStopAtTheFirstFailingDevice)
 {
     struct Case {
         const char* name;
-        std::function<int()> run;
+        std::function<int(DeviceSet&)> run;
         int failure;
         const char* printed;
     };
     static uint8_t pages[2 * kPageSize] = {};
     const Case cases[] = {
-        {"WritePages", [] { return WritePages(pages, 0, 2); }, 0,
+        {"WritePages", [](DeviceSet& set) { return set.WritePages(pages, 0, 2); }, 0,
          "USB HID Device VID[0416] PID[b500] Open Success.\n>>> Write pages: 0 - 1\n"
          "USB HID Device VID[0416] PID[b500] Open Success.\n>>> Write pages: 0 - 1\n"
-         "ERROR: Send read command error!\n"},
-        {"WriteAreaInfo", [] { return WriteAreaInfo(0x10, 0x20, 0x30); }, 1, ""},
-        {"SendReset", [] { return SendReset(); }, 1, ""},
-        {"SendEnd", [] { return SendEnd(); }, 1, ""},
+         "ERROR: Send write command error!\n"
+         "ERROR: write of pages 0-1 on device 1 (dev1): sending the write command failed\n"},
+        {"WriteAreaInfo", [](DeviceSet& set) { return set.WriteAreaInfo(0x10, 0x20, 0x30); }, 1,
+         "ERROR: area table on device 1 (dev1): sending the area-table command failed\n"},
+        {"SendReset", [](DeviceSet& set) { return set.SendReset(); }, 1,
+         "ERROR: reset on device 1 (dev1): sending the reset command failed\n"},
+        {"SendEnd", [](DeviceSet& set) { return set.SendEnd(); }, 1,
+         "ERROR: end of the update on device 1 (dev1): sending the end command failed\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeHidBackend fresh;
-        ScopedServices use(Services{&fresh, nullptr, nullptr, nullptr});
+        DeviceSet onFresh(fresh, clock, diagnostics);
         std::string first = fresh.AddMatchingDevice("dev0");
         std::string second = fresh.AddMatchingDevice("dev1");
         std::string third = fresh.AddMatchingDevice("dev2");
         fresh.SetWriteFails(second, true);
         diagnostics.Clear();
-        EXPECT_EQ(c.run(), c.failure);
+        EXPECT_EQ(c.run(onFresh), c.failure);
         EXPECT_FALSE(fresh.Written(first).empty());
         EXPECT_TRUE(fresh.Written(third).empty());
         EXPECT_EQ(diagnostics.Text(), c.printed);
@@ -186,25 +185,27 @@ TEST_F(OperationsTest, WritePagesDataFailureAndBadRanges)
     std::string path = backend.AddMatchingDevice("dev0");
     static uint8_t pages[2 * kPageSize] = {};
     backend.UnplugAfterWrites(path, 3);  // the command and two data reports
-    EXPECT_EQ(WritePages(pages, 4, 2), 0);
+    EXPECT_EQ(devices.WritePages(pages, 4, 2), 0);
     EXPECT_EQ(diagnostics.Text(),
-              "USB HID Device VID[0416] PID[b500] Open Success.\n>>> Write pages: 4 - 5\nERROR: Write fail!\n");
+              "USB HID Device VID[0416] PID[b500] Open Success.\n>>> Write pages: 4 - 5\nERROR: Write fail!\n"
+              "ERROR: write of pages 4-5 on device 0 (dev0): the device left the bus (unplugged?) at the data for "
+              "page 4\n");
 
     // Pages past the flash window are refused before any device is addressed.
     FakeHidBackend fresh;
-    ScopedServices use(Services{&fresh, nullptr, nullptr, nullptr});
+    DeviceSet onFresh(fresh, clock, diagnostics);
     std::string other = fresh.AddMatchingDevice("dev0");
-    EXPECT_EQ(WritePages(pages, 32767, 2), 0);
-    EXPECT_EQ(WritePages(pages, 0xFFFFFFFFu, 2), 0);
-    EXPECT_EQ(EraseSectors(2047, 2), 0);
+    EXPECT_EQ(onFresh.WritePages(pages, 32767, 2), 0);
+    EXPECT_EQ(onFresh.WritePages(pages, 0xFFFFFFFFu, 2), 0);
+    EXPECT_EQ(onFresh.EraseSectors(2047, 2), 0);
     EXPECT_TRUE(fresh.Written(other).empty());
 }
 
 TEST_F(OperationsTest, ResetAndEndCarryTheFixedArguments)
 {
     std::string path = backend.AddMatchingDevice("dev0");
-    EXPECT_EQ(SendReset(), 0);
-    EXPECT_EQ(SendEnd(), 0);
+    EXPECT_EQ(devices.SendReset(), 0);
+    EXPECT_EQ(devices.SendEnd(), 0);
     std::vector<Report> written = backend.Written(path);
     ASSERT_EQ(written.size(), 2u);
     ExpectCommand(written[0], HID_CMD_RESET, 0x12345678, 0xABCDEF01);
@@ -222,7 +223,7 @@ TEST_F(OperationsTest, VersionCheckKeepsTheFirstAnswerWhenTheSecondDeviceFails)
     backend.QueueRead(first, answer);
     // The second device takes the command but never answers.
     int verdict = -1;
-    EXPECT_EQ(CheckBootloaderVersion(&verdict), 64);
+    EXPECT_EQ(devices.CheckBootloaderVersion(&verdict), 64);
     EXPECT_EQ(verdict, 2);
     ExpectCommand(backend.Written(second).at(0), HID_CMD_VERSION, 128, 1);
     EXPECT_EQ(backend.ReadTimeouts(second), (std::vector<uint32_t>{5000}));
@@ -254,14 +255,14 @@ public:
 TEST_F(OperationsTest, TransfersWithoutPayloadFailInsteadOfLoopingForever)
 {
     EmptyTransferBackend empty;
-    ScopedServices use(Services{&empty, nullptr, nullptr, nullptr});
+    DeviceSet onEmpty(empty, clock, diagnostics);
     static uint8_t pages[kPageSize] = {};
     int verdict = -1;
-    EXPECT_EQ(WritePages(pages, 0, 1), 0);
-    EXPECT_EQ(EraseSectors(0, 1), 0);
-    EXPECT_EQ(WriteAreaInfo(1, 2, 3), 1);
-    EXPECT_EQ(SendEnd(), 1);
-    EXPECT_EQ(CheckBootloaderVersion(&verdict), 0);
+    EXPECT_EQ(onEmpty.WritePages(pages, 0, 1), 0);
+    EXPECT_EQ(onEmpty.EraseSectors(0, 1), 0);
+    EXPECT_EQ(onEmpty.WriteAreaInfo(1, 2, 3), 1);
+    EXPECT_EQ(onEmpty.SendEnd(), 1);
+    EXPECT_EQ(onEmpty.CheckBootloaderVersion(&verdict), 0);
 }
 
 } // namespace

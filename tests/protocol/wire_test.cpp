@@ -7,20 +7,26 @@
 #include <string>
 #include <vector>
 
-#include "hid/CommandSet.h"
-#include "hid/HidCommands.h"
+#include "hid/DeviceSet.h"
 #include "hid/Protocol.h"
+#include "platform/Clock.h"
+#include "platform/Diagnostics.h"
+#include "platform/HidBackend.h"
 
 namespace {
 
-struct CommandSetGuard {
-    ~CommandSetGuard() { SelectCommandSet(0); }
+// A device set over no devices: its command set is all these tests need.
+struct CommandSetOnly {
+    NoHidBackend backend;
+    VirtualClock clock;
+    NullDiagnostics log;
+    DeviceSet devices{backend, clock, log};
 };
 
-std::vector<uint8_t> CommandReport(uint8_t baseCode, uint32_t arg1, uint32_t arg2)
+std::vector<uint8_t> CommandReport(const DeviceSet& devices, uint8_t baseCode, uint32_t arg1, uint32_t arg2)
 {
     CommandPacket packet;
-    packet.code = CommandCode(baseCode);
+    packet.code = devices.CommandCode(baseCode);
     packet.arg1 = arg1;
     packet.arg2 = arg2;
     std::vector<uint8_t> report(kReportSize, 0x00);
@@ -57,24 +63,24 @@ TEST(CommandReport, MatchesKnownByteTables)
          {0x00, 0xA7, 0x0E, 0x80, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x66, 0x77, 0x01, 0x86, 0x8C, 0x06, 0x00,
           0x00}},
     };
-    CommandSetGuard guard;
+    CommandSetOnly set;
     for (const ReportCase& c : cases) {
         SCOPED_TRACE(c.name);
-        SelectCommandSet(c.deviceSpecific);
-        EXPECT_EQ(CommandReport(c.baseCode, 128, 1), Expected(c.head));
+        set.devices.SelectCommandSet(c.deviceSpecific);
+        EXPECT_EQ(CommandReport(set.devices, c.baseCode, 128, 1), Expected(c.head));
     }
 }
 
 TEST(CommandReport, ShiftedCodesCoverTheSixOffsetCommands)
 {
-    CommandSetGuard guard;
+    CommandSetOnly set;
     const uint8_t bases[] = {HID_CMD_ERASE, HID_CMD_READ,  HID_CMD_WRITE,
                              HID_CMD_END,   HID_CMD_RESET, HID_CMD_AREA_INFO};
     for (uint8_t base : bases) {
-        SelectCommandSet(0);
-        EXPECT_EQ(CommandCode(base), base);
-        SelectCommandSet(1);
-        EXPECT_EQ(CommandCode(base), uint8_t(base + 0x40));
+        set.devices.SelectCommandSet(0);
+        EXPECT_EQ(set.devices.CommandCode(base), base);
+        set.devices.SelectCommandSet(1);
+        EXPECT_EQ(set.devices.CommandCode(base), uint8_t(base + 0x40));
     }
 }
 

@@ -17,43 +17,40 @@
 #include "platform/FlashGeometry.h"
 #include "sim/SimConfig.h"
 
-EngineHarness::EngineHarness(const std::string& simulate)
+namespace {
+
+std::unique_ptr<SimulatedBackend> MakeBackend(const std::string& simulate, Clock& clock)
 {
     SimConfig config;
     std::string error;
     if (!ParseSimConfig(simulate, &config, &error))
         throw std::invalid_argument("bad simulation text: " + error);
-    m_backend = std::make_unique<SimulatedBackend>(config, clock);
-    Services services;
-    services.hid = m_backend.get();
-    services.clock = &clock;
-    services.prompter = &prompter;
-    services.diagnostics = &diagnostics;
-    m_services = std::make_unique<ScopedServices>(services);
+    return std::make_unique<SimulatedBackend>(config, clock);
 }
 
-EngineHarness::~EngineHarness()
-{
-    m_services.reset();
-}
+} // namespace
+
+EngineHarness::EngineHarness(const std::string& simulate) : m_backend(MakeBackend(simulate, clock)) {}
 
 bool EngineHarness::Install(const PackageSpec& contents, uint32_t mapSeed, std::string* error)
 {
     const std::vector<uint8_t> file = BuildPackageFile(contents);
-    LoadedPackage package;
-    const char* failure = ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(mapSeed), &package);
+    auto package = std::make_shared<LoadedPackage>();
+    const char* failure = ParsePackageFile(file.data(), file.size(), MakeMapRandomBlock(mapSeed), package.get());
     if (failure) {
         if (error)
             *error = failure;
         return false;
     }
-    InstallLoadedPackage(std::move(package));
+    m_package = package;
+    job.package = m_package;
     return true;
 }
 
 void EngineHarness::InstallPayload(const std::vector<uint8_t>& payload, uint32_t mapSeed)
 {
-    LoadedPackage package;
+    auto shared = std::make_shared<LoadedPackage>();
+    LoadedPackage& package = *shared;
     package.length = static_cast<uint32_t>(payload.size());
     package.capacity = package.length + 512;
     package.data = std::make_unique<uint8_t[]>(package.capacity);
@@ -70,7 +67,8 @@ void EngineHarness::InstallPayload(const std::vector<uint8_t>& payload, uint32_t
             package.mapImageCapacity = capacity;
         }
     }
-    InstallLoadedPackage(std::move(package));
+    m_package = shared;
+    job.package = m_package;
 }
 
 PackageSpec ThreeAreaSpec()
@@ -109,16 +107,13 @@ uint32_t FlashWord(const SimFirmware& firmware, uint32_t address)
 
 void RunWorker(EngineHarness& harness)
 {
-    auto done = std::async(std::launch::async, [&harness, session = BoundSession{}] {
-        ScopedThreadSession bound(session);
-        return UpdateThreadProc(&harness.page);
-    });
+    auto done = std::async(std::launch::async, [&harness] { return UpdateThreadProc(&harness.page, harness.job); });
     if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
         std::fprintf(stderr, "update run hangs\n");
         std::abort();
     }
     EXPECT_EQ(done.get(), 1);
-    EXPECT_EQ(harness.page.m_bDone.load(), 1);
+    EXPECT_EQ(harness.job.progress.m_bDone.load(), 1);
 }
 
 bool NeverDecreases(const std::vector<int>& values)

@@ -1,27 +1,29 @@
 #include "support/RecordingPage.h"
 
-void RecordingPage::SetAreaText(const std::string& text)
+void RecordingPage::OnProgress(const ProgressEvent& event)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_areaTexts.push_back(text);
+    m_events.push_back(event);
+    switch (event.change) {
+    case ProgressEvent::Change::Phase:
+        m_phases.push_back(event.phase);
+        break;
+    case ProgressEvent::Change::Area:
+        m_areaTexts.push_back(event.areaText);
+        break;
+    case ProgressEvent::Change::Status:
+        m_statusTexts.push_back(event.statusText);
+        break;
+    case ProgressEvent::Change::Percent:
+        m_percents.push_back(event.percent);
+        break;
+    }
 }
 
-void RecordingPage::SetStatusText(const std::string& text)
+std::vector<ProgressEvent> RecordingPage::Events() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_statusTexts.push_back(text);
-}
-
-void RecordingPage::PostProgressUpdate()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_percents.push_back(m_nPos.load());
-}
-
-void RecordingPage::EnterPhase(UpdatePhase phase)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_phases.push_back(phase);
+    return m_events;
 }
 
 std::vector<UpdatePhase> RecordingPage::Phases() const
@@ -58,4 +60,21 @@ std::string RecordingPage::LastArea() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_areaTexts.empty() ? std::string() : m_areaTexts.back();
+}
+
+void RecordingPage::ShowMessage(const std::string& text, const DeviceFailure* failure)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (failure)
+            m_messageFailures.push_back(*failure);
+    }
+    if (m_prompter)
+        m_prompter->ShowMessage(text);
+}
+
+std::vector<DeviceFailure> RecordingPage::MessageFailures() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_messageFailures;
 }

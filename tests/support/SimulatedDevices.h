@@ -1,8 +1,7 @@
 #pragma once
 // Simulated devices for tests that talk to them through the command
-// operations: KT7_SIMULATE-style text, a virtual clock and captured
-// diagnostics, installed as the process's services. Start() replaces
-// whatever an earlier call installed.
+// operations: KT7_SIMULATE-style text, a virtual clock, captured diagnostics
+// and a device set over them. Start() replaces whatever an earlier call made.
 
 #include <gtest/gtest.h>
 
@@ -10,10 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "hid/DeviceSet.h"
 #include "hid/Protocol.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
-#include "platform/Services.h"
 #include "sim/SimConfig.h"
 #include "sim/SimulatedBackend.h"
 
@@ -24,17 +23,15 @@ protected:
         SimConfig config;
         std::string error;
         ASSERT_TRUE(ParseSimConfig(simulate, &config, &error)) << error;
-        m_services.reset();
+        devices.reset();
         backend = std::make_unique<SimulatedBackend>(config, clock);
-        m_services = std::make_unique<ScopedServices>(Services{backend.get(), &clock, nullptr, &diagnostics});
+        devices = std::make_unique<DeviceSet>(*backend, clock, diagnostics);
     }
 
     VirtualClock clock;
     CapturingDiagnostics diagnostics;
     std::unique_ptr<SimulatedBackend> backend;
-
-private:
-    std::unique_ptr<ScopedServices> m_services;
+    std::unique_ptr<DeviceSet> devices;
 };
 
 // One whole command report, report ID first, as the host sends it.

@@ -13,33 +13,32 @@
 #include <vector>
 
 #include "backends/HidapiBackend.h"
-#include "hid/CommandSet.h"
 #include "hid/DeviceIdentity.h"
-#include "hid/HidCommands.h"
+#include "hid/DeviceSet.h"
 #include "hid/HidIO.h"
-#include "hid/Presence.h"
 #include "hid/Protocol.h"
 #include "hid/ReleaseProbe.h"
 #include "platform/FlashGeometry.h"
-#include "platform/Services.h"
+#include "platform/Clock.h"
+#include "platform/Diagnostics.h"
 
 namespace {
 
 // Asks device 0 for one page, reads only the first of its four answers and
 // closes, as the boot-loader probe does; then asks for the version in a new
 // session. True when the version answer, not a leftover page report, arrived.
-bool VersionAfterUnreadAnswers()
+bool VersionAfterUnreadAnswers(DeviceSet& devices)
 {
     uint8_t report[kReportSize];
     {
-        CHidIO io;
+        CHidIO io(devices.Backend());
         if (io.OpenDevice(kDeviceVendorId, kDeviceProductId) == 0)
             return false;
-        BuildCommandReport(CommandPacket{CommandCode(HID_CMD_READ), 0, 1}, report);
+        BuildCommandReport(CommandPacket{devices.CommandCode(HID_CMD_READ), 0, 1}, report);
         if (!io.WriteReport(report, kReportSize, nullptr, 1000, 0) || !io.ReadReport(report, kReportSize, nullptr, 1000, 0))
             return false;
     }
-    CHidIO io;
+    CHidIO io(devices.Backend());
     if (io.OpenDevice(kDeviceVendorId, kDeviceProductId) == 0)
         return false;
     BuildCommandReport(CommandPacket{HID_CMD_VERSION, 0, 0}, report);
@@ -59,10 +58,10 @@ int main(int argc, char** argv)
     const int expected = std::atoi(argv[1]);
     const uint32_t markPage = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 0));
 
-    HidapiBackend backend;
-    Services services;
-    services.hid = &backend;
-    ScopedServices installed(services);
+    NullDiagnostics log;
+    SteadyClock clock;
+    HidapiBackend backend(log);
+    DeviceSet devices(backend, clock, log);
     bool ok = true;
 
     int matching = 0;
@@ -76,13 +75,12 @@ int main(int argc, char** argv)
         ok = false;
     }
 
-    char releaseText[kReleaseTextSize] = {};
-    const int specific = ProbeDeviceRelease(releaseText);
-    SelectCommandSet(specific != 0);
-    std::printf("probe: release text '%s', command offset 0x%02x\n", specific ? releaseText : "", CurrentDeviceState().m_cmdCodeOffset);
+    const ReleaseProbe probe = ProbeDeviceRelease(backend, clock);
+    devices.SelectCommandSet(probe.deviceSpecific);
+    std::printf("probe: release text '%s', command offset 0x%02x\n", probe.releaseText, devices.m_cmdCodeOffset);
 
     int verdict = 0;
-    const int answered = CheckBootloaderVersion(&verdict);
+    const int answered = devices.CheckBootloaderVersion(&verdict);
     std::printf("probe: version answered %d, verdict %d\n", answered, verdict);
     ok = ok && answered == 64;
 
@@ -90,26 +88,26 @@ int main(int argc, char** argv)
     for (uint32_t i = 0; i < kPageSize; ++i)
         page[i] = static_cast<uint8_t>(i ^ 0x5A);
     const uint32_t sector = markPage / kPagesPerSector;
-    const int erased = EraseSectors(sector, 1);
-    const int written = WritePages(page.data(), markPage, 1);
+    const int erased = devices.EraseSectors(sector, 1);
+    const int written = devices.WritePages(page.data(), markPage, 1);
     std::printf("probe: erase %d, write %d\n", erased, written);
     ok = ok && erased == 1 && written == static_cast<int>(kPageSize);
 
     int stale = 0;
     const int rounds = 5;
     for (int round = 0; round < rounds; ++round)
-        stale += !VersionAfterUnreadAnswers();
+        stale += !VersionAfterUnreadAnswers(devices);
     std::printf("probe: version answer after unread answers: %d of %d wrong\n", stale, rounds);
     ok = ok && stale == 0;
 
-    ok = IsDevicePresent() && ok;
-    const int before = CurrentDeviceState().m_deviceCount;
+    ok = devices.IsDevicePresent() && ok;
+    const int before = devices.m_deviceCount;
     const auto start = std::chrono::steady_clock::now();
-    const int reset = SendReset();
+    const int reset = devices.SendReset();
     bool back = false;
     for (int attempt = 0; attempt < 15 && !back; ++attempt) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        back = IsDevicePresent() && CurrentDeviceState().m_deviceCount == before;
+        back = devices.IsDevicePresent() && devices.m_deviceCount == before;
     }
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("probe: reset %d, %d device(s) back: %s after %.1f s\n", reset, before, back ? "yes" : "no", seconds);

@@ -31,8 +31,13 @@ const char kPackUsage[] =
     "  --seed N              make the key block from seed N instead of at random\n"
     "  --help                show this text\n"
     "\n"
-    "Numbers are decimal or 0x-prefixed hexadecimal. Exit code 0 on success,\n"
-    "1 when the package cannot be written, 2 on bad input.\n";
+    "Numbers are decimal or 0x-prefixed hexadecimal. Areas start on a 256-byte\n"
+    "page at 0x40010000 or above, in the order main, voice, map, each in flash\n"
+    "sectors (4096 bytes) of its own. On success it prints the file's size,\n"
+    "its SHA-256 and where each area goes.\n"
+    "\n"
+    "Exit code 0 on success, 1 when the updater would refuse the package or it\n"
+    "cannot be written (nothing is written then), 2 on a bad command line.\n";
 
 namespace {
 
@@ -157,13 +162,17 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions* options
             else
                 contents.mapScrambleLength = *number;
         } else {
-            *error = "unknown option '" + option + "' (see --help)";
+            *error = "unknown option '" + option + "'";
             return false;
         }
     }
 
     if (options->outPath.empty()) {
         *error = "--out FILE is required";
+        return false;
+    }
+    if (!contents.main && !contents.voice && !contents.map) {
+        *error = "no area given: name at least the main program, --main FILE@ADDR";
         return false;
     }
     const std::pair<const char*, std::optional<PackageArea>*> areas[] = {

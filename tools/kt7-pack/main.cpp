@@ -2,10 +2,13 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "PackOptions.h"
+#include "PackPlacement.h"
+#include "PackReport.h"
 #include "package/MapImage.h"
 #include "package/PackageParser.h"
 #include "package/PackageWriter.h"
@@ -21,12 +24,16 @@ int Run(int argc, char** argv)
     PackOptions options;
     std::string error;
     if (!ParsePackOptions(args, &options, &error)) {
-        std::fprintf(stderr, "kt7-pack: %s\n%s", error.c_str(), kPackUsage);
+        std::fprintf(stderr, "kt7-pack: %s; see kt7-pack --help\n", error.c_str());
         return 2;
     }
     if (options.help) {
         std::fputs(kPackUsage, stdout);
         return 0;
+    }
+    if (const std::optional<std::string> problem = AreaPlacementProblem(options.contents)) {
+        std::fprintf(stderr, "kt7-pack: %s; nothing written\n", problem->c_str());
+        return 1;
     }
     // The bytes go through the updater's own loader and checks before they
     // are written, so that a package it would refuse never lands on disk.
@@ -40,6 +47,7 @@ int Run(int argc, char** argv)
         std::fprintf(stderr, "kt7-pack: %s\n", error.c_str());
         return 1;
     }
+    std::fputs(PackReport(options.outPath, file, loaded.header).c_str(), stdout);
     return 0;
 }
 

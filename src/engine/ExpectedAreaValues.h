@@ -1,0 +1,19 @@
+#pragma once
+// The lengths and sums a device that holds a package keeps in its control
+// blocks. The map's sum runs over the map image as it was sent, whose first
+// page is the random block made when the package was loaded for that update:
+// a later load of the same package has another block, and another sum. The
+// device keeps its block as the first page of its map area; with it, the sum
+// comes out as the device's.
+
+#include <cstdint>
+
+#include "package/MapImage.h"
+#include "package/Package.h"
+
+// Fills areaLengths/areaSums (main, voice, map) as ComputeAreaValues does, the
+// map's over the image made with `deviceRandomBlock`. False, with the map's
+// sum over erased bytes, when the map lies outside the payload or its image
+// cannot be had.
+bool ExpectedAreaValues(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& header,
+                        const MapRandomBlock& deviceRandomBlock, uint32_t areaLengths[3], uint32_t areaSums[3]);

@@ -1,0 +1,158 @@
+#pragma once
+// Every text the program shows its user, in one table: the updater's own
+// fixed messages exactly as they have always read, and the texts added
+// beside them. A translation translates this file and UserTexts.cpp. UTF-8.
+
+#include <cstdint>
+#include <string>
+
+// --- The wizard's pages ---------------------------------------------------
+inline constexpr char kPageCaption[] = "预警仪升级工具（适用KT7.0方案）";
+inline constexpr char kSimulatedCaptionSuffix[] = " [模拟设备]";
+inline constexpr char kNextButton[] = "下一步(&N)";
+inline constexpr char kCancelButton[] = "取消(&C)";
+inline constexpr char kExitButton[] = "退出(&E)";
+inline constexpr char kConnectInstruction[] = "请用USB数据线连接电脑和设备，点击下一步";
+inline constexpr char kWelcomeLine[] = "欢迎使用预警仪升级工具";
+inline constexpr char kProgressTitle[] = "下载进度";
+inline constexpr char kPackagePathPrefix[] = "升级文件：";
+inline constexpr char kFileDialogTitle[] = "选择升级文件";
+inline constexpr char kFileDialogFilter[] = "升级文件 (KT7_Down*.dat)";
+inline constexpr char kFileDialogFilterName[] = "升级文件";
+
+// --- Messages around the update --------------------------------------------
+// No device attached when the update starts.
+inline constexpr char kMsgDeviceNotFound[] =
+    "无法找到设备，请确认：\n\n"
+    "  1)USB线是否正常连接电脑和设备；\n\n"
+    "  2)设备连接到电脑请等待2~3秒，待电脑识别到USB设备后，再升级；\n\n"
+    "  3)如果还未识别请断开USB，再次连接，等待数秒后重试。";
+// Before the devices are touched.
+inline constexpr char kMsgDoNotDisturb[] = "升级过程中请勿移动电子狗或USB连接线！";
+// The boot-loader refresh was refused or failed.
+inline constexpr char kMsgBootloaderFailed[] = "Failed to update in bootloader!";
+// The start found no device to ask which package it takes.
+inline constexpr char kMsgConnectDevice[] = "请确认已连接设备！";
+// Another update holds the devices.
+inline constexpr char kMsgAnotherUpdateRunning[] = "另一个升级程序正在运行，请等它结束后再试！";
+// Devices whose release numbers ask for different packages or command sets.
+inline constexpr char kMsgMixedDevices[] = "检测到不同型号的设备，请一次只连接同一型号的设备！";
+
+// The devices' kinds when they differ: "版本号 5512（升级文件 KT7_Down.dat）、
+// 版本号 0100（升级文件 KT7_Down0100.dat）".
+std::string MixedDevicesText(const std::string& kindsList);
+std::string DeviceKindText(const std::string& release, const std::string& packageFile);
+// Devices plugged in since the package was chosen take another package,
+// which is now loaded and shown before anything is written.
+std::string KindChangedText(const std::string& path);
+// A failure box's second line: where and why.
+std::string FailureWhereText(const std::string& location, const std::string& cause);
+// The end status of a failed run names the device it failed on.
+std::string FailedOnDeviceText(const std::string& location);
+
+// Causes of a device's failure, for that second line.
+inline constexpr char kCauseNoDevice[] = "未找到设备";
+inline constexpr char kCauseDevicesChanged[] = "设备数量发生了变化";
+inline constexpr char kCauseNotOpened[] = "无法打开设备";
+inline constexpr char kCauseNotSent[] = "无法向设备发送数据";
+inline constexpr char kCauseNoAnswer[] = "设备没有应答";
+inline constexpr char kCauseShortAnswer[] = "设备的应答不完整";
+inline constexpr char kCauseReadFailed[] = "无法读取设备的应答";
+inline constexpr char kCauseDeviceGone[] = "设备已断开连接";
+inline constexpr char kCauseDiffers[] = "读回的数据与写入的不同";
+inline constexpr char kCauseUnrecognised[] = "设备的应答无法识别";
+inline constexpr char kCauseOutsideFlash[] = "超出FLASH空间";
+
+// --- The progress page's lines ---------------------------------------------
+inline constexpr char kStatusPrefix[] = "全国版数据：";
+inline constexpr char kUpdateFailedText[] = "升级失败，请重新连接USB设备并升级";
+// Names the log after a failure, followed by its path.
+inline constexpr char kSeeLogText[] = "详细信息见日志：";
+// While the devices' boot loaders are checked, and while one is rewritten.
+inline constexpr char kCheckingBootloaderText[] = "检查设备引导程序…";
+inline constexpr char kRefreshingBootloaderText[] = "正在更新设备引导程序，请勿断开连接…";
+// While the devices reset and come back.
+inline constexpr char kWaitingForDevicesText[] = "等待设备重新连接…";
+
+// Areas are numbered in programming order: 1 map, 2 voice, 3 main program.
+std::string AreaLabel(int deviceCount, int areaNumber);  // "Device:%d,Area:%d "
+// The success text with the time the run took.
+std::string ElapsedText(uint32_t elapsedMs);
+// "正在擦除，预估剩余..." for the estimate left.
+std::string EraseEstimateText(uint32_t remainMs);
+// "%d%%完成，预估剩余..." for the percent and the estimate left.
+std::string PercentEstimateText(int percent, uint32_t remainMs);
+// The status texts' own way of giving a time: "1分5秒", "0秒".
+std::string RemainingTimeText(uint32_t remainMs);
+
+// --- The update run's message boxes ------------------------------------------
+inline constexpr char kMsgCannotOpenDevice[] = "无法打开USB设备！";
+inline constexpr char kMsgResetNotSent[] = "无法发送复位命令，请检查USB连接！";
+inline constexpr char kMsgDevicesNotBack[] = "无法连接USB，请检查USB连接！";
+inline constexpr char kMsgCheckCodeEraseFailed[] = "效验码擦除失败，请检查USB连接！";
+inline constexpr char kMsgCheckCodeWriteFailed[] = "校验码写入失败，请检查USB连接！";
+inline constexpr char kMsgDescriptorEraseFailed[] = "擦除失败，请检查USB连接！";
+inline constexpr char kMsgDescriptorWriteFailed[] = "写入失败，请检查USB连接！";
+inline constexpr char kMsgEndNotSent[] = "发送结束命令失败！";
+std::string AreaEraseFailedMessage(int areaNumber);  // "区域%d数据擦除失败，请检查USB连接！"
+std::string AreaWriteFailedMessage(int areaNumber);  // "区域%d数据写入失败，请检查USB连接！"
+
+// --- The package loader's messages, and those of the package checks ---------
+inline constexpr char kMsgCannotOpenPackage[] = "打开升级文件失败，请确认！";
+inline constexpr char kMsgPackageTooBig[] = "原始升级文件太大，请确认是否正确！";
+inline constexpr char kMsgNoMemoryForPackage[] = "原始文件无法得到足够的内存，请重试！";
+inline constexpr char kMsgPackageNotFound[] = "无法找到升级文件，请重新下载文件包！";
+inline constexpr char kMsgPackageReadError[] = "读取文件数据错误，请重试！";
+inline constexpr char kMsgBadPackingInfo[] = "读取文件打包信息出错，请确认！";
+inline constexpr char kMsgMapPastFlash[] = "检测到地图文件超出FLASH空间！";
+inline constexpr char kMsgNoMemoryForMap[] = "升级文件无法得到足够的内存，请重试！";
+inline constexpr char kMsgPayloadTooLarge[] = "写入文件太大，超出FLASH空间！";
+inline constexpr char kMsgPayloadTooSmall[] = "文件参数错误，必须大于128字节！";
+inline constexpr char kMsgPayloadNotAligned[] = "文件参数错误，必须是256字节对齐！";
+inline constexpr char kMsgMainSizeBad[] = "主程序读取参数错误！";
+inline constexpr char kMsgVoiceSizeBad[] = "声音读取参数错误！";
+inline constexpr char kMsgMapSizeBad[] = "数据读取参数错误！";
+inline constexpr char kMsgAddressBad[] = "读取文件地址错误！";
+inline constexpr char kMsgMainMissing[] = "必须升级主程序！";
+inline constexpr char kMsgMainCheckFailed[] = "校验区域3数据失败!";
+inline constexpr char kMsgVoiceCheckFailed[] = "校验区域2数据失败!";
+inline constexpr char kMsgMapCheckFailed[] = "校验区域1数据失败!";
+// What is wrong with the file, after its path on the message's second line.
+inline constexpr char kFileNotFound[] = "找不到该文件";
+inline constexpr char kFileNotRegular[] = "不是普通文件，请选择升级文件本身";
+inline constexpr char kFilePermissionDenied[] = "没有读取该文件的权限";
+inline constexpr char kFileUnreadable[] = "读取该文件时出错";
+inline constexpr char kFileTooBig[] = "文件太大，不是升级文件";
+inline constexpr char kFileTooShort[] = "文件太短，已损坏，请重新下载升级文件";
+inline constexpr char kFileDamaged[] = "文件已损坏，请重新下载升级文件";
+inline constexpr char kFileNoMemory[] = "内存不足";
+// "（版本号为 0100 的设备只用这个专用的升级文件）"
+std::string DeviceSpecificFileText(const std::string& releaseText);
+
+// --- Device access ----------------------------------------------------------
+// Which devices this user may not open, the rule that grants access, and the
+// command that installs it.
+std::string DevicePermissionText(const std::string& deniedPaths, const std::string& rulePath,
+                                 const std::string& installCommand);
+
+// --- Results, in the terminal and the records -------------------------------
+inline constexpr char kResultUpdated[] = "升级成功";
+inline constexpr char kResultFailed[] = "升级失败";
+// "未完成：sim-1 的设备失败，升级已停止"
+std::string StoppedByText(const std::string& location);
+// "升级失败 (4)" with the ending's exit code.
+std::string FailedWithCodeText(int exitCode);
+
+// --- kt7-flash's own notices (English, like its options) -------------------
+inline constexpr char kFlashInterruptNotice[] =
+    "kt7-flash: the update is being finished; interrupting it now would leave the device half-written.\n";
+inline constexpr char kFlashInterruptNoticeDevices[] =
+    "kt7-flash: the update is being finished; interrupting it now would leave the devices half-written.\n";
+inline constexpr char kWizardInterruptNotice[] =
+    "kt7-updater: the update is being finished; interrupting it now would leave the device half-written.\n";
+// The devices attached when the update began take another package than the
+// one first loaded: "kt7-flash: the devices attached now take
+// KT7_Down0100.dat; using /path/KT7_Down0100.dat".
+std::string FlashUsingPackageText(const std::string& fileName, const std::string& path);
+inline constexpr char kFlashSimulatedNotice[] =
+    "kt7-flash: simulated devices [模拟设备] (KT7_SIMULATE); no real device is used";
