@@ -191,11 +191,8 @@ public:
     WizardEnd End() override
     {
         const EndState& end = m_wizard->End();
-        std::string status = end.statusText;
-        if (!end.logPointer.empty())
-            status += "\n" + end.logPointer;
         DiagPrintf(m_log, "Shown at the end: %s (exit code %d)\n", end.statusText.c_str(), end.exitCode);
-        return {status, end.exitCode};
+        return {end.statusText, end.logPointer, end.exitCode};
     }
 
 private:

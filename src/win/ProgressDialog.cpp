@@ -55,6 +55,7 @@ public:
 private:
     void OnInitDialog(HWND page);
     void OnWatch();
+    void ShowLogPointer(const std::string& text);
     bool WorkerRuns() const { return m_worker.joinable() && !m_finished; }
 
     WizardDriver& m_driver;
@@ -101,11 +102,30 @@ void ProgressWindow::OnWatch()
     m_exitCode = end.exitCode;
     if (!end.statusText.empty())
         SetDlgItemTextW(m_page, IDC_STATUS, Utf8ToWide(end.statusText).c_str());
+    if (!end.logPointer.empty())
+        ShowLogPointer(end.logPointer);
     // The last text may be longer than the line (a failure names the log).
     wchar_t shown[2048] = {};
     GetDlgItemTextW(m_page, IDC_STATUS, shown, static_cast<int>(std::size(shown)));
     m_tips->Set(IDC_STATUS, WideToUtf8(shown));
     EnableWindow(GetDlgItem(m_page, IDC_EXIT), TRUE);
+}
+
+// The log's path, whole: a read-only edit in the device/area line's place,
+// which scrolls and can be selected and copied however long the path.
+void ProgressWindow::ShowLogPointer(const std::string& text)
+{
+    HWND area = GetDlgItem(m_page, IDC_AREA);
+    RECT rect{};
+    GetWindowRect(area, &rect);
+    MapWindowPoints(nullptr, m_page, reinterpret_cast<POINT*>(&rect), 2);
+    HWND edit = CreateWindowExW(0, L"EDIT", Utf8ToWide(text).c_str(),
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, m_page,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOG_POINTER)), nullptr, nullptr);
+    SendMessageW(edit, WM_SETFONT, SendMessageW(m_page, WM_GETFONT, 0, 0), TRUE);
+    ShowWindow(area, SW_HIDE);
+    m_tips->Set(IDC_LOG_POINTER, text);
 }
 
 void ProgressWindow::SetStatusText(const std::string& text)

@@ -57,6 +57,9 @@ public:
 // How the progress page ends.
 struct WizardEnd {
     std::string statusText;  // the status line's last text; empty keeps the one shown
+    // After a failure, where the log that says more is: shown whole and
+    // selectable in place of the device/area line. Empty: none.
+    std::string logPointer;
     int exitCode = 0;
 };
 
