@@ -22,6 +22,7 @@ private:
     std::vector<char*> m_pointers;
 };
 
-// Makes the console show our UTF-8 output as text (Windows); nothing to do
-// on Linux, whose terminals take UTF-8 anyway.
+// Makes a console show our UTF-8 output as text (Windows, see
+// ConsoleOutput.h); nothing to do on Linux, whose terminals take UTF-8
+// anyway.
 void UseUtf8Console();

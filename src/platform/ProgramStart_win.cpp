@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/ConsoleOutput.h"
 #include "platform/WideText.h"
 
 Utf8Arguments::Utf8Arguments(int argc, char** argv)
@@ -23,5 +24,5 @@ Utf8Arguments::Utf8Arguments(int argc, char** argv)
 
 void UseUtf8Console()
 {
-    SetConsoleOutputCP(CP_UTF8);
+    RouteConsoleOutputAsUtf16();
 }

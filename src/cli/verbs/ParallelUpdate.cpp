@@ -8,11 +8,12 @@
 
 #include "cli/json/JsonDeviceDisplay.h"
 #include "cli/json/UpdateJson.h"
+#include "cli/terminal/ConsoleRedraw.h"
 #include "cli/terminal/ParallelDisplay.h"
 #include "cli/terminal/Results.h"
 #include "cli/verbs/Commands.h"
-#include "cli/verbs/UpdatedDevices.h"
 #include "cli/verbs/ParallelWorker.h"
+#include "cli/verbs/UpdatedDevices.h"
 #include "package/PackageShelf.h"
 #include "platform/InterruptGuard.h"
 #include "platform/UpdateLock.h"
@@ -50,7 +51,7 @@ int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, con
     if (options.json)
         shown = std::make_unique<JsonDeviceDisplay>(locations);
     else
-        shown = std::make_unique<ParallelDisplay>(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose, locations);
+        shown = std::make_unique<ParallelDisplay>(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose, locations);
     // Devices of one kind share one loaded package.
     PackageShelf packages(places, context.clock);
     const WorkerSetup setup{context, *shown, packages, places, options.verify};

@@ -8,6 +8,7 @@
 
 #include "cli/json/JsonPage.h"
 #include "cli/json/UpdateJson.h"
+#include "cli/terminal/ConsoleRedraw.h"
 #include "cli/terminal/Results.h"
 #include "cli/terminal/TerminalPage.h"
 #include "cli/verbs/Commands.h"
@@ -31,7 +32,7 @@ void RunDevicePhase(const CliOptions& options, UpdateWizard& wizard)
 {
     InterruptGuard guard(kFlashInterruptNotice);
     // Diagnostic lines echoed with -v would tear a redrawn line apart.
-    TerminalPage terminal(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose);
+    TerminalPage terminal(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose);
     JsonPage json(std::nullopt);
     DevicePhaseView& view = options.json ? static_cast<DevicePhaseView&>(json) : terminal;
     wizard.RunDevicePhase(view);

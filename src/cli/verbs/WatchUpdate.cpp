@@ -6,11 +6,12 @@
 #include <thread>
 #include <vector>
 
+#include "cli/terminal/ConsoleRedraw.h"
 #include "cli/terminal/Results.h"
 #include "cli/terminal/WatchDisplay.h"
 #include "cli/verbs/Commands.h"
-#include "cli/verbs/UpdatedDevices.h"
 #include "cli/verbs/ParallelWorker.h"
+#include "cli/verbs/UpdatedDevices.h"
 #include "package/PackageShelf.h"
 #include "platform/InterruptGuard.h"
 #include "platform/UpdateLock.h"
@@ -122,7 +123,7 @@ int RunWatchUpdateCommand(const CliOptions& options, RunContext& context, const 
     // The watch tells of an interrupt itself: ending at once when no device
     // is being updated needs no notice.
     InterruptGuard guard(nullptr);
-    WatchDisplay display(stderr, isatty(STDERR_FILENO) != 0 && !options.verbose);
+    WatchDisplay display(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose);
     display.PrintLine(kFlashWatchingText);
     Clock& clock = context.clock;
     std::vector<DeviceRun> results;
