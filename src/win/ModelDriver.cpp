@@ -11,12 +11,15 @@
 #include <optional>
 
 #include "backends/BackendSelection.h"
+#include "platform/Environment.h"
 #include "platform/LogFile.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/Prompter.h"
 #include "platform/RunContext.h"
 #include "platform/SystemPath.h"
+#include "platform/WallTime.h"
 #include "platform/WideText.h"
+#include "records/RecordsPath.h"
 #include "texts/UserTexts.h"
 #include "win/WizardDriver.h"
 #include "wizard/UpdateWizard.h"
@@ -112,6 +115,7 @@ public:
                                      PathToUtf8(std::filesystem::current_path(noFolder))},
                                     m_arguments.verify,
                                     UpdateLockPath()});
+        m_setup->records = {DefaultRecordsPath(EnvironmentVariable), StationName(), 1};
         m_wizard = std::make_unique<UpdateWizard>(*m_setup);
     }
 
@@ -192,7 +196,9 @@ public:
     {
         const EndState& end = m_wizard->End();
         DiagPrintf(m_log, "Shown at the end: %s (exit code %d)\n", end.statusText.c_str(), end.exitCode);
-        return {end.statusText, end.logPointer, end.exitCode};
+        if (!end.recordsWarning.empty())
+            DiagPrintf(m_log, "Shown at the end: %s\n", end.recordsWarning.c_str());
+        return {end.statusText, end.recordsWarning, end.logPointer, end.exitCode};
     }
 
 private:
@@ -210,6 +216,8 @@ private:
         step.page = WizardPage::Welcome;
         step.summary = state.summary;
         step.pathLine = kPackagePathPrefix + state.path;
+        step.fingerprint = FingerprintLine(state.sha256);
+        step.fingerprintWhole = FingerprintWhole(state.sha256);
         return step;
     }
 

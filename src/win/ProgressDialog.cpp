@@ -100,8 +100,11 @@ void ProgressWindow::OnWatch()
     m_finished = true;
     const WizardEnd end = m_driver.End();
     m_exitCode = end.exitCode;
-    if (!end.statusText.empty())
-        SetDlgItemTextW(m_page, IDC_STATUS, Utf8ToWide(end.statusText).c_str());
+    // The status line has room for two lines: the outcome, then why no record was kept.
+    const std::string status =
+        end.recordsWarning.empty() ? end.statusText : end.statusText + "\n" + end.recordsWarning;
+    if (!status.empty())
+        SetDlgItemTextW(m_page, IDC_STATUS, WithCrLf(status).c_str());
     if (!end.logPointer.empty())
         ShowLogPointer(end.logPointer);
     // The last text may be longer than the line (a failure names the log).

@@ -13,6 +13,7 @@
 #define IDC_AREA 1010
 #define IDC_PACKAGE_PATH 1011  // the welcome page's line with the package's path
 #define IDC_LOG_POINTER 1012   // the progress page's line with the log's path, after a failure
+#define IDC_FINGERPRINT 1013   // the welcome page's line with the package's SHA-256
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

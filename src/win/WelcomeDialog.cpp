@@ -1,5 +1,5 @@
 // The welcome page (template 103): banner, welcome line, the package's
-// summary and path, Next and Cancel. Next has the focus and is the default
+// summary, path and SHA-256, Next and Cancel. Next has the focus and is the default
 // button, so Return presses it, except in the summary box, which keeps Return
 // for itself. Esc and the close box are Cancel. A package file dropped on the
 // page is handed to the driver like a chosen one.
@@ -56,6 +56,8 @@ void WelcomeWindow::Draw(const WizardStep& step)
     SetDlgItemTextW(m_page, IDC_PACKAGE_PATH, Utf8ToWide(step.pathLine).c_str());
     // The line may show the path shortened; its tooltip shows it whole.
     m_tips->Set(IDC_PACKAGE_PATH, step.pathLine);
+    SetDlgItemTextW(m_page, IDC_FINGERPRINT, Utf8ToWide(step.fingerprint).c_str());
+    m_tips->Set(IDC_FINGERPRINT, step.fingerprintWhole);
 }
 
 // Stays for a Welcome step; any other ends the page's modal run.

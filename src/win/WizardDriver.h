@@ -38,6 +38,8 @@ struct WizardStep {
     WizardPage page = WizardPage::End;
     std::string summary;        // Welcome: the summary box
     std::string pathLine;       // Welcome: the line below it, with the package's path
+    std::string fingerprint;    // Welcome: the line below that, with the start of the package's SHA-256
+    std::string fingerprintWhole;  // Welcome: the whole SHA-256, the tooltip of that line
     FileQuestion fileQuestion;  // FileDialog
     int exitCode = 0;           // End
 };
@@ -57,6 +59,8 @@ public:
 // How the progress page ends.
 struct WizardEnd {
     std::string statusText;  // the status line's last text; empty keeps the one shown
+    // Below it, when no record of the update could be kept: why. Empty: none.
+    std::string recordsWarning;
     // After a failure, where the log that says more is: shown whole and
     // selectable in place of the device/area line. Empty: none.
     std::string logPointer;

@@ -174,11 +174,13 @@ TEST(Templates, WelcomePage)
         {kNoId, L"static", L"请用USB数据线连接电脑和设备，点击下一步", 13, 170, 202, 8, 0x50020000},
         {kNoId, L"static", L"欢迎使用预警仪升级工具", 14, 79, 159, 8, 0x50020000},
         // Multi-line, read-only, border, scrolls both ways, keeps Return, tab stop.
-        {IDC_SUMMARY, L"edit", L"", 12, 91, 205, 66,
+        {IDC_SUMMARY, L"edit", L"", 12, 91, 205, 57,
          WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
              ES_WANTRETURN},
         // The package's path below it, its middle elided when it is long.
-        {IDC_PACKAGE_PATH, L"static", L"", 12, 159, 205, 9, 0x50020000 | SS_PATHELLIPSIS | SS_NOPREFIX},
+        {IDC_PACKAGE_PATH, L"static", L"", 12, 150, 205, 9, 0x50020000 | SS_PATHELLIPSIS | SS_NOPREFIX},
+        // Then the start of its SHA-256.
+        {IDC_FINGERPRINT, L"static", L"", 12, 159, 205, 9, 0x50020000 | SS_NOPREFIX},
         {kNoId, L"static", kBanner, 12, 7, 205, 67, 0x5000080E},
         {kNoId, L"static", L"", 0, 183, 229, 1, 0x50001007},
     };

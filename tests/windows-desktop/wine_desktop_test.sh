@@ -11,7 +11,8 @@
 #      Return and the close box do nothing while two devices are written at
 #      USB speed and the end of the Windows session is refused; Exit once it
 #      is enabled; exit code 0; both devices' flash hold the package and the
-#      boot loader beside it (checked as the Linux tests check them);
+#      boot loader beside it (checked as the Linux tests check them), and
+#      the records file one success per device, with the package's SHA-256;
 #   b) no package: its message, the file dialog, a file typed there, the
 #      welcome page with it; Esc: exit code 0;
 #   c) a damaged package: its message and exit code 1, no page;
@@ -19,7 +20,10 @@
 #      stays; Esc is Cancel: exit code 0;
 #   e) a device unplugged while written: the worker's message box, centred
 #      over the progress page, the failure on the status line; exit code 4;
-#   f) --verify with a device that keeps a page wrong: exit code 4.
+#      with a folder where the records file should be, the status line also
+#      says that no record was kept;
+#   f) --verify with a device that keeps a page wrong: exit code 4, and a
+#      record of the failure with its message.
 # A program that cannot start under Wine may still exit 0: each case first
 # waits for its window.
 #
@@ -214,6 +218,8 @@ press_exit() {
 # --- the packages and the program's folders -----------------------------------------
 # The log of the program, where Wine keeps the user's local application data.
 applog=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/kt7-updater/kt7-updater.log
+# Beside it, the records of the devices' updates, never rotated.
+records=$(dirname "$applog")/records.jsonl
 pack=$linux/tools/kt7-pack/kt7-pack
 made=$work/run/made
 "$(dirname "$0")/../usb/make-packages.sh" "$pack" "$made" >>"$log" 2>&1 || fail "could not make the packages"
@@ -235,6 +241,7 @@ case_update() {
     local dir
     dir=$(folder 升级包 "$made/big.dat")
     cp "$made/Smpl_HIDTransfer.bin" "$dir/"
+    rm -rf "$records"
     start "$dir" "devices=2;timing=usb;version=A107;reattach=300;flash=$(windows_path "$dir/flash")"
     local welcome warning progress
     welcome=$(wait_window "$PAGE") || fail "a: no welcome page"
@@ -265,6 +272,11 @@ case_update() {
     "$linux/tests/usb/kt7-usb-verify" "$made/big.dat" --bootloader "$made/Smpl_HIDTransfer.bin" \
         "$dir/flash/device0.bin" "$dir/flash/device1.bin" >>"$log" 2>&1 ||
         fail "a: the flash images do not hold the update"
+    # One record per device, each a success with the package's SHA-256.
+    local sha
+    sha=$(sha256sum "$made/big.dat" | cut -c1-64)
+    [ "$(grep -c "\"package_sha256\":\"$sha\".*\"result\":\"success\"" "$records" 2>/dev/null)" = 2 ] ||
+        fail "a: the records do not hold both devices' success: $(cat "$records" 2>/dev/null)"
 }
 
 case_no_package() {
@@ -349,8 +361,20 @@ run_failing() {
     wait_exit 4 "$name"
 }
 
-case_unplugged() { run_failing e-unplugged "devices=1;reattach=300;unplug=0@200"; }
-case_verify() { run_failing f-verify "devices=1;reattach=300;corrupt=0@257" --verify; }
+# The records file cannot be written (a folder stands in its place): the
+# update runs and fails as it would, and the status line says no record was kept.
+case_unplugged() {
+    rm -rf "$records" && mkdir -p "$records"
+    run_failing e-unplugged "devices=1;reattach=300;unplug=0@200"
+    grep -q "Shown at the end: 未能保存升级记录" "$applog" || fail "e: the page did not say that no record was kept"
+    rm -rf "$records"
+}
+case_verify() {
+    rm -rf "$records"
+    run_failing f-verify "devices=1;reattach=300;corrupt=0@257" --verify
+    grep -q '"verify":true.*"result":"failed".*"message":"[^"]' "$records" 2>/dev/null ||
+        fail "f: no record of the failed, verified update: $(cat "$records" 2>/dev/null)"
+}
 
 for run in $(seq "$repeat"); do
     run_started=$SECONDS
