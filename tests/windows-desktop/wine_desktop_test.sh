@@ -119,53 +119,7 @@ prepared=$SECONDS
 
 # --- helpers: every wait is bounded ----------------------------------------------
 readonly CAPTION='预警仪升级工具（适用KT7.0方案）'
-readonly PAGE='KT7\.0'            # the pages and the warning
-readonly BOX='^kt7-updater$'      # the program's other message boxes
-readonly FILE_DIALOG='选择升级文件'
-
-# wait_window PATTERN [ID...]: prints the first visible window whose name
-# matches PATTERN and that is none of the IDs.
-wait_window() {
-    local pattern=$1 id
-    shift
-    for _ in $(seq 150); do
-        for id in $(xdotool search --onlyvisible --name "$pattern" 2>/dev/null); do
-            if [[ " $* " != *" $id "* ]]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.2
-    done
-    return 1
-}
-visible() { xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1"; }
-wait_gone() {
-    for _ in $(seq 150); do
-        visible "$1" || return 0
-        sleep 0.2
-    done
-    return 1
-}
-# press ID KEY...: the keys, with the window in front.
-press() {
-    local id=$1
-    shift
-    timeout 10 xdotool windowactivate --sync "$id" >/dev/null 2>&1 || xdotool windowfocus --sync "$id"
-    xdotool key --clearmodifiers "$@"
-}
-# shot NAME ID: the window with its frame, once two looks in a row agree
-# (the window has finished painting).
-shot() {
-    local last="" now
-    for _ in $(seq 30); do
-        now=$(import -window "$2" rgb:- 2>/dev/null | md5sum)
-        [ "$now" = "$last" ] && break
-        last=$now
-        sleep 0.1
-    done
-    import -frame -window "$2" "$shots/$1.png" || fail "no picture of $1"
-}
+source "$(dirname "$0")/../support/window_helpers.sh"
 # wait_log PATTERN: a line of the running program's log matches.
 wait_log() {
     for _ in $(seq 300); do
@@ -173,15 +127,6 @@ wait_log() {
         sleep 0.2
     done
     return 1
-}
-# centred BOX OVER: the box's centre is within a few pixels of the other window's.
-centred() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW bx by
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    bx=$((X + WIDTH / 2)) by=$((Y + HEIGHT / 2))
-    eval "$(xdotool getwindowgeometry --shell "$2")"
-    [ $((bx - X - WIDTH / 2)) -ge -8 ] && [ $((bx - X - WIDTH / 2)) -le 8 ] &&
-        [ $((by - Y - HEIGHT / 2)) -ge -8 ] && [ $((by - Y - HEIGHT / 2)) -le 8 ]
 }
 # start FOLDER SIMULATE [ARG...]: runs FOLDER's copy of the program, from
 # that folder, on simulated devices; sets `app`. Its log starts afresh.
