@@ -207,6 +207,10 @@ std::string UnexpectedPackageText(const std::string& path, const std::string& sh
                                   const std::vector<std::string>& expected);
 // info's line for the package's SHA-256, whole.
 std::string InfoSha256Line(const std::string& sha256);
+// info's last line for a package that passes its checks but is refused by
+// --expect-sha256 (the refusal's message follows on standard error).
+inline constexpr char kInfoPassesButNotExpected[] =
+    "The package passes every check, but it is not the one --expect-sha256 names.";
 // status: what one device holds, after its location and release number.
 // "holds KT7_Down.dat"
 std::string StatusThisPackageText(const std::string& packageFile);

@@ -119,6 +119,7 @@ TEST_F(ExpectedPackage, InfoShowsTheSha256AndSaysWhetherItIsExpected)
     ran = Run("devices=0", {"info", "--expect-sha256", m_special});
     EXPECT_EQ(ran.run.exitCode, 1);
     EXPECT_THAT(ran.run.out, HasSubstr("SHA-256: " + m_generic + "\n")) << "the summary is still shown";
+    EXPECT_THAT(ran.run.out, Not(HasSubstr("ready to update")));
     EXPECT_THAT(ran.run.err, HasSubstr("is not the package expected"));
 
     ran = Run("devices=0", {"info", "--json", "--expect-sha256", m_special});

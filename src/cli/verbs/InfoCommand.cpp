@@ -103,8 +103,9 @@ int RunInfoCommand(const CliOptions& options, RunContext& context, const Package
     }
     PrintSummary(found.summary);
     std::printf("%s\n", InfoSha256Line(found.sha256).c_str());
-    std::printf("\n%s\n", found.checkFailure.empty() ? "The package passes every check; it is ready to update."
-                                                    : found.checkFailure.c_str());
+    std::printf("\n%s\n", !found.checkFailure.empty() ? found.checkFailure.c_str()
+                         : found.expected == false  ? kInfoPassesButNotExpected
+                                                    : "The package passes every check; it is ready to update.");
     // Which package it is, beside what it is: the summary stays on standard output.
     if (found.expected == false)
         context.prompter.ShowMessage(found.unexpectedMessage);
