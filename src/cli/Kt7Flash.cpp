@@ -65,12 +65,14 @@ int RunVerb(const CliOptions& options, RunContext& context, const PackagePlaces&
     if (options.watch)
         return RunWatchUpdateCommand(options, context, places, UpdateLockPath());
     if (!ChosenDevicesAttached(options, context.hid)) {
-        if (options.json)
+        if (options.json && options.verb == "update")
             for (const HidDeviceInfo& device : UpdatedDevices(context.hid))
                 WriteResult(device, PackageFileNameFor(device.releaseNumber), ExitCodeOf(UpdateOutcome::NoDevice), {},
                             {});
         return ExitCodeOf(UpdateOutcome::NoDevice);
     }
+    if (options.verb == "status")
+        return RunStatusCommand(options, context, places, UpdateLockPath());
     if (options.parallel)
         return RunParallelUpdateCommand(options, context, places, UpdateLockPath());
     return ExitCodeOf(RunUpdateCommand(options, context, places, UpdateLockPath()));

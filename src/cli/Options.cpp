@@ -1,7 +1,26 @@
 #include "cli/Options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
+
+namespace {
+
+// A SHA-256 as 64 hex digits in either case, lowercased; nullopt for anything else.
+std::optional<std::string> Sha256Argument(std::string_view text)
+{
+    if (text.size() != 64)
+        return std::nullopt;
+    std::string hex;
+    for (const char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return std::nullopt;
+        hex += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return hex;
+}
+
+} // namespace
 
 std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* error)
 {
@@ -46,12 +65,29 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
             }
             if (std::find(options.devices.begin(), options.devices.end(), location) == options.devices.end())
                 options.devices.push_back(location);
+        } else if (arg == "--expect-sha256" || arg.starts_with("--expect-sha256=")) {
+            std::string_view value;
+            if (arg == "--expect-sha256") {
+                if (i + 1 < argc)
+                    value = argv[++i];
+            } else {
+                value = arg.substr(16);
+            }
+            const std::optional<std::string> sha256 = Sha256Argument(value);
+            if (!sha256) {
+                *error = "--expect-sha256 needs a SHA-256 of 64 hex digits (as 'kt7-flash info' shows it), not '" +
+                         std::string(value) + "'";
+                return std::nullopt;
+            }
+            if (std::find(options.expectedSha256.begin(), options.expectedSha256.end(), *sha256) ==
+                options.expectedSha256.end())
+                options.expectedSha256.push_back(*sha256);
         } else if (arg.starts_with("-")) {
             *error = "unknown option " + std::string(arg);
             return std::nullopt;
         } else if (options.verb.empty()) {
             options.verb = arg;
-        } else if ((options.verb == "info" || options.verb == "update") && !options.file) {
+        } else if ((options.verb == "info" || options.verb == "update" || options.verb == "status") && !options.file) {
             options.file = std::string(arg);
         } else {
             *error = "unexpected argument " + std::string(arg);
@@ -64,7 +100,7 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
         *error = "no verb given";
         return std::nullopt;
     }
-    if (options.verb != "list" && options.verb != "info" && options.verb != "update") {
+    if (options.verb != "list" && options.verb != "info" && options.verb != "update" && options.verb != "status") {
         *error = "unknown verb " + options.verb;
         return std::nullopt;
     }
@@ -88,8 +124,12 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
         *error = "--verify goes with update";
         return std::nullopt;
     }
-    if (!options.devices.empty() && options.verb != "update") {
-        *error = "--device is an option of update";
+    if (!options.devices.empty() && options.verb != "update" && options.verb != "status") {
+        *error = "--device is an option of update and status";
+        return std::nullopt;
+    }
+    if (!options.expectedSha256.empty() && options.verb == "list") {
+        *error = "--expect-sha256 goes with info, update and status";
         return std::nullopt;
     }
     return options;

@@ -8,8 +8,8 @@
 #include "engine/UpdateOutcome.h"
 
 struct CliOptions {
-    std::string verb;                 // list, info, update
-    std::optional<std::string> file;  // info/update FILE|DIR
+    std::string verb;                 // list, info, update, status
+    std::optional<std::string> file;  // info/update/status FILE|DIR
     std::optional<std::string> dir;   // --dir DIR, the same as a DIR argument
     std::vector<std::string> devices; // --device LOCATION, each once; empty: every device
     bool help = false;
@@ -18,6 +18,9 @@ struct CliOptions {
     bool json = false;                // standard output as JSON (docs/json.md)
     bool verify = false;              // update: read every area and block back
     bool watch = false;               // update: stay and update each device plugged in (implies parallel)
+    // --expect-sha256 HEX, each once, lowercase: the packages that may be
+    // used; empty: any.
+    std::vector<std::string> expectedSha256;
 };
 
 // Exit codes, as --help (kFlashHelpText) documents them; the update's come from its outcome.

@@ -7,9 +7,16 @@
 // comes out as the device's.
 
 #include <cstdint>
+#include <vector>
 
 #include "package/MapImage.h"
 #include "package/Package.h"
+
+// The map image's pages as an update sends them when the map's first page is
+// `deviceRandomBlock`: the block, the map data and the rest of its last page.
+// Empty when the map is absent, lies outside the payload or memory is short.
+std::vector<uint8_t> ExpectedMapImage(const uint8_t* payload, uint32_t payloadLength, const PackageHeader& header,
+                                      const MapRandomBlock& deviceRandomBlock);
 
 // Fills areaLengths/areaSums (main, voice, map) as ComputeAreaValues does, the
 // map's over the image made with `deviceRandomBlock`. False, with the map's

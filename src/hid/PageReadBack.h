@@ -1,6 +1,6 @@
 #pragma once
-// Reading pages back from one device and comparing them with the bytes that
-// were written there: the one routine behind every read-back check.
+// Reading pages back from one device: as they are, or compared with the bytes
+// that were written there. The one routine behind every read of flash.
 
 #include <cstdint>
 #include <functional>
@@ -22,3 +22,8 @@ struct PageComparison {
 // after each report with the byte count compared so far.
 PageComparison ReadBackPages(CHidCmd& cmd, int device, const uint8_t* expected, uint32_t firstPage,
                              uint32_t pageCount, const std::function<void(uint32_t)>& onReceived = {});
+
+// Sends one READ for `pageCount` pages from `firstPage` to `device` and puts
+// the answer into `pages` (pageCount * 256 bytes). `matches` is true once all
+// of it came; `offset` is how much did when it did not.
+PageComparison ReadPages(CHidCmd& cmd, int device, uint32_t firstPage, uint32_t pageCount, uint8_t* pages);

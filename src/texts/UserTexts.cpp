@@ -26,6 +26,16 @@ std::string Part(uint32_t value, const char* unit)
     return value > 0 ? std::to_string(value) + unit : std::string();
 }
 
+const char* const kStatusAreaNames[] = {"main program", "voice", "map"};
+
+std::string CommaSeparated(const std::vector<std::string>& items)
+{
+    std::string list;
+    for (const std::string& item : items)
+        list += (list.empty() ? "" : ", ") + item;
+    return list;
+}
+
 }  // namespace
 
 std::string MixedDevicesText(const std::string& kindsList)
@@ -152,6 +162,76 @@ std::string FingerprintWhole(const std::string& sha256)
     return sha256.empty() ? std::string() : "SHA-256：" + sha256;
 }
 
+std::string UnexpectedPackageText(const std::string& path, const std::string& sha256,
+                                  const std::vector<std::string>& expected)
+{
+    std::string text = "kt7-flash: --expect-sha256: " + path + " is not the package expected.\n" +
+                       "  its SHA-256:  " + sha256 + "\n";
+    for (size_t i = 0; i < expected.size(); ++i)
+        text += (i == 0 ? "  expected:     " : "                ") + expected[i] + "\n";
+    return text +
+           "Get the package again from where it came, or name the file that is meant;\n"
+           "'kt7-flash info FILE' shows a package's SHA-256.";
+}
+
+std::string InfoSha256Line(const std::string& sha256)
+{
+    return "SHA-256: " + sha256;
+}
+
+std::string StatusThisPackageText(const std::string& packageFile)
+{
+    return "holds " + packageFile;
+}
+
+std::string StatusOtherPackageText(const std::string& packageFile, const std::vector<std::string>& differences)
+{
+    return "holds another package, not " + packageFile + " (differs in " + CommaSeparated(differences) + ")";
+}
+
+std::string AreaDifferenceText(int area, bool length, bool sum)
+{
+    return std::string("the ") + kStatusAreaNames[area] + (length && sum ? " length and sum" : length ? " length" : " sum");
+}
+
+std::string StatusPackageInPartText(const std::string& packageFile, const std::vector<std::string>& areas)
+{
+    return "holds " + packageFile + "'s control blocks, but " + CommaSeparated(areas) +
+           (areas.size() == 1 ? " differs" : " differ") +
+           " from the package's at its first or last page; update it again";
+}
+
+std::string AreaText(int area)
+{
+    return std::string("the ") + kStatusAreaNames[area] + " area";
+}
+
+std::string StatusNoPackageText(const std::vector<std::string>& problems)
+{
+    return "holds no package (" + CommaSeparated(problems) + ")";
+}
+
+std::string BlockProblemText(bool checkCodeBlock, bool erased)
+{
+    return std::string(checkCodeBlock ? "the check-code block" : "the program descriptor block") +
+           (erased ? " is erased" : " is not valid");
+}
+
+std::string StatusPackageNotLoadedText(const std::string& packageFile)
+{
+    return "not read: its package " + packageFile + " could not be loaded";
+}
+
+std::string StatusPackageRefusedText(const std::string& packageFile)
+{
+    return "not read: its package " + packageFile + " is not the one expected (--expect-sha256)";
+}
+
+std::string StatusNotReadText(const std::string& cause)
+{
+    return "could not be read: " + cause + "; check its USB connection, then run 'kt7-flash status' again";
+}
+
 std::string WatchCountText(int updated, int failed, int inProgress)
 {
     return Format("%d updated, %d failed, %d in progress", updated, failed, inProgress);
@@ -189,6 +269,11 @@ const char kFlashHelpText[] =
     "                  refresh the boot loader when it is too old, erase and write\n"
     "                  every area on every attached device; one update at a time\n"
     "                  per machine, and Ctrl-C waits until the devices are done\n"
+    "  status [FILE|DIR]\n"
+    "                  read each attached device's control blocks (and its areas'\n"
+    "                  first and last pages) and say whether it holds its package\n"
+    "                  (the one update would write to it), another package, or\n"
+    "                  none; reads only, writes nothing\n"
     "\n"
     "Options:\n"
     "  --dir DIR       the same as giving DIR: look for the package there\n"
@@ -206,11 +291,17 @@ const char kFlashHelpText[] =
     "  --device LOC    update: only the device at location LOC (as list shows\n"
     "                  it); may be given more than once; without it every\n"
     "                  attached device is updated; with --watch, only devices\n"
-    "                  plugged in there, which need not be there yet\n"
-    "  --json          standard output as JSON, for scripts: list an array, info\n"
-    "                  one object, update one object per line (run start,\n"
-    "                  steps, progress, messages, each device's result, run\n"
-    "                  end), each flushed as it happens; update shows no\n"
+    "                  plugged in there, which need not be there yet; status:\n"
+    "                  only the device at LOC\n"
+    "  --expect-sha256 HEX\n"
+    "                  info, update, status: use only a package whose SHA-256 (as\n"
+    "                  info shows it) is HEX; may be given more than once, e.g.\n"
+    "                  one per package kind; any other package is refused before\n"
+    "                  any device is sent anything (exit code 1)\n"
+    "  --json          standard output as JSON, for scripts: list and status an\n"
+    "                  array, info one object, update one object per line (run\n"
+    "                  start, steps, progress, messages, each device's result,\n"
+    "                  run end), each flushed as it happens; update shows no\n"
     "                  progress on standard error then\n"
     "  -v, --verbose   also show the diagnostic lines on standard error; they\n"
     "                  go to the log either way\n"
@@ -226,12 +317,13 @@ const char kFlashHelpText[] =
     "\n"
     "Exit codes:\n"
     "  0   success\n"
-    "  1   the package could not be loaded\n"
+    "  1   the package could not be loaded, or is not one --expect-sha256 names\n"
     "  2   no device attached (list too), a --device location with no\n"
     "      device, or devices of different kinds attached\n"
     "  3   the boot-loader refresh was refused or failed\n"
-    "  4   the update failed\n"
+    "  4   the update failed; status: a device could not be read\n"
     "  5   another update is running\n"
+    "  6   status: a device holds another package, none, or its package in part\n"
     "  64  bad command line or bad KT7_SIMULATE setting\n"
     "  74  simulated devices: the run succeeded, but their flash images or\n"
     "      trace could not be saved\n"

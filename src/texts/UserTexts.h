@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // --- The wizard's pages ---------------------------------------------------
 inline constexpr char kPageCaption[] = "预警仪升级工具（适用KT7.0方案）";
@@ -198,3 +199,39 @@ inline constexpr char kWizardInterruptNotice[] =
 std::string FlashUsingPackageText(const std::string& fileName, const std::string& path);
 inline constexpr char kFlashSimulatedNotice[] =
     "kt7-flash: simulated devices [模拟设备] (KT7_SIMULATE); no real device is used";
+
+// --- kt7-flash --expect-sha256 and status (English, like its options) -------
+// A package whose SHA-256 is none of those given with --expect-sha256: the
+// file, its SHA-256, those expected, and what to do.
+std::string UnexpectedPackageText(const std::string& path, const std::string& sha256,
+                                  const std::vector<std::string>& expected);
+// info's line for the package's SHA-256, whole.
+std::string InfoSha256Line(const std::string& sha256);
+// info's last line for a package that passes its checks but is refused by
+// --expect-sha256 (the refusal's message follows on standard error).
+inline constexpr char kInfoPassesButNotExpected[] =
+    "The package passes every check, but it is not the one --expect-sha256 names.";
+// status: what one device holds, after its location and release number.
+// "holds KT7_Down.dat"
+std::string StatusThisPackageText(const std::string& packageFile);
+// "holds another package, not KT7_Down.dat (differs in the main program
+// length and sum, the map sum)"; `differences` as AreaDifferenceText gives them.
+std::string StatusOtherPackageText(const std::string& packageFile, const std::vector<std::string>& differences);
+// "the main program length and sum", "the map sum": one area's values that
+// differ; `area` 0 main program, 1 voice, 2 map.
+std::string AreaDifferenceText(int area, bool length, bool sum);
+// "holds KT7_Down.dat's control blocks, but the voice area differs from the
+// package's at its first or last page; update it again"; `areas` as
+// AreaText gives them.
+std::string StatusPackageInPartText(const std::string& packageFile, const std::vector<std::string>& areas);
+// "the main program area", "the voice area", "the map area".
+std::string AreaText(int area);
+// "holds no package (the check-code block is erased, ...)"; `problems` as
+// BlockProblemText gives them.
+std::string StatusNoPackageText(const std::vector<std::string>& problems);
+// "the check-code block is erased", "the program descriptor block is not valid".
+std::string BlockProblemText(bool checkCodeBlock, bool erased);
+// The device was not read because of its package, or could not be read.
+std::string StatusPackageNotLoadedText(const std::string& packageFile);
+std::string StatusPackageRefusedText(const std::string& packageFile);
+std::string StatusNotReadText(const std::string& cause);

@@ -5,6 +5,7 @@
 #include "engine/RunLog.h"
 #include "engine/UpdateRun.h"
 #include "hid/ReleaseProbe.h"
+#include "package/ExpectedPackage.h"
 #include "package/PackageShelf.h"
 #include "package/PackageSummary.h"
 #include "platform/ProgramDirectory.h"
@@ -99,9 +100,16 @@ std::string UpdateWizard::FailureBoxText(const std::string& message, const Devic
 
 PackageLoad UpdateWizard::Load(const std::string& releaseText) const
 {
-    if (m_setup.packages)
-        return m_setup.packages->For(releaseText);
-    return LoadPackage(m_setup.places, releaseText, m_setup.context.clock.TickCount());
+    return Expected(m_setup.packages ? m_setup.packages->For(releaseText)
+                                     : LoadPackage(m_setup.places, releaseText, m_setup.context.clock.TickCount()));
+}
+
+PackageLoad UpdateWizard::Expected(PackageLoad load) const
+{
+    if (load && !IsExpectedPackage(load.package->sha256, m_setup.expectedSha256))
+        DiagPrintf(m_setup.context.diagnostics, "Package refused: %s has SHA-256 %s, not one of those expected\n",
+                   load.path.c_str(), load.package->sha256.c_str());
+    return RefuseUnexpectedPackage(std::move(load), m_setup.expectedSha256);
 }
 
 WelcomeState UpdateWizard::Use(PackageLoad load, DeviceKind kind)
@@ -150,7 +158,7 @@ WelcomeState UpdateWizard::Start()
 
 WelcomeState UpdateWizard::ChooseFile(const std::string& path)
 {
-    PackageLoad load = LoadPackageFile(path, m_setup.context.clock.TickCount());
+    PackageLoad load = Expected(LoadPackageFile(path, m_setup.context.clock.TickCount()));
     if (!load)
         return FailedLoad(load);
     return Use(std::move(load), m_loadedKind);

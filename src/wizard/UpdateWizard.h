@@ -79,6 +79,8 @@ private:
     WelcomeState Use(PackageLoad load, DeviceKind kind);
     WelcomeState FailedLoad(const PackageLoad& load) const;
     PackageLoad Load(const std::string& releaseText) const;
+    // `load`, or its refusal when its package is not one the user expects.
+    PackageLoad Expected(PackageLoad load) const;
     void Finish(UpdateOutcome outcome, const std::string& message, const std::optional<DeviceFailure>& failure);
     void WriteRecords();
 

@@ -4,6 +4,7 @@
 // Windows pages, kt7-flash's update and each of its parallel workers make one.
 
 #include <string>
+#include <vector>
 
 #include "package/PackageSearch.h"
 #include "platform/RunContext.h"
@@ -38,4 +39,7 @@ struct WizardSetup {
     PackageShelf* packages = nullptr;
     int firstDeviceNumber = 0;
     RecordsSettings records = {};
+    // The packages' SHA-256s the user expects (lowercase hex): a package with
+    // another is refused as it is loaded. Empty: any package.
+    std::vector<std::string> expectedSha256 = {};
 };

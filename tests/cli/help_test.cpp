@@ -33,13 +33,15 @@ TEST(FlashHelp, NamesEveryOptionAndWhereTheDocumentationIs)
         {"--verify", {"update", "--verify", "--dir", "."}},
         {"--watch", {"update", "--watch"}},
         {"--device LOC", {"update", "--device", "x"}},
+        {"--expect-sha256 HEX\n", {"status", "--expect-sha256", std::string(64, 'F')}},
         {"--json", {"list", "--json"}},
         {"-v, --verbose", {"list", "-v"}},
         {"-h, --help", {"-h"}},
     };
     for (const Option& option : options) {
         SCOPED_TRACE(option.shown);
-        EXPECT_THAT(help.out, HasSubstr("  " + std::string(option.shown) + " "));
+        const std::string shown = option.shown;
+        EXPECT_THAT(help.out, HasSubstr("  " + shown + (shown.ends_with("\n") ? "" : " ")));
         std::vector<std::string> storage = {"kt7-flash"};
         storage.insert(storage.end(), option.args.begin(), option.args.end());
         std::vector<char*> argv;

@@ -17,6 +17,7 @@
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
 #include "platform/DisplayWidth.h"
+#include "platform/Sha256.h"
 #include "platform/UpdateLock.h"
 #include "support/PackageTestFiles.h"
 
@@ -166,6 +167,24 @@ TEST_F(WatchUpdate, DevicesOfAnotherKindPluggedInLaterGetTheirOwnPackage)
     EXPECT_TRUE(HoldsTheUpdate(Package(), Image(0)));
     EXPECT_TRUE(HoldsTheUpdate(specialPackage, Image(1))) << "the shifted codes and the device's own package";
     EXPECT_THAT(run.out, HasSubstr("KT7_Down0123.dat"));
+}
+
+// With --expect-sha256, a device whose kind takes a package not named is
+// refused that package and left untouched; the watch goes on.
+TEST_F(WatchUpdate, ADeviceWhosePackageIsNotExpectedIsLeftUntouched)
+{
+    PackageSpec special = SamplePackageSpec();
+    special.updateTime = "special";
+    WriteBytesToFile(m_dir.File("KT7_Down0123.dat"), BuildPackageFile(special));
+    const std::string generic = Sha256Hex(*Sha256OfFile(Package()));
+    HookedClock clock;
+    InterruptWhenCounted(clock, "1 updated, 1 failed, 0 in progress");
+    const CliRun run = Run("devices=2;release=5512,0123;arrive=0,3000", clock, {"--expect-sha256", generic});
+
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_TRUE(HoldsTheUpdate(Package(), Image(0)));
+    EXPECT_FALSE(ImageExists(1)) << "the refused device was not written";
+    EXPECT_THAT(run.err, HasSubstr("KT7_Down0123.dat is not the package expected"));
 }
 
 TEST_F(WatchUpdate, InterruptWhileADeviceIsWrittenWaitsForItAndStartsNoOther)

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """kt7-flash --json against docs/kt7-flash.schema.json.
 
-Runs list, info (a sound and a damaged package) and update (two devices,
+Runs list, info (a sound and a damaged package), status (before and after
+an update, a device that does not answer) and update (two devices,
 sequential and --parallel, succeeding and failing) on simulated devices,
 validates every line against the schema, checks what a script relies on
 (one line per object, run-start first and run-end last with the process's
@@ -118,6 +119,8 @@ def check_info(schema, flash, good, damaged):
         schema.check(info, "info-output", "info")
         if info["check"] is not None:
             fail("info: a sound package fails a check: %r" % info["check"])
+        if info["sha256_expected"] is not None:
+            fail("info: sha256_expected without --expect-sha256: %r" % info["sha256_expected"])
         if [a["name"] for a in info["areas"]] != ["map", "voice", "main"]:
             fail("info: areas %r" % info["areas"])
         # Quote, backslash and control character escaped, the stray byte made U+FFFD.
@@ -130,6 +133,38 @@ def check_info(schema, flash, good, damaged):
         fail("info on a damaged package: exit code %d, %d JSON texts" % (code, len(values)))
     else:
         schema.check(values[0], "info-error", "info on a damaged package")
+
+
+def check_status(schema, flash, folder):
+    """Two devices whose flash lasts from run to run: blank, then the first
+    updated, then the second not answering."""
+    flash_dir = os.path.join(os.environ["KT7_JSON_WORK"], "status-flash")
+    os.makedirs(flash_dir)
+    devices = "devices=2;flash=" + flash_dir
+
+    def status(simulate, expected_code, where):
+        code, out, err = run(flash, ["status", "--json", "--dir", folder], simulate, "state-status")
+        if code != expected_code:
+            fail("%s: exit code %d, expected %d\n%s" % (where, code, expected_code, err))
+        values = parse_lines(out, where)
+        if len(values) != 1:
+            fail("%s: %d JSON texts, one expected" % (where, len(values)))
+            return []
+        schema.check(values[0], "status-output", where)
+        for device in values[0]:
+            schema.check(device, "status-device", where, whole=False)
+        return [(d["location"], d["held"], d["differs"], d["areas_differ"], d["exit_code"], d["error"] is not None)
+                for d in values[0]]
+
+    got = status(devices, 6, "status before any update")
+    if got != [("sim-0", "no-package", None, None, 6, False), ("sim-1", "no-package", None, None, 6, False)]:
+        fail("status before any update: %r" % got)
+    code, _, err = run(flash, ["update", "--dir", folder, "--device", "sim-0"], devices, "state-status")
+    if code != 0:
+        fail("update for status: exit code %d\n%s" % (code, err))
+    got = status(devices + ";stall=1@1", 4, "status after an update")
+    if got != [("sim-0", "this-package", [], [], 0, False), ("sim-1", None, None, None, 4, True)]:
+        fail("status after an update, device 1 not answering: %r" % got)
 
 
 def run_update(flash, folder, parallel, simulate):
@@ -234,6 +269,7 @@ def main():
 
     check_list(schema, options.flash)
     check_info(schema, options.flash, package, damaged)
+    check_status(schema, options.flash, good)
     # An old boot loader, so that its refresh is one of the steps; and the
     # second device gone in the middle of the voice area. The updates wait
     # for the devices' re-attach in real time: they run side by side.

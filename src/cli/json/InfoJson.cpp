@@ -28,7 +28,8 @@ std::string AreaJson(const char* name, uint32_t address, uint32_t size, uint32_t
 
 } // namespace
 
-std::string InfoJson(const std::string& path, const PackageHeader& h, const std::string& checkFailure)
+std::string InfoJson(const std::string& path, const PackageHeader& h, const std::string& checkFailure,
+                     const std::string& sha256, std::optional<bool> expected)
 {
     const PackageSummaryFields fields = SummaryFieldsOf(h);
     const PackageLayout layout = LayoutOf(h);
@@ -52,7 +53,12 @@ std::string InfoJson(const std::string& path, const PackageHeader& h, const std:
         .Text("voice_version", fields.voiceVersion)
         .Text("data_version", fields.dataVersion)
         .Raw("areas", JsonArray(areas))
-        .TextOrNull("check", checkFailure.empty() ? std::nullopt : std::optional(checkFailure));
+        .TextOrNull("check", checkFailure.empty() ? std::nullopt : std::optional(checkFailure))
+        .Text("sha256", sha256);
+    if (expected)
+        info.Bool("sha256_expected", *expected);
+    else
+        info.Null("sha256_expected");
     return info.Str();
 }
 

@@ -28,5 +28,13 @@ int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, con
 int RunWatchUpdateCommand(const CliOptions& options, RunContext& context, const PackagePlaces& places,
                           const std::string& lockPath);
 
+// Reads each attached device's control blocks and says whether it holds its
+// package, another one or none; writes nothing. Holds the update lock at
+// `lockPath` (none when empty) while it reads. Returns the exit code: the
+// highest of the devices' (0 holds the package; 6 another, none, or its
+// package in part; 1 its package not loaded or refused; 4 not read).
+int RunStatusCommand(const CliOptions& options, RunContext& context, const PackagePlaces& places,
+                     const std::string& lockPath);
+
 // The summary as lines, without the CR LF the welcome page's text box uses.
 void PrintSummary(const std::string& summary);

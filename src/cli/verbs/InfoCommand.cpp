@@ -1,14 +1,17 @@
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "cli/json/InfoJson.h"
 #include "cli/verbs/Commands.h"
 #include "hid/ReleaseProbe.h"
+#include "package/ExpectedPackage.h"
 #include "package/LoadPackage.h"
 #include "package/PackageChecks.h"
 #include "platform/Diagnostics.h"
 #include "platform/SystemPath.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -20,6 +23,11 @@ struct InfoFindings {
     PackageHeader header;
     std::string checkFailure;
     std::string loadFailure;  // empty when it loaded
+    std::string sha256;
+    // With --expect-sha256: whether the package is one of those expected,
+    // and the message that says it is not.
+    std::optional<bool> expected;
+    std::string unexpectedMessage;
 };
 
 InfoFindings LoadForInfo(const CliOptions& options, RunContext& context, const PackagePlaces& places)
@@ -46,6 +54,12 @@ InfoFindings LoadForInfo(const CliOptions& options, RunContext& context, const P
     found.summary = package.summary;
     found.header = package.header;
     found.checkFailure = CheckPackage(package.data.get(), package.length, package.header);
+    found.sha256 = package.sha256;
+    if (!options.expectedSha256.empty()) {
+        const PackageLoad expected = RefuseUnexpectedPackage(load, options.expectedSha256);
+        found.expected = static_cast<bool>(expected);
+        found.unexpectedMessage = expected.message;
+    }
     return found;
 }
 
@@ -55,8 +69,8 @@ int RunInfoAsJson(const InfoFindings& found)
         std::printf("%s\n", InfoErrorJson(found.path, found.loadFailure).c_str());
         return kExitPackageLoadFailed;
     }
-    std::printf("%s\n", InfoJson(found.path, found.header, found.checkFailure).c_str());
-    return found.checkFailure.empty() ? kExitSuccess : kExitPackageLoadFailed;
+    std::printf("%s\n", InfoJson(found.path, found.header, found.checkFailure, found.sha256, found.expected).c_str());
+    return found.checkFailure.empty() && found.expected != false ? kExitSuccess : kExitPackageLoadFailed;
 }
 
 } // namespace
@@ -88,7 +102,12 @@ int RunInfoCommand(const CliOptions& options, RunContext& context, const Package
         return kExitPackageLoadFailed;
     }
     PrintSummary(found.summary);
-    std::printf("\n%s\n", found.checkFailure.empty() ? "The package passes every check; it is ready to update."
-                                                    : found.checkFailure.c_str());
-    return found.checkFailure.empty() ? kExitSuccess : kExitPackageLoadFailed;
+    std::printf("%s\n", InfoSha256Line(found.sha256).c_str());
+    std::printf("\n%s\n", !found.checkFailure.empty() ? found.checkFailure.c_str()
+                         : found.expected == false  ? kInfoPassesButNotExpected
+                                                    : "The package passes every check; it is ready to update.");
+    // Which package it is, beside what it is: the summary stays on standard output.
+    if (found.expected == false)
+        context.prompter.ShowMessage(found.unexpectedMessage);
+    return found.checkFailure.empty() && found.expected != false ? kExitSuccess : kExitPackageLoadFailed;
 }

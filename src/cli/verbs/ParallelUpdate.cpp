@@ -54,7 +54,7 @@ int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, con
         shown = std::make_unique<ParallelDisplay>(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose, locations);
     // Devices of one kind share one loaded package.
     PackageShelf packages(places, context.clock);
-    const WorkerSetup setup{context, *shown, packages, places, options.verify};
+    const WorkerSetup setup{context, *shown, packages, places, options.verify, options.expectedSha256};
     std::vector<std::thread> workers;
     for (size_t i = 0; i < runs.size(); ++i)
         workers.emplace_back([&setup, &runs, i] { RunWorker(setup, static_cast<int>(i), runs[i]); });

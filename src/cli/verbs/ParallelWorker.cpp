@@ -62,6 +62,7 @@ void RunWorker(const WorkerSetup& setup, int index, DeviceRun& run)
     WizardSetup wizardSetup{context, setup.places, setup.verify, ""};
     wizardSetup.packages = &setup.packages;
     wizardSetup.firstDeviceNumber = index;
+    wizardSetup.expectedSha256 = setup.expectedSha256;
     UpdateWizard wizard(wizardSetup);
 
     const uint32_t t0 = setup.context.clock.TickCount();

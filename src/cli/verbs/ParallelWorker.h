@@ -24,6 +24,7 @@ struct WorkerSetup {
     PackageShelf& packages;
     PackagePlaces places;
     bool verify = false;  // read every area and block back after writing it
+    std::vector<std::string> expectedSha256 = {};  // the packages that may be used; empty: any
 };
 
 // Updates run.device as row `index` of the display (and device `index` of

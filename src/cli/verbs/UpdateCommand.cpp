@@ -81,7 +81,8 @@ UpdateOutcome RunUpdateCommand(const CliOptions& options, RunContext& context, c
                                const std::string& lockPath)
 {
     const std::vector<HidDeviceInfo> devices = UpdatedDevices(context.hid);
-    const WizardSetup setup{context, places, options.verify, lockPath};
+    WizardSetup setup{context, places, options.verify, lockPath};
+    setup.expectedSha256 = options.expectedSha256;
     UpdateWizard wizard(setup);
     const Ending ending = RunWizard(options, context, wizard);
     const std::vector<DeviceResult> results = wizard.HasRun() ? wizard.End().results : std::vector<DeviceResult>{};

@@ -37,8 +37,9 @@ struct WatchedDevice {
 
 class Watch {
 public:
-    Watch(RunContext& context, const PackagePlaces& places, WatchDisplay& display, bool verify)
-        : m_context(context), m_places(places), m_display(display), m_verify(verify)
+    Watch(RunContext& context, const PackagePlaces& places, WatchDisplay& display, const CliOptions& options)
+        : m_context(context), m_places(places), m_display(display), m_verify(options.verify),
+          m_expectedSha256(options.expectedSha256)
     {
     }
     ~Watch()
@@ -95,7 +96,7 @@ private:
         device->row = m_display.Started(info.location);
         WatchedDevice* watched = device.get();
         device->worker = std::thread([this, watched] {
-            const WorkerSetup setup{m_context, m_display, *watched->packages, m_places, m_verify};
+            const WorkerSetup setup{m_context, m_display, *watched->packages, m_places, m_verify, m_expectedSha256};
             RunWorker(setup, watched->row, watched->run);
             watched->over = true;
         });
@@ -106,6 +107,7 @@ private:
     const PackagePlaces m_places;
     WatchDisplay& m_display;
     const bool m_verify;
+    const std::vector<std::string> m_expectedSha256;
     WatchPlan m_plan;
     std::vector<std::unique_ptr<WatchedDevice>> m_devices;
 };
@@ -128,7 +130,7 @@ int RunWatchUpdateCommand(const CliOptions& options, RunContext& context, const 
     Clock& clock = context.clock;
     std::vector<DeviceRun> results;
     {
-        Watch watch(context, places, display, options.verify);
+        Watch watch(context, places, display, options);
         bool noticeShown = false;
         for (uint32_t sinceListing = kListEveryMs;; sinceListing += kLookEveryMs) {
             watch.CollectEnded();
