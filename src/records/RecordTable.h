@@ -16,5 +16,6 @@ std::string DurationText(int64_t milliseconds);
 // the result takes what is left, and the station, serial, package and (last)
 // location columns give up width, down to their headings', before the result
 // gets too narrow to read. Texts are clipped to their columns. Every line is
-// narrower than `columns`, so that no terminal wraps it.
+// narrower than `columns`, so that no terminal wraps it; with `columns` 0 (not
+// a terminal) nothing is clipped.
 std::string RecordsTable(const std::vector<DeviceRecord>& records, int columns);
