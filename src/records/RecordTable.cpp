@@ -10,8 +10,10 @@ namespace {
 
 enum ColumnIndex { kTime, kStation, kLocation, kSerial, kRelease, kPackage, kResult, kDuration, kAttempt };
 
-// The package name mostly repeats the release column; the location, which
-// says where the device is, gives up width last.
+// The package name mostly repeats the release column, and a bench's records
+// mostly share their station: they give up width first. A serial number
+// tells devices apart by its end, and the location says where the device
+// is: they give up width last.
 const TableLayout& Layout()
 {
     static const TableLayout layout{{
@@ -28,7 +30,7 @@ const TableLayout& Layout()
                                     1,
                                     kResult,
                                     20,
-                                    {kStation, kSerial, kPackage, kLocation}};
+                                    {kPackage, kStation, kSerial, kLocation}};
     return layout;
 }
 

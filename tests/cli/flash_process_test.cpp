@@ -64,7 +64,8 @@ bool WaitFor(const std::function<bool()>& done)
 }
 
 // One kt7-flash process with standard output and error in files of `folder`
-// (or output into `stdoutFd`), default signal handling, and KT7_SIMULATE set.
+// (or output into `stdoutFd`), default signal handling, KT7_SIMULATE set, and
+// its log and records under the folder.
 class FlashProcess {
 public:
     FlashProcess(const PackageTempDir& folder, const std::string& name, const std::vector<std::string>& args,
@@ -99,9 +100,11 @@ public:
             argv.push_back(arg.data());
         argv.push_back(nullptr);
 
-        std::vector<std::string> envStrings{std::string("KT7_SIMULATE=") + simulate};
+        // The run's log and records stay in the test's folder.
+        std::vector<std::string> envStrings{std::string("KT7_SIMULATE=") + simulate,
+                                            "XDG_STATE_HOME=" + folder.File("state")};
         for (char** entry = environ; *entry; ++entry)
-            if (std::strncmp(*entry, "KT7_SIMULATE=", 13) != 0)
+            if (std::strncmp(*entry, "KT7_SIMULATE=", 13) != 0 && std::strncmp(*entry, "XDG_STATE_HOME=", 15) != 0)
                 envStrings.emplace_back(*entry);
         std::vector<char*> envp;
         for (std::string& entry : envStrings)

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -275,6 +276,7 @@ TEST_F(WatchUpdate, ADeviceThatFailedOnceIsTriedAgainWhenItIsBack)
     std::vector<std::string> attempts;
     for (const DeviceRecord& record : read.records)
         attempts.push_back(record.location + " " + record.result + " " + std::to_string(record.attempt));
+    std::sort(attempts.begin(), attempts.end());
     EXPECT_EQ(attempts, (std::vector<std::string>{"sim-0 failed 1", "sim-0 success 2", "sim-1 success 1"}));
 }
 

@@ -41,12 +41,15 @@ std::string OnOneLine(const std::string& text)
     return line;
 }
 
+// Columns of a failure's message worth the package name's width.
+constexpr int kMessageWanted = 24;
+
 enum ColumnIndex { kLocation, kSerial, kRelease, kPackage, kResult, kTime, kAttempt };
 
 // What a dealer reads off the bench: where the device is, which one it is,
 // what it got and how that went. The package name mostly repeats the
-// release, so it gives up width for the message; the result itself
-// ("升级失败 (4)"), the location and the serial number stay whole.
+// release, so it gives up width for the message to say more than the
+// result itself ("升级失败 (4)"); the location and the serial number stay whole.
 TableLayout Layout(bool attempts)
 {
     TableLayout layout{{
@@ -59,7 +62,7 @@ TableLayout Layout(bool attempts)
                        },
                        2,
                        kResult,
-                       DisplayWidth(FailedWithCodeText(4)),
+                       DisplayWidth(FailedWithCodeText(4)) + kMessageWanted,
                        {kPackage}};
     if (attempts)
         layout.columns.push_back({kTableAttempt, 4, true});

@@ -130,6 +130,10 @@ std::vector<DeviceRun> RunWorker(const WorkerSetup& setup, int index, const Devi
     while (runs.back().attempt < attempts && WorthRetrying(runs.back().outcome) && !options.stopping()) {
         const int next = runs.back().attempt + 1;
         setup.display.PrintMessage(index, FlashRetryText(next, attempts));
+        ProgressEvent waiting;
+        waiting.change = ProgressEvent::Change::Status;
+        waiting.statusText = kWaitingForDevicesText;
+        setup.display.OnProgress(index, waiting);
         if (!WaitUntilThere(setup, first.device.location)) {
             if (!options.stopping())
                 setup.display.PrintMessage(index, FlashNotBackText(kRetryWaitMs));
