@@ -130,13 +130,19 @@ std::vector<DeviceRun> RunWorker(const WorkerSetup& setup, int index, const Devi
     while (runs.back().attempt < attempts && WorthRetrying(runs.back().outcome) && !options.stopping()) {
         const int next = runs.back().attempt + 1;
         setup.display.PrintMessage(index, FlashRetryText(next, attempts));
+        // Its row: no area, waiting for the device.
         ProgressEvent waiting;
+        waiting.change = ProgressEvent::Change::Area;
+        setup.display.OnProgress(index, waiting);
         waiting.change = ProgressEvent::Change::Status;
         waiting.statusText = kWaitingForDevicesText;
         setup.display.OnProgress(index, waiting);
         if (!WaitUntilThere(setup, first.device.location)) {
             if (!options.stopping())
                 setup.display.PrintMessage(index, FlashNotBackText(kRetryWaitMs));
+            // Its row ends as its last attempt did.
+            waiting.statusText = ResultText(ExitCodeOf(runs.back().outcome));
+            setup.display.OnProgress(index, waiting);
             break;
         }
         runs.push_back(RunAttempt(setup, index, first, next));
