@@ -15,5 +15,8 @@ public:
     virtual void OnProgress(int device, const ProgressEvent& event) = 0;
     // A message box of one device.
     virtual void PrintMessage(int device, const std::string& text) = 0;
+    // A line of the run itself (Ctrl-C's notice, a record not kept), on
+    // standard error above the devices' rows.
+    virtual void PrintLine(const std::string& text) = 0;
     virtual void Finish() = 0;
 };

@@ -1,9 +1,12 @@
 #include "cli/DeviceRun.h"
 
-std::vector<UpdateOutcome> OutcomesOf(const std::vector<DeviceRun>& runs)
+std::vector<UpdateOutcome> OutcomesOf(const std::vector<DeviceRun>& attempts)
 {
     std::vector<UpdateOutcome> outcomes;
-    for (const DeviceRun& run : runs)
-        outcomes.push_back(run.outcome);
+    for (size_t i = 0; i < attempts.size(); ++i) {
+        const bool last = i + 1 == attempts.size() || attempts[i + 1].attempt == 1;
+        if (last)
+            outcomes.push_back(attempts[i].outcome);
+    }
     return outcomes;
 }

@@ -19,7 +19,10 @@ struct DeviceRun {
     uint32_t elapsedMs = 0;
     std::string message;  // the message of its failure, when one was shown
     std::string cause;    // where and why it failed, when known
+    int attempt = 1;      // 2 for its first retry (--retry), ...
 };
 
-// Each run's ending, in the runs' order.
-std::vector<UpdateOutcome> OutcomesOf(const std::vector<DeviceRun>& runs);
+// Each device's ending, from every attempt of a run's devices, a device's
+// attempts one after another from its first: a device tried again (--retry)
+// ends as its last attempt did.
+std::vector<UpdateOutcome> OutcomesOf(const std::vector<DeviceRun>& attempts);

@@ -92,6 +92,9 @@ int RunKt7Flash(int argc, char** argv, Clock& clock)
         std::fputs(kFlashHelpText, stdout);
         return kExitSuccess;
     }
+    // The records are a file of this computer's: no device, no log.
+    if (options->verb == "records")
+        return RunRecordsCommand(*options);
 
     // Only an update starts a log of its own: list and info add to the log of
     // the last update, which stays where the user was told to look.

@@ -20,6 +20,67 @@ std::optional<std::string> Sha256Argument(std::string_view text)
     return hex;
 }
 
+// The value of an option given as "--name VALUE" or "--name=VALUE" at
+// argv[*i] (which `arg` is), moving *i past it; none, with the usage error,
+// when it is missing or empty.
+std::optional<std::string> OptionValue(std::string_view name, std::string_view arg, int argc, char** argv, int* i,
+                                       const char* what, std::string* error)
+{
+    std::string value;
+    if (arg == name) {
+        if (*i + 1 < argc)
+            value = argv[++*i];
+    } else {
+        value = std::string(arg.substr(name.size() + 1));
+    }
+    if (value.empty()) {
+        *error = std::string(name) + " needs " + what;
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool IsOption(std::string_view arg, std::string_view name)
+{
+    return arg == name || (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
+}
+
+// Which verb the options of the records, retries and bell go with.
+std::optional<std::string> RecordsOptionError(const CliOptions& options)
+{
+    const bool update = options.verb == "update";
+    const bool records = options.verb == "records";
+    if (options.records && !update && !records)
+        return "--records goes with update or records";
+    if (options.noRecords && !update)
+        return "--no-records goes with update";
+    if (options.noRecords && options.records)
+        return "give either --records FILE or --no-records, not both";
+    if (options.station && !update)
+        return "--station goes with update";
+    if (options.retry > 0 && !options.parallel)
+        return "--retry goes with update --parallel or --watch";
+    if (options.bell && !update)
+        return "--bell goes with update";
+    if ((options.since || options.csv) && !records)
+        return std::string(options.since ? "--since" : "--csv") + " goes with records";
+    if (records && (options.json || options.file || options.dir))
+        return options.json ? "records does not take --json: the records file is JSON lines already"
+                            : "records takes no package; --records FILE names the records file";
+    return std::nullopt;
+}
+
+// --retry's count: 0 to kMaxRetries.
+std::optional<int> RetryCount(const std::string& text)
+{
+    if (text.empty() || text.size() > 2 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int count = std::stoi(text);
+    if (count > kMaxRetries)
+        return std::nullopt;
+    return count;
+}
+
 } // namespace
 
 std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* error)
@@ -65,23 +126,45 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
             }
             if (std::find(options.devices.begin(), options.devices.end(), location) == options.devices.end())
                 options.devices.push_back(location);
-        } else if (arg == "--expect-sha256" || arg.starts_with("--expect-sha256=")) {
-            std::string_view value;
-            if (arg == "--expect-sha256") {
-                if (i + 1 < argc)
-                    value = argv[++i];
-            } else {
-                value = arg.substr(16);
-            }
-            const std::optional<std::string> sha256 = Sha256Argument(value);
+        } else if (IsOption(arg, "--expect-sha256")) {
+            const std::optional<std::string> value = OptionValue(
+                "--expect-sha256", arg, argc, argv, &i, "a SHA-256 of 64 hex digits (as 'kt7-flash info' shows it)", error);
+            if (!value)
+                return std::nullopt;
+            const std::optional<std::string> sha256 = Sha256Argument(*value);
             if (!sha256) {
                 *error = "--expect-sha256 needs a SHA-256 of 64 hex digits (as 'kt7-flash info' shows it), not '" +
-                         std::string(value) + "'";
+                         *value + "'";
                 return std::nullopt;
             }
             if (std::find(options.expectedSha256.begin(), options.expectedSha256.end(), *sha256) ==
                 options.expectedSha256.end())
                 options.expectedSha256.push_back(*sha256);
+        } else if (IsOption(arg, "--records")) {
+            if (!(options.records = OptionValue("--records", arg, argc, argv, &i, "a file", error)))
+                return std::nullopt;
+        } else if (arg == "--no-records") {
+            options.noRecords = true;
+        } else if (IsOption(arg, "--station")) {
+            if (!(options.station = OptionValue("--station", arg, argc, argv, &i, "a name", error)))
+                return std::nullopt;
+        } else if (IsOption(arg, "--retry")) {
+            const std::optional<std::string> count = OptionValue("--retry", arg, argc, argv, &i, "a count", error);
+            if (!count)
+                return std::nullopt;
+            const std::optional<int> retry = RetryCount(*count);
+            if (!retry) {
+                *error = "--retry takes a count from 0 to " + std::to_string(kMaxRetries);
+                return std::nullopt;
+            }
+            options.retry = *retry;
+        } else if (arg == "--bell") {
+            options.bell = true;
+        } else if (IsOption(arg, "--since")) {
+            if (!(options.since = OptionValue("--since", arg, argc, argv, &i, "a date (today or YYYY-MM-DD)", error)))
+                return std::nullopt;
+        } else if (arg == "--csv") {
+            options.csv = true;
         } else if (arg.starts_with("-")) {
             *error = "unknown option " + std::string(arg);
             return std::nullopt;
@@ -100,7 +183,8 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
         *error = "no verb given";
         return std::nullopt;
     }
-    if (options.verb != "list" && options.verb != "info" && options.verb != "update" && options.verb != "status") {
+    if (options.verb != "list" && options.verb != "info" && options.verb != "update" && options.verb != "status" &&
+        options.verb != "records") {
         *error = "unknown verb " + options.verb;
         return std::nullopt;
     }
@@ -130,6 +214,10 @@ std::optional<CliOptions> ParseCliOptions(int argc, char** argv, std::string* er
     }
     if (!options.expectedSha256.empty() && options.verb == "list") {
         *error = "--expect-sha256 goes with info, update and status";
+        return std::nullopt;
+    }
+    if (const std::optional<std::string> refused = RecordsOptionError(options)) {
+        *error = *refused;
         return std::nullopt;
     }
     return options;

@@ -1,45 +1,38 @@
 #include "records/RecordTable.h"
 
-#include <algorithm>
-#include <array>
 #include <cstdio>
 
-#include "platform/DisplayWidth.h"
-#include "platform/Utf8.h"
+#include "platform/FittedTable.h"
 #include "records/RecordTexts.h"
 #include "records/RecordTime.h"
 
 namespace {
 
-enum ColumnIndex { kTime, kStation, kLocation, kSerial, kRelease, kPackage, kResult, kDuration, kAttempt, kColumns };
+enum ColumnIndex { kTime, kStation, kLocation, kSerial, kRelease, kPackage, kResult, kDuration, kAttempt };
 
-struct Column {
-    const char* heading;
-    int limit;  // the widest it gets
-    bool rightAligned;
-};
-
-constexpr std::array<Column, kColumns> kLayout = {{
-    {kHeadingTime, 11, false},
-    {kHeadingStation, 12, false},
-    {kHeadingLocation, 12, false},
-    {kHeadingSerial, 16, false},
-    {kHeadingRelease, 4, false},
-    {kHeadingPackage, 16, false},
-    {kHeadingResult, 1 << 20, false},
-    {kHeadingDuration, 6, true},
-    {kHeadingAttempt, 4, true},
-}};
-
-// The columns that give up width for the result, first to last. The package
-// name mostly repeats the release column; the location, which says where
-// the device is, goes last.
-constexpr ColumnIndex kShrinkOrder[] = {kStation, kSerial, kPackage, kLocation};
-
-// Below this, a failure's reason is cut to a word or two.
-constexpr int kResultWanted = 20;
-
-using Row = std::array<std::string, kColumns>;
+// The package name mostly repeats the release column, and a bench's records
+// mostly share their station: they give up width first. A serial number
+// tells devices apart by its end, and the location says where the device
+// is: they give up width last.
+const TableLayout& Layout()
+{
+    static const TableLayout layout{{
+                                        {kHeadingTime, 11},
+                                        {kHeadingStation, 12},
+                                        {kHeadingLocation, 12},
+                                        {kHeadingSerial, 16},
+                                        {kHeadingRelease, 4},
+                                        {kHeadingPackage, 16},
+                                        {kHeadingResult},
+                                        {kHeadingDuration, 6, true},
+                                        {kHeadingAttempt, 4, true},
+                                    },
+                                    1,
+                                    kResult,
+                                    20,
+                                    {kPackage, kStation, kSerial, kLocation}};
+    return layout;
+}
 
 std::string OrDash(const std::string& text)
 {
@@ -54,7 +47,7 @@ std::string TimeText(const DeviceRecord& record)
     return text;
 }
 
-Row RowOf(const DeviceRecord& r)
+std::vector<std::string> RowOf(const DeviceRecord& r)
 {
     std::string result = ResultLabel(r.result);
     if (!r.message.empty())
@@ -62,69 +55,6 @@ Row RowOf(const DeviceRecord& r)
     return {TimeText(r),        OrDash(r.station),      OrDash(r.location),        OrDash(r.serial.value_or("")),
             OrDash(r.release),  OrDash(r.packageFile),  result,                    DurationText(r.durationMs),
             std::to_string(r.attempt)};
-}
-
-// A cell keeps to its line and sends the terminal no commands, whatever a
-// device or a hand-edited file put into it: control characters (C0, DEL and,
-// in UTF-8, C1) become spaces.
-std::string Printable(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    while (!text.empty()) {
-        const Utf8Char c = NextUtf8Char(text);
-        if (c.valid && IsControlCharacter(c.codePoint))
-            out += ' ';
-        else
-            out.append(text.substr(0, c.length));
-        text.remove_prefix(c.length);
-    }
-    return out;
-}
-
-std::array<int, kColumns> Widths(const std::vector<Row>& rows, int usable)
-{
-    std::array<int, kColumns> widths{};
-    for (int c = 0; c < kColumns; ++c) {
-        int natural = DisplayWidth(kLayout[c].heading);
-        for (const Row& row : rows)
-            natural = std::max(natural, DisplayWidth(row[c]));
-        widths[c] = std::min(natural, kLayout[c].limit);
-    }
-    const auto others = [&] {
-        int sum = kColumns - 1;  // one space between columns
-        for (int c = 0; c < kColumns; ++c)
-            sum += c == kResult ? 0 : widths[c];
-        return sum;
-    };
-    // Narrow the columns in their order, down to their headings' width,
-    // until the result has room.
-    for (ColumnIndex c : kShrinkOrder) {
-        const int room = usable - others();
-        const int wanted = std::min(widths[kResult], kResultWanted);
-        if (room >= wanted)
-            break;
-        widths[c] = std::max(DisplayWidth(kLayout[c].heading), widths[c] - (wanted - room));
-    }
-    widths[kResult] = std::max(DisplayWidth(kHeadingResult), std::min(widths[kResult], usable - others()));
-    return widths;
-}
-
-std::string Line(const Row& row, const std::array<int, kColumns>& widths, int usable)
-{
-    std::string line;
-    for (int c = 0; c < kColumns; ++c) {
-        const std::string cell = ClipToWidth(row[c], widths[c]);
-        const std::string padding(static_cast<size_t>(std::max(0, widths[c] - DisplayWidth(cell))), ' ');
-        if (c > 0)
-            line += ' ';
-        if (kLayout[c].rightAligned)
-            line += padding + cell;
-        else
-            line += c == kColumns - 1 ? cell : cell + padding;
-    }
-    // Only a terminal too narrow for the headings gets here.
-    return ClipToWidth(line, usable) + "\n";
 }
 
 }  // namespace
@@ -144,21 +74,9 @@ std::string DurationText(int64_t milliseconds)
 
 std::string RecordsTable(const std::vector<DeviceRecord>& records, int columns)
 {
-    const int usable = columns - 1;
-    std::vector<Row> rows;
+    std::vector<std::vector<std::string>> rows;
     rows.reserve(records.size());
-    for (const DeviceRecord& record : records) {
-        Row row = RowOf(record);
-        for (std::string& cell : row)
-            cell = Printable(cell);
-        rows.push_back(std::move(row));
-    }
-    const std::array<int, kColumns> widths = Widths(rows, usable);
-    Row heading;
-    for (int c = 0; c < kColumns; ++c)
-        heading[c] = kLayout[c].heading;
-    std::string table = Line(heading, widths, usable);
-    for (const Row& row : rows)
-        table += Line(row, widths, usable);
-    return table;
+    for (const DeviceRecord& record : records)
+        rows.push_back(RowOf(record));
+    return FitTable(Layout(), std::move(rows), columns);
 }

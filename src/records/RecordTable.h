@@ -13,8 +13,9 @@ std::string DurationText(int64_t milliseconds);
 // A heading line and a line per record: local time, station, location,
 // serial number, release, package file, result with its message, duration,
 // attempt. The columns take the width their texts need, up to a limit each;
-// the result takes what is left, and the station, serial, package and (last)
+// the result takes what is left, and the package, station, serial and (last)
 // location columns give up width, down to their headings', before the result
 // gets too narrow to read. Texts are clipped to their columns. Every line is
-// narrower than `columns`, so that no terminal wraps it.
+// narrower than `columns`, so that no terminal wraps it; with `columns` 0 (not
+// a terminal) nothing is clipped.
 std::string RecordsTable(const std::vector<DeviceRecord>& records, int columns);

@@ -154,8 +154,20 @@ bool ApplyItem(const std::string& key, const std::string& value, SimConfig* conf
             return false;
         }
         (key == "flash" ? config->flashDir : config->traceFile) = value;
-    } else if (key == "unplug" || key == "stall") {
-        std::vector<SimReportFault>& faults = key == "unplug" ? config->unplug : config->stall;
+    } else if (key == "serial") {
+        std::vector<std::string> serials;
+        for (const std::string& part : Split(value, ',')) {
+            const std::string serial = Trim(part);
+            if (serial.size() > SimConfig::kMaxSerialText) {
+                *error = BadValue(key, value, "serial numbers of at most 32 bytes, comma-separated");
+                return false;
+            }
+            serials.push_back(serial);
+        }
+        config->serials = std::move(serials);
+    } else if (key == "unplug" || key == "stall" || key == "drop") {
+        std::vector<SimReportFault>& faults =
+            key == "unplug" ? config->unplug : key == "stall" ? config->stall : config->drop;
         for (const std::string& part : Split(value, ',')) {
             SimReportFault fault;
             if (!ParseReportFault(Trim(part), &fault)) {
@@ -207,6 +219,11 @@ bool CheckDeviceIndices(const SimConfig& config, std::string* error)
     for (const SimReportFault& fault : config.stall)
         if (!check("stall", fault.device))
             return false;
+    for (const SimReportFault& fault : config.drop)
+        if (!check("drop", fault.device))
+            return false;
+    if (!config.serials.empty() && !check("serial", static_cast<int>(config.serials.size()) - 1))
+        return false;
     for (int device : config.noReattach)
         if (!check("noreattach", device))
             return false;
@@ -220,6 +237,12 @@ bool CheckDeviceIndices(const SimConfig& config, std::string* error)
 }
 
 }  // namespace
+
+std::string SimConfig::SerialOf(int device) const
+{
+    return device >= 0 && static_cast<size_t>(device) < serials.size() ? serials[static_cast<size_t>(device)]
+                                                                        : std::string();
+}
 
 uint16_t SimConfig::ReleaseOf(int device) const
 {

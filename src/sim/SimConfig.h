@@ -18,8 +18,13 @@
 //                    exist (checked when the backend starts, never created)
 //   trace=FILE       every report to or from a simulated device, one per line;
 //                    FILE is created or emptied when the backend starts
+//   serial=S[,S..]   serial numbers, one per device; devices past the end of
+//                    the list, or with an empty one, have none (default none)
 //   unplug=I@K       device I is gone after its K-th report
 //   stall=I@K        device I stops answering after its K-th report
+//   drop=I@K         device I drops off the bus after its K-th report and
+//                    attaches again after the re-attach delay, as through a
+//                    loose plug; once, so that an update tried again succeeds
 //   noreattach=I     device I does not come back after a reset
 //   badpage=I@P      device I keeps flash page P wrong whenever it is written
 //                    (bit 0 of the page's first byte flipped), e.g. a page of
@@ -51,6 +56,7 @@ struct SimConfig {
     static constexpr int kMaxDevices = 64;
     static constexpr int kMaxOthers = 64;
     static constexpr size_t kMaxVersionText = 64;
+    static constexpr size_t kMaxSerialText = 32;
 
     int devices = 1;
     std::vector<uint16_t> releases{0x5512};
@@ -63,12 +69,16 @@ struct SimConfig {
     std::string traceFile;  // empty: no trace
     std::vector<SimReportFault> unplug;
     std::vector<SimReportFault> stall;
+    std::vector<SimReportFault> drop;
+    std::vector<std::string> serials;  // per device; shorter than devices: the rest have none
     std::vector<int> noReattach;
     std::vector<SimBadPage> badPages;
     std::vector<SimBadPage> corruptPages;
 
     // The release number of device i (the last listed value repeats).
     uint16_t ReleaseOf(int device) const;
+    // The serial number of device i; empty for none.
+    std::string SerialOf(int device) const;
 };
 
 // Parses KT7_SIMULATE text into *config, starting from the defaults. Empty

@@ -60,6 +60,7 @@ struct SimulatedBackend::Device {
     uint64_t reports = 0;
     uint64_t unplugAfter = kNever;
     uint64_t stallAfter = kNever;
+    uint64_t dropAfter = kNever;
     bool stalled = false;
     bool noReattach = false;
     uint64_t savedFlashChanges = 0;  // the firmware's change count when the file last matched
@@ -121,6 +122,9 @@ SimulatedBackend::SimulatedBackend(const SimConfig& config, Clock& clock)
         for (const SimReportFault& fault : m_config.stall)
             if (fault.device == i)
                 device->stallAfter = std::min(device->stallAfter, fault.afterReports);
+        for (const SimReportFault& fault : m_config.drop)
+            if (fault.device == i)
+                device->dropAfter = std::min(device->dropAfter, std::max<uint64_t>(fault.afterReports, 1));
         device->noReattach =
             std::find(m_config.noReattach.begin(), m_config.noReattach.end(), i) != m_config.noReattach.end();
         for (const SimBadPage& bad : m_config.badPages)
@@ -256,6 +260,10 @@ void SimulatedBackend::CountReport(Device& device)
     if (device.reports >= device.unplugAfter) {
         device.unplugAfter = kNever;
         DetachLocked(device, false);
+    }
+    if (device.attached && device.reports >= device.dropAfter) {
+        device.dropAfter = kNever;
+        DetachLocked(device, true);
     }
 }
 
@@ -412,7 +420,8 @@ std::vector<HidDeviceInfo> SimulatedBackend::Enumerate()
         Settle(device);
         if (device.attached)
             list.push_back({PathOfLocked(static_cast<int>(i)), kDeviceVendorId, kDeviceProductId,
-                            device.firmware->ReleaseNumber(), SimLocation(static_cast<int>(i)), ""});
+                            device.firmware->ReleaseNumber(), SimLocation(static_cast<int>(i)),
+                            m_config.SerialOf(static_cast<int>(i))});
     }
     return list;
 }

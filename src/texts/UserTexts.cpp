@@ -237,13 +237,42 @@ std::string WatchCountText(int updated, int failed, int inProgress)
     return Format("%d updated, %d failed, %d in progress", updated, failed, inProgress);
 }
 
+std::string FlashRetryText(int nextAttempt, int attempts)
+{
+    return Format("failed; trying again (attempt %d of %d) once the device is there", nextAttempt, attempts);
+}
+
+std::string FlashNotBackText(uint32_t waitedMs)
+{
+    return Format("not there again within %u s; not tried again", waitedMs / 1000);
+}
+
+std::string FlashAttemptText(int attempt)
+{
+    return Format(" (attempt %d)", attempt);
+}
+
+std::string FlashNoRecordsText(const std::string& path, const std::string& sinceDate)
+{
+    return sinceDate.empty() ? "No records in " + path + "." : "No records since " + sinceDate + " in " + path + ".";
+}
+
+#ifdef _WIN32
+const char kNoRecordsPlaceText[] = "no place for the records file: LOCALAPPDATA is not set (--records FILE names one)";
+#else
+const char kNoRecordsPlaceText[] =
+    "no place for the records file: neither XDG_STATE_HOME nor HOME is set (--records FILE names one)";
+#endif
+
 // Where the log is, and the installed documentation: the .deb's, or the
 // zip's beside the program.
 #ifdef _WIN32
 #define KT7_FLASH_LOG "%LOCALAPPDATA%\\kt7-updater\\kt7-updater.log\n"
+#define KT7_RECORDS_FILE "%LOCALAPPDATA%\\kt7-updater\\records.jsonl"
 #define KT7_FLASH_DOCUMENTATION "Documentation: 说明.txt, beside kt7-flash.exe.\n"
 #else
 #define KT7_FLASH_LOG "$XDG_STATE_HOME/kt7-updater/kt7-updater.log (~/.local/state when unset)\n"
+#define KT7_RECORDS_FILE "$XDG_STATE_HOME/kt7-updater/records.jsonl"
 #define KT7_FLASH_DOCUMENTATION                                                  \
     "Documentation: /usr/share/doc/kt7-updater/README.md, and the fields of\n" \
     "--json in /usr/share/doc/kt7-updater/json.md.\n"
@@ -268,12 +297,16 @@ const char kFlashHelpText[] =
     "                  the whole update: load the package, check for devices,\n"
     "                  refresh the boot loader when it is too old, erase and write\n"
     "                  every area on every attached device; one update at a time\n"
-    "                  per machine, and Ctrl-C waits until the devices are done\n"
+    "                  per machine, and Ctrl-C waits until the devices are done;\n"
+    "                  a record of each device's update goes to the records file\n"
     "  status [FILE|DIR]\n"
     "                  read each attached device's control blocks (and its areas'\n"
     "                  first and last pages) and say whether it holds its package\n"
     "                  (the one update would write to it), another package, or\n"
     "                  none; reads only, writes nothing\n"
+    "  records         the records file as a table (time, station, location,\n"
+    "                  serial number, release, package, result with its reason,\n"
+    "                  time taken, attempt) with counts per result and per day\n"
     "\n"
     "Options:\n"
     "  --dir DIR       the same as giving DIR: look for the package there\n"
@@ -298,6 +331,19 @@ const char kFlashHelpText[] =
     "                  info shows it) is HEX; may be given more than once, e.g.\n"
     "                  one per package kind; any other package is refused before\n"
     "                  any device is sent anything (exit code 1)\n"
+    "  --retry N       update --parallel or --watch: a device that failed is\n"
+    "                  updated again from the start, up to N more times (0 to 9),\n"
+    "                  once it is there again (waited for up to 30 s); not one\n"
+    "                  whose package could not be loaded\n"
+    "  --bell          update: on a terminal, ring its bell when a device has\n"
+    "                  finished, twice when it failed\n"
+    "  --records FILE  update, records: the records file to add to or read,\n"
+    "                  instead of " KT7_RECORDS_FILE "\n"
+    "  --no-records    update: keep no record\n"
+    "  --station NAME  update: the bench's name in the records (default: the\n"
+    "                  computer's name)\n"
+    "  --since DATE    records: only the days from DATE on, today or YYYY-MM-DD\n"
+    "  --csv           records: CSV for a spreadsheet instead of the table\n"
     "  --json          standard output as JSON, for scripts: list and status an\n"
     "                  array, info one object, update one object per line (run\n"
     "                  start, steps, progress, messages, each device's result,\n"
@@ -326,13 +372,13 @@ const char kFlashHelpText[] =
     "  6   status: a device holds another package, none, or its package in part\n"
     "  64  bad command line or bad KT7_SIMULATE setting\n"
     "  74  simulated devices: the run succeeded, but their flash images or\n"
-    "      trace could not be saved\n"
+    "      trace could not be saved; records: the records file cannot be read\n"
     "\n"
     "Environment:\n"
     "  KT7_SIMULATE    use simulated devices instead of real ones: a ';'-separated\n"
     "                  list of key=value, e.g. \"devices=2;timing=usb;flash=/tmp/f\".\n"
-    "                  Keys: devices, release, others, version, timing, reattach,\n"
-    "                  arrive, flash, trace, unplug, stall, noreattach, badpage,\n"
-    "                  corrupt\n"
+    "                  Keys: devices, release, serial, others, version, timing,\n"
+    "                  reattach, arrive, flash, trace, unplug, drop, stall,\n"
+    "                  noreattach, badpage, corrupt\n"
     "                  (see the README).\n"
     "\n" KT7_FLASH_DOCUMENTATION;

@@ -162,12 +162,15 @@ inline constexpr char kTableRelease[] = "版本号";
 inline constexpr char kTablePackage[] = "升级文件";
 inline constexpr char kTableResult[] = "结果";
 inline constexpr char kTableTime[] = "耗时";
-inline constexpr char kTableMessage[] = "说明";
+inline constexpr char kTableSerial[] = "序列号";
+inline constexpr char kTableAttempt[] = "次数";
 
 // --- Records of device updates ----------------------------------------------
 // The update ran, but its record could not be written (a full disk, a
 // folder without rights).
 std::string RecordsNotKeptText(const std::string& reason);
+// Its reason when the system gives the records file no place.
+extern const char kNoRecordsPlaceText[];
 
 // --- kt7-flash's own notices (English, like its options) -------------------
 // Every line keeps within 77 columns: on an 80-column terminal the "^C" that
@@ -176,9 +179,10 @@ std::string RecordsNotKeptText(const std::string& reason);
 inline constexpr char kFlashInterruptNotice[] =
     "\nkt7-flash: the update is being finished; interrupting it now would leave\n"
     "the device half-written.\n";
+// --parallel prints it above the devices' rows, as a line of its own.
 inline constexpr char kFlashInterruptNoticeDevices[] =
     "kt7-flash: the update is being finished; interrupting it now would leave\n"
-    "the devices half-written.\n";
+    "the devices half-written.";
 // --watch: when it starts, when Ctrl-C comes while devices are being
 // updated, and the count below the rows ("3 updated, 1 failed, 1 in progress").
 inline constexpr char kFlashWatchingText[] =
@@ -187,6 +191,15 @@ inline constexpr char kFlashWatchStoppingNotice[] =
     "kt7-flash: the watch ends once the devices being updated are done;\n"
     "no new device is started. Stopping them now would leave them half-written.";
 std::string WatchCountText(int updated, int failed, int inProgress);
+// --retry, after a device's failed attempt: "failed; trying again (attempt 2
+// of 3) once the device is there", or that it did not come back in time.
+std::string FlashRetryText(int nextAttempt, int attempts);
+std::string FlashNotBackText(uint32_t waitedMs);
+// The watch's line of a device done, after its result: " (attempt 2)".
+std::string FlashAttemptText(int attempt);
+// kt7-flash records with nothing to show: "No records in <file>." or
+// "No records since 2026-12-10 in <file>."
+std::string FlashNoRecordsText(const std::string& path, const std::string& sinceDate);
 // kt7-flash --help: every option, the exit codes, and where the installed
 // documentation is.
 extern const char kFlashHelpText[];

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "ScopedColumns.h"
+#include "cli/terminal/Bell.h"
 #include "cli/terminal/ParallelDisplay.h"
 #include "cli/terminal/WatchDisplay.h"
+#include "platform/Clock.h"
 #include "platform/DisplayWidth.h"
 
 namespace {
@@ -132,6 +134,51 @@ TEST(WatchDisplay, ItsEndWipesWhatTheTerminalEchoedBelowTheCount)
     display.Finish();
     EXPECT_EQ(Contents(out).substr(before), "\x1b[1A\r\x1b[J1 updated, 0 failed, 0 in progress\n");
     std::fclose(out);
+}
+
+// Ctrl-C's notice of a parallel run (a line of the run's own, of two lines)
+// goes above the rows, which are drawn whole below it; the next redraw
+// goes back up over the rows alone.
+TEST(ParallelDisplay, TheRunsOwnLinesGoAboveTheRowsWhichStayWhole)
+{
+    ScopedColumns columns("80");
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    ParallelDisplay display(out, true, {"1-1", "1-2"});
+    display.OnProgress(0, Event(ProgressEvent::Change::Percent, 10));
+    display.OnProgress(1, Event(ProgressEvent::Change::Percent, 20));
+    const size_t before = Contents(out).size();
+    display.PrintLine("notice, first line\nsecond line");
+    display.OnProgress(0, Event(ProgressEvent::Change::Percent, 30));
+    EXPECT_EQ(Contents(out).substr(before),
+              "\x1b[2A\r\x1b[J"
+              "notice, first line\nsecond line\n"
+              "1-1   10%\n"
+              "1-2   20%\n"
+              "\x1b[2A\r\x1b[J"
+              "1-1   30%\n"
+              "1-2   20%\n");
+    std::fclose(out);
+}
+
+// --bell: once for a device done, twice for one that failed, the second a
+// moment later so that a terminal does not sound the two as one.
+TEST(Bell, OnceForADeviceDoneTwiceForOneThatFailed)
+{
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    VirtualClock clock;
+    Bell bell(out, clock);
+    bell.Ring(false);
+    EXPECT_EQ(Contents(out), "\a");
+    EXPECT_EQ(clock.NowMs(), 0u);
+    bell.Ring(true);
+    EXPECT_EQ(Contents(out), "\a\a\a");
+    EXPECT_GE(clock.NowMs(), 200u);
+    std::fclose(out);
+
+    Bell silent(nullptr, clock);
+    silent.Ring(true);
 }
 
 // The parallel and the watch displays draw a device's row alike; what one

@@ -22,8 +22,7 @@
 #include <vector>
 
 #include "texts/UserTexts.h"
-#include "texts/UserTexts.h"
-#include "texts/UserTexts.h"
+#include "records/RecordsReading.h"
 #include "platform/DisplayWidth.h"
 #include "platform/UpdateLock.h"
 #include "support/PackageTestFiles.h"
@@ -65,7 +64,8 @@ bool WaitFor(const std::function<bool()>& done)
 }
 
 // One kt7-flash process with standard output and error in files of `folder`
-// (or output into `stdoutFd`), default signal handling, and KT7_SIMULATE set.
+// (or output into `stdoutFd`), default signal handling, KT7_SIMULATE set, and
+// its log and records under the folder.
 class FlashProcess {
 public:
     FlashProcess(const PackageTempDir& folder, const std::string& name, const std::vector<std::string>& args,
@@ -100,9 +100,11 @@ public:
             argv.push_back(arg.data());
         argv.push_back(nullptr);
 
-        std::vector<std::string> envStrings{std::string("KT7_SIMULATE=") + simulate};
+        // The run's log and records stay in the test's folder.
+        std::vector<std::string> envStrings{std::string("KT7_SIMULATE=") + simulate,
+                                            "XDG_STATE_HOME=" + folder.File("state")};
         for (char** entry = environ; *entry; ++entry)
-            if (std::strncmp(*entry, "KT7_SIMULATE=", 13) != 0)
+            if (std::strncmp(*entry, "KT7_SIMULATE=", 13) != 0 && std::strncmp(*entry, "XDG_STATE_HOME=", 15) != 0)
                 envStrings.emplace_back(*entry);
         std::vector<char*> envp;
         for (std::string& entry : envStrings)
@@ -350,6 +352,29 @@ TEST(FlashLock, RunsOnDifferentFlashFoldersBothUpdate)
     FlashProcess second(two.folder, "run", {"update", "--dir", two.folder.Path()}, "reattach=0;flash=" + two.flash);
     EXPECT_EQ(first.ExitCode(), 0) << first.Out();
     EXPECT_EQ(second.ExitCode(), 0) << second.Out();
+}
+
+// A watch killed outright (SIGKILL, a crash, a power cut) after its first
+// device was shown done: that device's record is on disk, whole.
+TEST(FlashRecords, AKilledWatchKeepsTheRecordOfTheDeviceShownDone)
+{
+    UpdateFolder update;
+    const std::string records = update.folder.File("records.jsonl");
+    FlashProcess run(update.folder, "run", {"update", "--watch", "--dir", update.folder.Path(), "--records", records},
+                     "devices=2;arrive=0,3600000;reattach=0;flash=" + update.flash);
+    ASSERT_TRUE(WaitFor([&] { return run.Err().find("sim-0  升级成功") != std::string::npos || !run.Running(); }))
+        << run.Err();
+    run.Signal(SIGKILL);
+    ASSERT_TRUE(WaitFor([&] { return !run.Running(); }));
+
+    const std::string text = ReadText(records);
+    ASSERT_FALSE(text.empty()) << run.Err();
+    EXPECT_EQ(text.back(), '\n') << "the line is whole";
+    const RecordsFileContents read = ReadRecordsFile(records);
+    EXPECT_TRUE(read.warnings.empty());
+    ASSERT_EQ(read.records.size(), 1u) << text;
+    EXPECT_EQ(read.records[0].location, "sim-0");
+    EXPECT_EQ(read.records[0].result, "success");
 }
 
 } // namespace

@@ -15,6 +15,8 @@ cp "$work/made/main.dat" "$work/chosen/KT7_Down.dat"
 cp "$work/made/Smpl_HIDTransfer.bin" "$work/chosen/"
 cp "$work/made/decoy.dat" "$work/current/KT7_Down.dat"
 export KT7_SIMULATE="reattach=0"
+# The runs' logs and records stay in the test's folder.
+export XDG_STATE_HOME=$work/state
 
 status=0
 # expect WHAT CODE PATTERN ARGS...: run in current/, check exit code and output.

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "platform/DisplayWidth.h"
 #include "platform/Sha256.h"
 #include "platform/UpdateLock.h"
+#include "records/RecordsReading.h"
 #include "support/PackageTestFiles.h"
 
 namespace {
@@ -272,6 +274,29 @@ TEST_F(WatchUpdate, AnotherUpdateRunningRefusesTheWatch)
     const CliRun run = Run("devices=1", clock);
     EXPECT_EQ(run.exitCode, 5) << run.err;
     EXPECT_FALSE(ImageExists(0));
+}
+
+// A device that drops off once during its update is tried again when it is
+// back, and the watch counts it once, as updated; its records say both
+// attempts. A device that comes later is not held up by it.
+TEST_F(WatchUpdate, ADeviceThatFailedOnceIsTriedAgainWhenItIsBack)
+{
+    HookedClock clock;
+    InterruptWhenCounted(clock, "2 updated, 0 failed, 0 in progress");
+    const CliRun run = Run("devices=2;arrive=0,20000;drop=0@60", clock, {"--retry", "1"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(HoldsTheUpdate(Package(), Image(0)));
+    EXPECT_THAT(run.err, HasSubstr("sim-0: failed; trying again (attempt 2 of 2)"));
+    EXPECT_THAT(run.err, HasSubstr("(attempt 2)"));
+    EXPECT_EQ(Occurrences(run.out, "sim-0 "), 2) << "a row per attempt:\n" << run.out;
+
+    const RecordsFileContents read = ReadRecordsFile(m_state.Path() + "state/kt7-updater/records.jsonl");
+    std::vector<std::string> attempts;
+    for (const DeviceRecord& record : read.records)
+        attempts.push_back(record.location + " " + record.result + " " + std::to_string(record.attempt));
+    std::sort(attempts.begin(), attempts.end());
+    EXPECT_EQ(attempts, (std::vector<std::string>{"sim-0 failed 1", "sim-0 success 2", "sim-1 success 1"}));
 }
 
 TEST(WatchUsage, IsAnOptionOfUpdate)

@@ -34,6 +34,8 @@ shots=$build/tests/desktop/shots
 rm -rf "$work" "$shots"
 mkdir -p "$work/deb" "$work/a" "$work/b/home/Downloads" "$work/c" "$work/empty" "$shots"
 log=$work/run.log
+# The wizard's log and records stay in the test's folder.
+export XDG_STATE_HOME=$work/state
 pids=()
 installed=0
 cleanup() {

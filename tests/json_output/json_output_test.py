@@ -167,9 +167,13 @@ def check_status(schema, flash, folder):
         fail("status after an update, device 1 not answering: %r" % got)
 
 
-def run_update(flash, folder, parallel, simulate):
-    args = ["update", "--json", "--dir", folder] + (["--parallel"] if parallel else [])
-    return run(flash, args, simulate, "state-%s-%s" % (parallel, simulate))
+def state_of(parallel, simulate):
+    return "state-%s-%s" % (parallel, simulate)
+
+
+def run_update(flash, folder, parallel, simulate, more=()):
+    args = ["update", "--json", "--dir", folder] + (["--parallel"] if parallel else []) + list(more)
+    return run(flash, args, simulate, state_of(parallel, simulate))
 
 
 def check_update(schema, parallel, simulate, expected_code, ran):
@@ -193,12 +197,19 @@ def check_update(schema, parallel, simulate, expected_code, ran):
         fail("%s: mode %r" % (where, start["mode"]))
     locations = [d["location"] for d in start["devices"]]
     results = [l for l in lines if l["event"] == "result"]
-    if sorted(r["device"] for r in results) != sorted(locations):
+    # A device's attempts (--retry) one after another, counted from 1; its
+    # last one is its ending.
+    endings = {}
+    for r in results:
+        if r["attempt"] != endings.get(r["device"], {"attempt": 0})["attempt"] + 1:
+            fail("%s: attempt %d of %s out of turn" % (where, r["attempt"], r["device"]))
+        endings[r["device"]] = r
+    if sorted(endings) != sorted(locations):
         fail("%s: results for %r, devices %r" % (where, [r["device"] for r in results], locations))
     if not parallel and any(r["exit_code"] != code for r in results):
         fail("%s: a sequential run's devices share its outcome: %r" % (where, results))
-    if parallel and max((r["exit_code"] for r in results), default=0) != code:
-        fail("%s: the exit code is not the highest of the devices'" % where)
+    if parallel and max((r["exit_code"] for r in endings.values()), default=0) != code:
+        fail("%s: the exit code is not the highest of the devices' endings" % where)
 
     # Per device (or for the whole run, in a sequential run): steps in order,
     # progress never going back.
@@ -213,7 +224,10 @@ def check_update(schema, parallel, simulate, expected_code, ran):
         if not parallel and device is not None:
             fail("%s: a sequential run's line names one device: %r" % (where, line))
         state = by_device.setdefault(device, {"phase": -1, "percent": 0})
-        if line["event"] == "phase":
+        if line["event"] == "message" and "trying again" in line["text"]:
+            # --retry: the device's sequence starts anew.
+            by_device[device] = {"phase": -1, "percent": 0}
+        elif line["event"] == "phase":
             index = phase_order.index(line["phase"])
             if index <= state["phase"]:
                 fail("%s: step %s out of order" % (where, line["phase"]))
@@ -228,6 +242,28 @@ def check_update(schema, parallel, simulate, expected_code, ran):
     if code == 0 and any(s["percent"] != 100 for d, s in by_device.items() if d is not None or not parallel):
         fail("%s: a successful run ends short of 100%%" % where)
     return lines
+
+
+def check_records(schema, state, expected, where):
+    """The records file a run left in its state folder: every line a valid
+    record, one per device and attempt, as (location, result, attempt)."""
+    path = os.path.join(os.environ["KT7_JSON_WORK"], state, "kt7-updater", "records.jsonl")
+    try:
+        with open(path, encoding="utf-8") as f:
+            text = f.read()
+    except OSError as error:
+        fail("%s: no records file (%s)" % (where, error))
+        return
+    if not text.endswith("\n"):
+        fail("%s: the records file ends in a partial line" % where)
+    records = parse_lines(text, where + " records")
+    for number, record in enumerate(records, 1):
+        schema.check(record, "record", "%s record %d" % (where, number))
+        if (record["result"] == "success") != (record["message"] == ""):
+            fail("%s record %d: a failure without its message, or a success with one: %r" % (where, number, record))
+    got = sorted((r["location"], r["result"], r["attempt"]) for r in records)
+    if got != sorted(expected):
+        fail("%s: records %r, expected %r" % (where, got, sorted(expected)))
 
 
 def make_packages(pack, work):
@@ -273,12 +309,29 @@ def main():
     # An old boot loader, so that its refresh is one of the steps; and the
     # second device gone in the middle of the voice area. The updates wait
     # for the devices' re-attach in real time: they run side by side.
+    # The last run has a device that drops off once and is tried again.
+    retry = "devices=2;serial=KT7A0001;drop=1@200"
     updates = [(parallel, simulate, code) for parallel in (False, True)
                for simulate, code in (("devices=2;version=A107", 0), ("devices=2;unplug=1@200", 4))]
+    updates.append((True, retry, 0))
     with concurrent.futures.ThreadPoolExecutor(len(updates)) as pool:
-        runs = list(pool.map(lambda u: run_update(options.flash, good, u[0], u[1]), updates))
+        runs = list(pool.map(lambda u: run_update(options.flash, good, u[0], u[1],
+                                                  ["--retry", "1"] if u[1] == retry else []), updates))
+    expected_records = {
+        (False, "devices=2;version=A107"): [("sim-0", "success", 1), ("sim-1", "success", 1)],
+        (True, "devices=2;version=A107"): [("sim-0", "success", 1), ("sim-1", "success", 1)],
+        (False, "devices=2;unplug=1@200"): [("sim-0", "stopped", 1), ("sim-1", "failed", 1)],
+        (True, "devices=2;unplug=1@200"): [("sim-0", "success", 1), ("sim-1", "failed", 1)],
+        (True, retry): [("sim-0", "success", 1), ("sim-1", "failed", 1), ("sim-1", "success", 2)],
+    }
     for (parallel, simulate, code), ran in zip(updates, runs):
         lines = check_update(schema, parallel, simulate, code, ran) or []
+        check_records(schema, state_of(parallel, simulate), expected_records[(parallel, simulate)],
+                      "update %s (%s)" % ("--parallel" if parallel else "sequential", simulate))
+        if simulate == retry:
+            results = [(l["device"], l["serial"], l["attempt"], l["exit_code"]) for l in lines if l["event"] == "result"]
+            if sorted(results) != [("sim-0", "KT7A0001", 1, 0), ("sim-1", None, 1, 4), ("sim-1", None, 2, 0)]:
+                fail("update --retry 1: results %r" % results)
         if code == 0:
             continue
         messages = [l for l in lines if l["event"] == "message"]

@@ -290,6 +290,32 @@ TEST(SimulatedBackend, UnpluggedBeforeItsArrivalStaysAway)
     EXPECT_TRUE(backend.IsAttached(0));
 }
 
+// A loose plug: the device is gone after its K-th report, back after the
+// re-attach delay at its location under a new path, and drops only once.
+TEST(SimulatedBackend, DropLeavesOnceAndComesBackAfterTheReattachDelay)
+{
+    VirtualClock clock;
+    SimulatedBackend backend(Config("devices=2;drop=0@2;reattach=500;serial=KT7A0001"), clock);
+    std::unique_ptr<HidDeviceHandle> handle = backend.Open("sim/1/kt7-00");
+    ASSERT_NE(handle, nullptr);
+    ASSERT_EQ(Write(*handle, Command(HID_CMD_VERSION, kVersionPage, 1)), int(kReportSize));
+    ASSERT_EQ(Read(*handle), int(kReportPayloadSize));
+    EXPECT_FALSE(backend.IsAttached(0));
+    EXPECT_EQ(Write(*handle, Command(HID_CMD_VERSION, kVersionPage, 1)), -1);
+    clock.Advance(500);
+    EXPECT_EQ(Locations(backend), (std::vector<std::string>{"sim-0", "sim-1"}));
+    EXPECT_EQ(backend.Enumerate()[0].serialNumber, "KT7A0001");
+    EXPECT_EQ(backend.Enumerate()[1].serialNumber, "");
+
+    handle = backend.Open(backend.PathOf(0));
+    ASSERT_NE(handle, nullptr);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Write(*handle, Command(HID_CMD_VERSION, kVersionPage, 1)), int(kReportSize)) << i;
+        EXPECT_EQ(Read(*handle), int(kReportPayloadSize)) << i;
+    }
+    EXPECT_TRUE(backend.IsAttached(0));
+}
+
 TEST(SimulatedBackend, NoReattachDeviceStaysGoneAfterReset)
 {
     VirtualClock clock;

@@ -34,7 +34,7 @@ TEST(SimConfig, EveryKeyIsRead)
     SimConfig config = Parse(
         " devices=3 ; release=0100,abcd; others=2;version=A107;timing=usb;reattach=250;"
         "flash=/tmp/f;trace=/tmp/t.txt;unplug=0@10,1@20;unplug=2@0;stall=1@5;noreattach=0,2;"
-        "badpage=1@3,2@32767;corrupt=0@160,2@768;arrive=0, 2500");
+        "badpage=1@3,2@32767;corrupt=0@160,2@768;arrive=0, 2500;drop=1@40;serial=KT7A0001, ,KT7A0003");
     EXPECT_EQ(config.devices, 3);
     EXPECT_EQ(config.releases, (std::vector<uint16_t>{0x0100, 0xABCD}));
     EXPECT_EQ(config.others, 2);
@@ -54,6 +54,12 @@ TEST(SimConfig, EveryKeyIsRead)
     EXPECT_EQ(config.stall[0].device, 1);
     EXPECT_EQ(config.stall[0].afterReports, 5u);
     EXPECT_EQ(config.noReattach, (std::vector<int>{0, 2}));
+    ASSERT_EQ(config.drop.size(), 1u);
+    EXPECT_EQ(config.drop[0].device, 1);
+    EXPECT_EQ(config.drop[0].afterReports, 40u);
+    EXPECT_EQ(config.SerialOf(0), "KT7A0001");
+    EXPECT_EQ(config.SerialOf(1), "") << "an empty one is none";
+    EXPECT_EQ(config.SerialOf(2), "KT7A0003");
     ASSERT_EQ(config.badPages.size(), 2u);
     EXPECT_EQ(config.badPages[0].device, 1);
     EXPECT_EQ(config.badPages[0].page, 3u);
@@ -125,6 +131,9 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"unplug with no count", "unplug=0@", "unplug"},
                     BadCase{"unplug of a missing device", "devices=2;unplug=2@5", "unplug"},
                     BadCase{"stall of a missing device", "stall=1@5", "stall"},
+                    BadCase{"drop of a missing device", "devices=2;drop=2@5", "drop"},
+                    BadCase{"serial of a missing device", "devices=1;serial=A,B", "serial"},
+                    BadCase{"serial over 32 bytes", "serial=123456789012345678901234567890123", "serial"},
                     BadCase{"stall badly formed", "stall=a@b", "stall"},
                     BadCase{"noreattach of a missing device", "devices=1;noreattach=0,1", "noreattach"},
                     BadCase{"noreattach not a number", "noreattach=x", "noreattach"},

@@ -14,7 +14,7 @@ rm -rf "$work"
 mkdir -p "$work/flash"
 "$here/make-packages.sh" "$build/tools/kt7-pack/kt7-pack" "$work"
 cp "$work/main.dat" "$work/KT7_Down.dat"
-KT7_SIMULATE="flash=$work/flash;reattach=0" "$build/src/cli/kt7-flash" update --dir "$work" > "$work/run.log" 2>&1 ||
+KT7_SIMULATE="flash=$work/flash;reattach=0" XDG_STATE_HOME=$work/state "$build/src/cli/kt7-flash" update --dir "$work" > "$work/run.log" 2>&1 ||
     { cat "$work/run.log"; echo "self-check: the simulated update failed"; exit 1; }
 good=$work/flash/device0.bin
 "$verify" "$work/main.dat" "$good" > /dev/null || { "$verify" "$work/main.dat" "$good"; exit 1; }

@@ -1,5 +1,7 @@
 #include "cli/json/JsonDeviceDisplay.h"
 
+#include <cstdio>
+
 #include "cli/json/UpdateJson.h"
 
 void JsonDeviceDisplay::OnProgress(int device, const ProgressEvent& event)
@@ -10,4 +12,10 @@ void JsonDeviceDisplay::OnProgress(int device, const ProgressEvent& event)
 void JsonDeviceDisplay::PrintMessage(int device, const std::string& text)
 {
     WriteMessage(m_locations[device], text);
+}
+
+void JsonDeviceDisplay::PrintLine(const std::string& text)
+{
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
 }

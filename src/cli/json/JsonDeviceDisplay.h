@@ -14,6 +14,9 @@ public:
 
     void OnProgress(int device, const ProgressEvent& event) override;
     void PrintMessage(int device, const std::string& text) override;
+    // Standard output holds the JSON lines alone: the run's own lines go to
+    // standard error.
+    void PrintLine(const std::string& text) override;
     void Finish() override {}
 
 private:

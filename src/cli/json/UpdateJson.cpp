@@ -25,6 +25,11 @@ void Emit(const JsonObject& line)
     std::fflush(stdout);
 }
 
+std::optional<std::string> SerialOrNull(const HidDeviceInfo& device)
+{
+    return device.serialNumber.empty() ? std::nullopt : std::optional(device.serialNumber);
+}
+
 } // namespace
 
 const char* PhaseName(UpdatePhase phase)
@@ -64,6 +69,7 @@ void WriteRunStart(bool parallel, const std::string& packageFolder, const std::v
                            .Text("location", device.location)
                            .Text("path", device.path)
                            .Text("release", ReleaseNumberText(device.releaseNumber))
+                           .TextOrNull("serial", SerialOrNull(device))
                            .Str());
     Emit(Line("run-start")
              .Text("version", KT7_VERSION)
@@ -103,10 +109,12 @@ void WriteMessage(const JsonDevice& device, const std::string& text)
 }
 
 void WriteResult(const HidDeviceInfo& device, const std::string& package, int exitCode,
-                 std::optional<uint32_t> elapsedMs, const DeviceResult* result)
+                 std::optional<uint32_t> elapsedMs, const DeviceResult* result, int attempt)
 {
     JsonObject line = Line("result");
     line.Text("device", device.location)
+        .TextOrNull("serial", SerialOrNull(device))
+        .Number("attempt", attempt)
         .Text("release", ReleaseNumberText(device.releaseNumber))
         .Text("package", package)
         .Number("exit_code", exitCode)

@@ -34,9 +34,9 @@ void WriteProgress(const JsonDevice& device, int percent, uint32_t remainMs, con
 void WriteProgressEvent(const JsonDevice& device, const ProgressEvent& event);
 // What a message box would show.
 void WriteMessage(const JsonDevice& device, const std::string& text);
-// How the run ended for one device; `elapsedMs` when it was timed on its own;
-// `result`, when the run got as far as the devices, says why it failed or
-// which device stopped it.
+// How the run ended for one device (for one attempt at it, with --retry);
+// `elapsedMs` when it was timed on its own; `result`, when the run got as far
+// as the devices, says why it failed or which device stopped it.
 void WriteResult(const HidDeviceInfo& device, const std::string& package, int exitCode,
-                 std::optional<uint32_t> elapsedMs, const DeviceResult* result);
+                 std::optional<uint32_t> elapsedMs, const DeviceResult* result, int attempt = 1);
 void WriteRunEnd(int exitCode);

@@ -43,9 +43,13 @@ void ParallelDisplay::PrintMessage(int device, const std::string& text)
     m_lines.PrintAbove(m_rows[device].Location() + ": " + text, LinesLocked());
 }
 
+void ParallelDisplay::PrintLine(const std::string& text)
+{
+    std::lock_guard lock(m_mutex);
+    m_lines.PrintAbove(text, LinesLocked());
+}
+
 void ParallelDisplay::Finish()
 {
-    // The rows stay as they were last drawn. Ctrl-C's notice may have been
-    // written below them meanwhile, and ends its own line: a redraw now
-    // would go back up too few lines.
+    // The rows stay as they were last drawn.
 }

@@ -20,6 +20,7 @@ public:
     void OnProgress(int device, const ProgressEvent& event) override;
     // A message of one device, printed above the rows.
     void PrintMessage(int device, const std::string& text) override;
+    void PrintLine(const std::string& text) override;
     void Finish() override;
 
 private:

@@ -8,13 +8,15 @@
 #include "cli/DeviceRun.h"
 #include "engine/DeviceResult.h"
 
-// "<location>  release XXXX  <result>", and what went wrong.
+// "<location>  [serial S  ]release XXXX  <result>", and what went wrong.
 std::string DeviceResultLine(const DeviceResult& result);
 
-// The table: location, release, package, result and time, a row per device,
-// and the message of a failed device's failure last. Each line is clipped
-// within `columns` (0: as long as it is), as a line that wraps would break
-// the columns.
+// The table: location, serial number, release, package, the result with the
+// message of a failure, and time, a row per attempt (with the attempt's
+// number when a device was tried again). On a terminal `columns` wide each
+// line keeps within it, as a line that wraps would break the columns: the
+// message is clipped, after the serial number, package and location have
+// given up what they can; with `columns` 0 nothing is clipped.
 std::vector<std::string> ResultTableLines(const std::vector<DeviceRun>& runs, int columns);
 // The table on standard output, clipped to the terminal's width when it is one.
 void PrintResultTable(const std::vector<DeviceRun>& runs);

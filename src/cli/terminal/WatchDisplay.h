@@ -25,7 +25,7 @@ public:
     // Its update is over; `result` goes on its line of results.
     void Ended(int device, bool succeeded, const std::string& result);
     // A line of the watch itself, above the rows.
-    void PrintLine(const std::string& text);
+    void PrintLine(const std::string& text) override;
 
     void OnProgress(int device, const ProgressEvent& event) override;
     void PrintMessage(int device, const std::string& text) override;

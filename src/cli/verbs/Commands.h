@@ -35,6 +35,10 @@ int RunWatchUpdateCommand(const CliOptions& options, RunContext& context, const 
 // package in part; 1 its package not loaded or refused; 4 not read).
 int RunStatusCommand(const CliOptions& options, RunContext& context, const PackagePlaces& places,
                      const std::string& lockPath);
+// kt7-flash records: the records file (--records FILE, else the default) as
+// a table with counts per result and per day, or as CSV; --since leaves out
+// the days before. Returns the exit code.
+int RunRecordsCommand(const CliOptions& options);
 
 // The summary as lines, without the CR LF the welcome page's text box uses.
 void PrintSummary(const std::string& summary);

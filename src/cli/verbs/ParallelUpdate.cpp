@@ -3,17 +3,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <thread>
 #include <vector>
 
+#include "cli/RecordsOptions.h"
 #include "cli/json/JsonDeviceDisplay.h"
 #include "cli/json/UpdateJson.h"
+#include "cli/terminal/Bell.h"
 #include "cli/terminal/ConsoleRedraw.h"
 #include "cli/terminal/ParallelDisplay.h"
 #include "cli/terminal/Results.h"
 #include "cli/verbs/Commands.h"
 #include "cli/verbs/ParallelWorker.h"
 #include "cli/verbs/UpdatedDevices.h"
+#include "cli/verbs/Workers.h"
 #include "package/PackageShelf.h"
 #include "platform/InterruptGuard.h"
 #include "platform/UpdateLock.h"
@@ -32,36 +34,54 @@ int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, con
                             nullptr);
         return ExitCodeOf(UpdateOutcome::Locked);
     }
-    std::vector<DeviceRun> runs;
+    std::vector<DeviceRun> firsts;
     std::vector<std::string> locations;
     for (const HidDeviceInfo& device : UpdatedDevices(context.hid)) {
         DeviceRun run;
         run.device = device;
         run.package = PackageFileNameFor(device.releaseNumber);
-        runs.push_back(run);
+        firsts.push_back(run);
         locations.push_back(device.location);
     }
-    if (runs.empty()) {
+    if (firsts.empty()) {
         context.prompter.ShowMessage(kMsgDeviceNotFound);
         return ExitCodeOf(UpdateOutcome::NoDevice);
     }
 
-    InterruptGuard guard(kFlashInterruptNoticeDevices);
+    // The notice of an interrupt is printed through the display, so that
+    // its rows stay whole below it.
+    InterruptGuard guard(nullptr);
     std::unique_ptr<DeviceDisplay> shown;
     if (options.json)
         shown = std::make_unique<JsonDeviceDisplay>(locations);
     else
         shown = std::make_unique<ParallelDisplay>(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose, locations);
+    const CliRecords records = RecordsOf(options);
+    RecordsWarningOnce recordsWarning;
+    if (recordsWarning.First(records.warning))
+        shown->PrintLine(records.warning);
+    Bell bell = TerminalBell(options.bell, context.clock);
     // Devices of one kind share one loaded package.
     PackageShelf packages(places, context.clock);
-    const WorkerSetup setup{context, *shown, packages, places, options.verify, options.expectedSha256};
-    std::vector<std::thread> workers;
-    for (size_t i = 0; i < runs.size(); ++i)
-        workers.emplace_back([&setup, &runs, i] { RunWorker(setup, static_cast<int>(i), runs[i]); });
-    for (std::thread& worker : workers)
-        worker.join();
+    const WorkerOptions workerOptions{options.verify, options.expectedSha256, records.settings, &recordsWarning,
+                                      options.retry, &bell, [&guard] { return guard.Interrupted(); }};
+    const WorkerSetup setup{context, *shown, packages, places, workerOptions};
+    std::vector<std::vector<DeviceRun>> attempts(firsts.size());
+    bool noticeShown = false;
+    {
+        Workers workers;
+        for (size_t i = 0; i < firsts.size(); ++i)
+            workers.Start([&, i] { attempts[i] = RunWorker(setup, static_cast<int>(i), firsts[i]); });
+        workers.WaitAll([&] {
+            if (guard.Interrupted() && !std::exchange(noticeShown, true))
+                shown->PrintLine(kFlashInterruptNoticeDevices);
+        });
+    }
     shown->Finish();
 
+    std::vector<DeviceRun> runs;
+    for (const std::vector<DeviceRun>& device : attempts)
+        runs.insert(runs.end(), device.begin(), device.end());
     if (options.json)
         for (const DeviceRun& run : runs) {
             DeviceResult result;
@@ -69,7 +89,7 @@ int RunParallelUpdateCommand(const CliOptions& options, RunContext& context, con
             result.kind = run.outcome == UpdateOutcome::Success ? DeviceResultKind::Updated : DeviceResultKind::Failed;
             result.message = run.message;
             result.cause = run.cause;
-            WriteResult(run.device, run.package, ExitCodeOf(run.outcome), run.elapsedMs, &result);
+            WriteResult(run.device, run.package, ExitCodeOf(run.outcome), run.elapsedMs, &result, run.attempt);
         }
     else
         PrintResultTable(runs);

@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/RecordsOptions.h"
 #include "cli/json/JsonPage.h"
 #include "cli/json/UpdateJson.h"
+#include "cli/terminal/Bell.h"
 #include "cli/terminal/ConsoleRedraw.h"
 #include "cli/terminal/Results.h"
 #include "cli/terminal/TerminalPage.h"
@@ -52,6 +54,7 @@ Ending RunWizard(const CliOptions& options, RunContext& context, UpdateWizard& w
         say.ShowMessage(state.note);
     if (state.kind != WelcomeState::Kind::Loaded) {
         say.ShowMessage(state.message);
+        wizard.EndWithoutRun(UpdateOutcome::PackageLoadFailed, state.message);
         return {UpdateOutcome::PackageLoadFailed, state.path};
     }
     if (!options.json)
@@ -68,6 +71,9 @@ Ending RunWizard(const CliOptions& options, RunContext& context, UpdateWizard& w
     }
     if (answer.kind != NextAnswer::Kind::GoOn) {
         say.ShowMessage(answer.message);
+        // The devices are another update's: that one keeps their records.
+        if (answer.outcome != UpdateOutcome::Locked)
+            wizard.EndWithoutRun(answer.outcome, answer.message);
         return {answer.outcome, wizard.Welcome().path};
     }
     say.ShowMessage(answer.message);
@@ -81,10 +87,18 @@ UpdateOutcome RunUpdateCommand(const CliOptions& options, RunContext& context, c
                                const std::string& lockPath)
 {
     const std::vector<HidDeviceInfo> devices = UpdatedDevices(context.hid);
+    const CliRecords records = RecordsOf(options);
+    if (!records.warning.empty())
+        std::fprintf(stderr, "%s\n", records.warning.c_str());
     WizardSetup setup{context, places, options.verify, lockPath};
     setup.expectedSha256 = options.expectedSha256;
+    setup.records = records.settings;
     UpdateWizard wizard(setup);
     const Ending ending = RunWizard(options, context, wizard);
+    if (!wizard.End().recordsWarning.empty())
+        std::fprintf(stderr, "%s\n", wizard.End().recordsWarning.c_str());
+    if (!devices.empty())
+        TerminalBell(options.bell, context.clock).Ring(ending.outcome != UpdateOutcome::Success);
     const std::vector<DeviceResult> results = wizard.HasRun() ? wizard.End().results : std::vector<DeviceResult>{};
     if (!options.json && !results.empty()) {
         std::printf("\n");

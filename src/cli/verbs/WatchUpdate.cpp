@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "cli/RecordsOptions.h"
+#include "cli/terminal/Bell.h"
 #include "cli/terminal/ConsoleRedraw.h"
 #include "cli/terminal/Results.h"
 #include "cli/terminal/WatchDisplay.h"
@@ -29,7 +31,8 @@ struct WatchedDevice {
     // Loaded for this device alone: a package file replaced during a long
     // watch is what the next device gets.
     std::unique_ptr<PackageShelf> packages;
-    DeviceRun run;
+    DeviceRun first;
+    std::vector<DeviceRun> attempts;  // once `over`
     int row = 0;
     std::thread worker;
     std::atomic<bool> over{false};
@@ -37,9 +40,8 @@ struct WatchedDevice {
 
 class Watch {
 public:
-    Watch(RunContext& context, const PackagePlaces& places, WatchDisplay& display, const CliOptions& options)
-        : m_context(context), m_places(places), m_display(display), m_verify(options.verify),
-          m_expectedSha256(options.expectedSha256)
+    Watch(RunContext& context, const PackagePlaces& places, WatchDisplay& display, const WorkerOptions& options)
+        : m_context(context), m_places(places), m_display(display), m_options(options)
     {
     }
     ~Watch()
@@ -69,10 +71,11 @@ public:
             if (!device->over.load() || !device->worker.joinable())
                 continue;
             device->worker.join();
-            const DeviceRun& run = device->run;
+            const DeviceRun& run = device->attempts.back();
             m_plan.Finished(run.device.location);
             m_display.Ended(device->row, run.outcome == UpdateOutcome::Success,
-                            ResultText(ExitCodeOf(run.outcome)) + "  " + DurationText(run.elapsedMs));
+                            ResultText(ExitCodeOf(run.outcome)) + "  " + DurationText(run.elapsedMs) +
+                                (run.attempt > 1 ? FlashAttemptText(run.attempt) : ""));
         }
     }
 
@@ -82,7 +85,7 @@ public:
     {
         std::vector<DeviceRun> runs;
         for (const auto& device : m_devices)
-            runs.push_back(device->run);
+            runs.insert(runs.end(), device->attempts.begin(), device->attempts.end());
         return runs;
     }
 
@@ -91,13 +94,13 @@ private:
     {
         auto device = std::make_unique<WatchedDevice>();
         device->packages = std::make_unique<PackageShelf>(m_places, m_context.clock);
-        device->run.device = info;
-        device->run.package = PackageFileNameFor(info.releaseNumber);
+        device->first.device = info;
+        device->first.package = PackageFileNameFor(info.releaseNumber);
         device->row = m_display.Started(info.location);
         WatchedDevice* watched = device.get();
         device->worker = std::thread([this, watched] {
-            const WorkerSetup setup{m_context, m_display, *watched->packages, m_places, m_verify, m_expectedSha256};
-            RunWorker(setup, watched->row, watched->run);
+            const WorkerSetup setup{m_context, m_display, *watched->packages, m_places, m_options};
+            watched->attempts = RunWorker(setup, watched->row, watched->first);
             watched->over = true;
         });
         m_devices.push_back(std::move(device));
@@ -106,8 +109,7 @@ private:
     RunContext& m_context;
     const PackagePlaces m_places;
     WatchDisplay& m_display;
-    const bool m_verify;
-    const std::vector<std::string> m_expectedSha256;
+    const WorkerOptions m_options;
     WatchPlan m_plan;
     std::vector<std::unique_ptr<WatchedDevice>> m_devices;
 };
@@ -127,10 +129,17 @@ int RunWatchUpdateCommand(const CliOptions& options, RunContext& context, const 
     InterruptGuard guard(nullptr);
     WatchDisplay display(stderr, RedrawsInPlace(STDERR_FILENO) && !options.verbose);
     display.PrintLine(kFlashWatchingText);
+    const CliRecords records = RecordsOf(options);
+    RecordsWarningOnce recordsWarning;
+    if (recordsWarning.First(records.warning))
+        display.PrintLine(records.warning);
     Clock& clock = context.clock;
+    Bell bell = TerminalBell(options.bell, clock);
+    const WorkerOptions workerOptions{options.verify, options.expectedSha256, records.settings, &recordsWarning,
+                                      options.retry, &bell, [&guard] { return guard.Interrupted(); }};
     std::vector<DeviceRun> results;
     {
-        Watch watch(context, places, display, options);
+        Watch watch(context, places, display, workerOptions);
         bool noticeShown = false;
         for (uint32_t sinceListing = kListEveryMs;; sinceListing += kLookEveryMs) {
             watch.CollectEnded();
