@@ -4,6 +4,7 @@
 #include <map>
 
 #include "records/RecordTexts.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -39,9 +40,9 @@ void SortResults(std::vector<ResultCount>* counts)
 
 std::string CountsLine(int total, const std::vector<ResultCount>& results)
 {
-    std::string line = TotalText(total);
+    std::string line = RecordTotalText(total);
     for (size_t i = 0; i < results.size(); ++i)
-        line += (i ? "，" : "") + ResultCountText(results[i].result, results[i].count);
+        line += (i ? "，" : "") + RecordCountText(ResultLabel(results[i].result), results[i].count);
     return line + "\n";
 }
 

@@ -4,6 +4,7 @@
 
 #include "records/RecordTexts.h"
 #include "records/RecordTime.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -43,10 +44,10 @@ std::string CsvField(std::string_view text)
 std::string RecordsCsv(const std::vector<DeviceRecord>& records)
 {
     std::string csv = kByteOrderMark;
-    csv += Row({kHeadingTime, kHeadingUtcTime, kHeadingStation, kHeadingLocation, kHeadingSerial, kHeadingRelease,
-                kHeadingPackage, kHeadingSha256, kHeadingFirmwareVersion, kHeadingVoiceVersion, kHeadingDataVersion,
-                kHeadingUpdateTime, kHeadingVerify, kHeadingResult, kHeadingExitCode, kHeadingMessage,
-                kHeadingDurationMs, kHeadingAttempt});
+    csv += Row({kRecordTime, kRecordUtcTime, kRecordStation, kTableLocation, kTableSerial, kTableRelease,
+                kTablePackage, kRecordSha256, kRecordFirmwareVersion, kRecordVoiceVersion, kRecordDataVersion,
+                kRecordUpdateTime, kRecordVerify, kTableResult, kRecordExitCode, kRecordMessage,
+                kRecordDurationMs, kTableAttempt});
     for (const DeviceRecord& r : records) {
         csv += Row({LocalTimeText(r), IsoUtcText(r.timeUtc), r.station, r.location, r.serial.value_or(""), r.release,
                     r.packageFile, r.packageSha256, r.firmwareVersion, r.voiceVersion, r.dataVersion, r.updateTime,

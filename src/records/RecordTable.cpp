@@ -5,6 +5,7 @@
 #include "platform/FittedTable.h"
 #include "records/RecordTexts.h"
 #include "records/RecordTime.h"
+#include "texts/UserTexts.h"
 
 namespace {
 
@@ -17,15 +18,15 @@ enum ColumnIndex { kTime, kStation, kLocation, kSerial, kRelease, kPackage, kRes
 const TableLayout& Layout()
 {
     static const TableLayout layout{{
-                                        {kHeadingTime, 11},
-                                        {kHeadingStation, 12},
-                                        {kHeadingLocation, 12},
-                                        {kHeadingSerial, 16},
-                                        {kHeadingRelease, 4},
-                                        {kHeadingPackage, 16},
-                                        {kHeadingResult},
-                                        {kHeadingDuration, 6, true},
-                                        {kHeadingAttempt, 4, true},
+                                        {kRecordTime, 11},
+                                        {kRecordStation, 12},
+                                        {kTableLocation, 12},
+                                        {kTableSerial, 16},
+                                        {kTableRelease, 6},
+                                        {kTablePackage, 16},
+                                        {kTableResult},
+                                        {kTableTime, 6, true},
+                                        {kTableAttempt, 4, true},
                                     },
                                     1,
                                     kResult,

@@ -252,6 +252,16 @@ std::string FlashAttemptText(int attempt)
     return Format(" (attempt %d)", attempt);
 }
 
+std::string RecordTotalText(int count)
+{
+    return "共 " + std::to_string(count) + " 条：";
+}
+
+std::string RecordCountText(const std::string& resultLabel, int count)
+{
+    return resultLabel + " " + std::to_string(count);
+}
+
 std::string FlashNoRecordsText(const std::string& path, const std::string& sinceDate)
 {
     return sinceDate.empty() ? "No records in " + path + "." : "No records since " + sinceDate + " in " + path + ".";

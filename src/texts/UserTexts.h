@@ -171,6 +171,29 @@ inline constexpr char kTableAttempt[] = "次数";
 std::string RecordsNotKeptText(const std::string& reason);
 // Its reason when the system gives the records file no place.
 extern const char kNoRecordsPlaceText[];
+// The records as a table and as CSV: the results table's headings where they
+// say the same, and these.
+inline constexpr char kRecordTime[] = "时间";
+inline constexpr char kRecordUtcTime[] = "UTC时间";
+inline constexpr char kRecordStation[] = "工位";
+inline constexpr char kRecordSha256[] = "SHA-256";
+inline constexpr char kRecordFirmwareVersion[] = "主程序版本";
+inline constexpr char kRecordVoiceVersion[] = "语音版本";
+inline constexpr char kRecordDataVersion[] = "数据版本";
+inline constexpr char kRecordUpdateTime[] = "升级文件日期";
+inline constexpr char kRecordVerify[] = "读回校验";
+inline constexpr char kRecordExitCode[] = "退出码";
+inline constexpr char kRecordMessage[] = "原因";
+inline constexpr char kRecordDurationMs[] = "耗时(毫秒)";
+inline constexpr char kYes[] = "是";
+inline constexpr char kNo[] = "否";
+// A record's result: "成功", "失败", "中止".
+inline constexpr char kRecordSucceeded[] = "成功";
+inline constexpr char kRecordFailed[] = "失败";
+inline constexpr char kRecordStopped[] = "中止";
+// The counts below the table: "共 5 条：" and "成功 3".
+std::string RecordTotalText(int count);
+std::string RecordCountText(const std::string& resultLabel, int count);
 
 // --- kt7-flash's own notices (English, like its options) -------------------
 // Every line keeps within 77 columns: on an 80-column terminal the "^C" that

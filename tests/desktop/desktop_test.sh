@@ -71,25 +71,14 @@ printf 'KT7' >"$work/b/home/Downloads/KT7_Down.dat"
 printf 'KT7' >"$work/c/KT7_Down.dat"   # far too short to hold a package
 
 # --- the display --------------------------------------------------------------
+source "$here/../support/window_helpers.sh"
 export LC_ALL=C.UTF-8
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >>"$log" 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
-openbox --sm-disable >>"$log" 2>&1 &
-pids+=($!)
-# The window manager is up once it names the current desktop.
-for _ in $(seq 100); do xdotool get_desktop >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool get_desktop >/dev/null 2>&1 || fail "openbox did not start"
+start_display "$work/display"
 
 # --- helpers: every wait is bounded -------------------------------------------
-source "$here/../support/window_helpers.sh"
 # wait_exit PID: sets `code` to the exit code (run here, not in a subshell,
 # which could not wait for this shell's child).
 wait_exit() {

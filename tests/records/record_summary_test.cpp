@@ -145,7 +145,7 @@ TEST(RecordCsv, ByteOrderMarkHeadingsAndOneRowPerRecord)
     const std::string csv = RecordsCsv({r});
     ASSERT_EQ(csv.rfind("\xEF\xBB\xBF", 0), 0u);
     EXPECT_EQ(csv.substr(3),
-              "时间,UTC时间,工位,位置,序列号,版本,升级文件,SHA-256,主程序版本,语音版本,数据版本,升级文件日期,读回校验,"
+              "时间,UTC时间,工位,位置,序列号,版本号,升级文件,SHA-256,主程序版本,语音版本,数据版本,升级文件日期,读回校验,"
               "结果,退出码,原因,耗时(毫秒),次数\r\n"
               "2026-12-10 16:15:30,2026-12-10T08:15:30Z,\"bench, \"\"east\"\"\",1-2.3,,5512,KT7_Down.dat," +
                   std::string(64, 'f') +
@@ -169,9 +169,9 @@ TEST(RecordTable, ColumnsLineUpWithChineseHeadings)
     failed.durationMs = 8200;
     failed.attempt = 2;
     EXPECT_EQ(RecordsTable({At("2026-12-10T08:15:30Z", 480, "success"), failed}, 80),
-              "时间        工位 位置  序列号 版本 升级文件     结果                  耗时 次数\n"
-              "12-10 16:15 A    1-2.3 0001A3 5512 KT7_Down.dat 成功                 16.0s    1\n"
-              "12-10 16:16 A    1-2.4 -      5512 KT7_Down.dat 失败 区域3数据写入失  8.2s    2\n");
+              "时间        工位 位置  序列号 版本号 升级文件   结果                  耗时 次数\n"
+              "12-10 16:15 A    1-2.3 0001A3 5512   KT7_Down.d 成功                 16.0s    1\n"
+              "12-10 16:16 A    1-2.4 -      5512   KT7_Down.d 失败 区域3数据写入失  8.2s    2\n");
     // Given room, the reason is whole.
     EXPECT_NE(RecordsTable({failed}, 90).find("失败 区域3数据写入失败 8.2s    2\n"), std::string::npos);
 }

@@ -1,11 +1,28 @@
 # Sourced by the desktop tests: finding, pressing and picturing the wizard's
 # windows on a virtual display with xdotool and ImageMagick. Every wait is
-# bounded. The caller defines fail() and $shots (where pictures go).
+# bounded. The caller defines fail(), $log, $shots (where pictures go) and the
+# array pids (what its clean-up stops).
 
 readonly PAGE='KT7\.0'            # the wizard's pages and its warning
 readonly BOX='^kt7-updater$'      # the program's other message boxes
 readonly FILE_DIALOG='选择升级文件'
 
+# start_display FILE: a virtual screen and a window manager, with DISPLAY set
+# for them; FILE receives the display's number.
+start_display() {
+    exec 3>"$1"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >>"$log" 2>&1 &
+    pids+=($!)
+    exec 3>&-
+    for _ in $(seq 100); do [ -s "$1" ] && break; sleep 0.1; done
+    [ -s "$1" ] || fail "Xvfb did not start"
+    export DISPLAY=:$(cat "$1")
+    openbox --sm-disable >>"$log" 2>&1 &
+    pids+=($!)
+    # The window manager is up once it names the current desktop.
+    for _ in $(seq 100); do xdotool get_desktop >/dev/null 2>&1 && break; sleep 0.1; done
+    xdotool get_desktop >/dev/null 2>&1 || fail "openbox did not start"
+}
 # wait_window PATTERN [ID...]: prints the first visible window whose name
 # matches PATTERN and that is none of the IDs.
 wait_window() {

@@ -75,6 +75,7 @@ fail() {
     exit 1
 }
 started=$SECONDS
+source "$(dirname "$0")/../support/window_helpers.sh"
 
 # --- Chinese locale and Wine prefix, made once and kept in the build ---------
 # glibc's zh_CN locale, compiled into a private folder: the machine's own
@@ -90,17 +91,7 @@ export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINEARCH KT7_SIMULATE
 
 # --- the display ----------------------------------------------------------------
-exec 3>"$work/run/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp >>"$log" 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 100); do [ -s "$work/run/display" ] && break; sleep 0.1; done
-[ -s "$work/run/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/run/display")
-openbox --sm-disable >>"$log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xdotool get_desktop >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool get_desktop >/dev/null 2>&1 || fail "openbox did not start"
+start_display "$work/run/display"
 
 if [ ! -f "$WINEPREFIX/.kt7-ready" ]; then
     rm -rf "$WINEPREFIX"
@@ -119,7 +110,6 @@ prepared=$SECONDS
 
 # --- helpers: every wait is bounded ----------------------------------------------
 readonly CAPTION='预警仪升级工具（适用KT7.0方案）'
-source "$(dirname "$0")/../support/window_helpers.sh"
 # wait_log PATTERN: a line of the running program's log matches.
 wait_log() {
     for _ in $(seq 300); do
