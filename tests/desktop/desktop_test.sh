@@ -101,12 +101,7 @@ mkdir -p "$work/a/flash"
 app=$!
 welcome=$(wait_window "$PAGE") || fail "a: no welcome page"
 shot a1-welcome "$welcome"
-press "$welcome" Return
-wait_gone "$welcome" || fail "a: Next did not leave the welcome page"
-warning=$(wait_window "$PAGE" "$welcome") || fail "a: no warning before the update"
-shot a2-warning "$warning"
-press "$warning" Return
-wait_gone "$warning" || fail "a: OK did not close the warning"
+past_warning a "$welcome" a2-warning
 progress=$(wait_window "$PAGE" "$welcome" "$warning") || fail "a: no progress page"
 shot a3-progress "$progress"
 # Exit works only once the update has ended, and the page stands still then:
@@ -170,11 +165,7 @@ cp "$work/made/main.dat" "$work/d/KT7_Down.dat"
     exec /usr/bin/kt7-updater --verify "$work/d/KT7_Down.dat") >>"$log" 2>&1 &
 app=$!
 welcome=$(wait_window "$PAGE") || fail "d: no welcome page"
-press "$welcome" Return
-wait_gone "$welcome" || fail "d: Next did not leave the welcome page"
-warning=$(wait_window "$PAGE" "$welcome") || fail "d: no warning before the update"
-press "$warning" Return
-wait_gone "$warning" || fail "d: OK did not close the warning"
+past_warning d "$welcome"
 box=$(wait_window "$BOX") || fail "d: the read-back found nothing"
 shot d1-read-back-failed "$box"
 press "$box" Return

@@ -55,6 +55,17 @@ press() {
     sleep 0.3
     xdotool key --clearmodifiers "$@"
 }
+# past_warning CASE WELCOME [PICTURE]: Next on the welcome page, then OK on
+# the warning that follows it (pictured as PICTURE when one is named); sets
+# `warning` to the warning's window.
+past_warning() {
+    press "$2" Return
+    wait_gone "$2" || fail "$1: Next did not leave the welcome page"
+    warning=$(wait_window "$PAGE" "$2") || fail "$1: no warning before the update"
+    [ -z "${3:-}" ] || shot "$3" "$warning"
+    press "$warning" Return
+    wait_gone "$warning" || fail "$1: OK did not close the warning"
+}
 # shot NAME ID: the window with its frame, once two looks in a row agree
 # (the window has finished painting).
 shot() {

@@ -183,12 +183,7 @@ case_update() {
     page_caption_is "$welcome" || fail "a: the welcome page's caption is '$(xdotool getwindowname "$welcome")'"
     wait_log "Package: .*升级包.*KT7_Down.dat" || fail "a: the package beside the program was not loaded"
     shot a1-welcome "$welcome"
-    press "$welcome" Return
-    wait_gone "$welcome" || fail "a: Next did not leave the welcome page"
-    warning=$(wait_window "$PAGE" "$welcome") || fail "a: no warning before the update"
-    shot a2-warning "$warning"
-    press "$warning" Return
-    wait_gone "$warning" || fail "a: OK did not close the warning"
+    past_warning a "$welcome" a2-warning
     progress=$(wait_window "$PAGE" "$welcome" "$warning") || fail "a: no progress page"
     wait_log "Programming area 3" || fail "a: the main program is not being written"
     shot a3-progress "$progress"
@@ -282,9 +277,7 @@ run_failing() {
     start "$dir" "$simulate" "$@"
     local welcome warning progress box
     welcome=$(wait_window "$PAGE") || fail "$name: no welcome page"
-    press "$welcome" Return
-    warning=$(wait_window "$PAGE" "$welcome") || fail "$name: no warning"
-    press "$warning" Return
+    past_warning "$name" "$welcome"
     progress=$(wait_window "$PAGE" "$welcome" "$warning") || fail "$name: no progress page"
     box=$(wait_window "$BOX") || fail "$name: no message about the failure"
     shot "$name-failure" "$box"
