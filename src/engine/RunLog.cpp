@@ -26,14 +26,15 @@ void LogPackage(DiagnosticsSink& log, const LoadedPackage& package)
 }
 
 void LogRunStart(DiagnosticsSink& log, const std::string& program, const LoadedPackage& package,
-                 const std::vector<HidDeviceInfo>& devices, bool verify)
+                 const std::vector<HidDeviceInfo>& devices, int firstNumber, bool verify)
 {
     DiagPrintf(log, "%s %s: update of %llu device%s, verify %s\n", program.c_str(), KT7_VERSION,
                static_cast<unsigned long long>(devices.size()),
                devices.size() == 1 ? "" : "s", verify ? "on" : "off");
     LogPackage(log, package);
     for (size_t i = 0; i < devices.size(); ++i)
-        DiagPrintf(log, "Device %llu: %s\n", static_cast<unsigned long long>(i), DeviceText(devices[i]).c_str());
+        DiagPrintf(log, "Device %llu: %s\n", static_cast<unsigned long long>(firstNumber + i),
+                   DeviceText(devices[i]).c_str());
 }
 
 void LogDeviceResults(DiagnosticsSink& log, const std::vector<DeviceResult>& results)

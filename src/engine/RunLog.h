@@ -12,9 +12,11 @@
 #include "platform/Diagnostics.h"
 #include "platform/HidBackend.h"
 
-// "kt7-flash 1.0.0: update, 2 devices, verify off", the package and each device.
+// "kt7-flash 1.0.0: update, 2 devices, verify off", the package and each device,
+// numbered from firstNumber as the run's failures number them (a worker of a
+// run side by side numbers its device by its place in the run).
 void LogRunStart(DiagnosticsSink& log, const std::string& program, const LoadedPackage& package,
-                 const std::vector<HidDeviceInfo>& devices, bool verify);
+                 const std::vector<HidDeviceInfo>& devices, int firstNumber, bool verify);
 
 // One line for the package in use: path, size, date and the areas' versions.
 void LogPackage(DiagnosticsSink& log, const LoadedPackage& package);

@@ -209,7 +209,8 @@ NextAnswer UpdateWizard::Next()
     m_lock = std::move(lock);
     m_devices.SelectCommandSet(kind->deviceSpecific ? 1 : 0);
     m_runDevices = attached;
-    LogRunStart(context.diagnostics, GetProgramName(), *m_load.package, attached, m_setup.verify);
+    LogRunStart(context.diagnostics, GetProgramName(), *m_load.package, attached, m_setup.firstDeviceNumber,
+                m_setup.verify);
     // The run takes the package: it is released when the run ends.
     m_job.emplace(m_devices, std::move(m_load.package));
     m_job->progress.m_verify = m_setup.verify;

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "engine/DeviceResult.h"
@@ -60,7 +61,7 @@ TEST(RunLog, SaysWhatWasUpdatedAndHowItEndedForEachDevice)
     EngineHarness harness("devices=2;unplug=1@60");
     ASSERT_TRUE(harness.Install(ThreeAreaSpec()));
     const std::vector<HidDeviceInfo> devices = harness.devices.List();
-    LogRunStart(harness.diagnostics, "kt7-flash", harness.Package(), devices, false);
+    LogRunStart(harness.diagnostics, "kt7-flash", harness.Package(), devices, 0, false);
     RunWorker(harness);
     LogDeviceResults(harness.diagnostics,
                      InStepResults(devices, false, harness.job.progress.m_failureMessage, harness.job.failure));
@@ -77,6 +78,16 @@ TEST(RunLog, SaysWhatWasUpdatedAndHowItEndedForEachDevice)
                        "data for page 8203)\n"),
               std::string::npos)
         << log;
+}
+
+// A worker of a run side by side has one device, numbered by its place in
+// the run, as its failures are.
+TEST(RunLog, NumbersAWorkersDeviceAsItsFailuresDo)
+{
+    EngineHarness harness("devices=1");
+    ASSERT_TRUE(harness.Install(ThreeAreaSpec()));
+    LogRunStart(harness.diagnostics, "kt7-flash", harness.Package(), harness.devices.List(), 2, false);
+    EXPECT_THAT(harness.diagnostics.Text(), testing::HasSubstr("\nDevice 2: sim-0, serial -, release 5512\n"));
 }
 
 } // namespace
