@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Environment.h"
 #include "platform/LogText.h"
+#include "platform/StateFolder.h"
 #include "platform/SystemPath.h"
 
 namespace {
@@ -20,6 +22,11 @@ std::string CurrentTimeStamp()
 }
 
 } // namespace
+
+std::string DefaultLogPath()
+{
+    return StateFilePath(EnvironmentVariable, "kt7-updater.log");
+}
 
 void RotateLogFiles(const std::string& path, int keep)
 {

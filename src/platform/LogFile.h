@@ -13,10 +13,8 @@
 
 inline constexpr int kKeptLogFiles = 5;  // this run's log and four before it
 
-// Linux: $XDG_STATE_HOME/kt7-updater/kt7-updater.log, with ~/.local/state
-// when XDG_STATE_HOME is unset or not absolute; empty when not even HOME is
-// set. Windows: %LOCALAPPDATA%\kt7-updater\kt7-updater.log; empty when
-// LOCALAPPDATA is unset.
+// kt7-updater.log in the user's state folder (see StateFilePath); empty when
+// there is none.
 std::string DefaultLogPath();
 
 // Shifts path -> path.1 -> ... -> path.<keep-1>, dropping the oldest.

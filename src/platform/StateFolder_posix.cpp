@@ -1,8 +1,8 @@
-#include "records/RecordsPath.h"
+#include "platform/StateFolder.h"
 
 #include <filesystem>
 
-std::string DefaultRecordsPath(const EnvironmentLookup& environment)
+std::string StateFilePath(const EnvironmentLookup& environment, const char* fileName)
 {
     std::filesystem::path folder;
     const std::optional<std::string> state = environment("XDG_STATE_HOME");
@@ -13,5 +13,5 @@ std::string DefaultRecordsPath(const EnvironmentLookup& environment)
         folder = std::filesystem::path(*home) / ".local" / "state";
     else
         return {};
-    return (folder / "kt7-updater" / "records.jsonl").string();
+    return (folder / "kt7-updater" / fileName).string();
 }

@@ -1,6 +1,6 @@
-#include "records/RecordsPath.h"
+#include "platform/StateFolder.h"
 
-std::string DefaultRecordsPath(const EnvironmentLookup& environment)
+std::string StateFilePath(const EnvironmentLookup& environment, const char* fileName)
 {
     const std::optional<std::string> local = environment("LOCALAPPDATA");
     if (!local || local->empty())
@@ -8,5 +8,5 @@ std::string DefaultRecordsPath(const EnvironmentLookup& environment)
     std::string folder = *local;
     if (folder.back() != '\\' && folder.back() != '/')
         folder += '\\';
-    return folder + "kt7-updater\\records.jsonl";
+    return folder + "kt7-updater\\" + fileName;
 }
