@@ -75,6 +75,7 @@ RunResult RunOnce(const std::string& simulate, Clock& clock, const PackageSpec& 
     SimulatedBackend backend(config, clock);
     CapturingDiagnostics diagnostics;
     DeviceSet devices(backend, clock, diagnostics);
+    devices.IsDevicePresent();
     RunResult result;
     UpdateJob job(devices, LoadBenchPackage(contents));
     if (!job.package)

@@ -82,6 +82,7 @@ void BM_EstimateAgainstTheTimeLeft(benchmark::State& state)
         SimulatedBackend backend(config, clock);
         NullDiagnostics log;
         DeviceSet set(backend, clock, log);
+        set.IsDevicePresent();
         UpdateJob job(set, DemoPackage());
         SamplingPage page(clock, job.progress);
         UpdateThreadProc(&page, job);

@@ -58,6 +58,7 @@ bool Update(HidBackend& backend, Clock& clock, DiagnosticsSink& log, std::shared
             bool verify)
 {
     DeviceSet devices(backend, clock, log);
+    devices.IsDevicePresent();
     UpdateJob job(devices, std::move(package));
     job.progress.m_verify = verify;
     NullPage page;

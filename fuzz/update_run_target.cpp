@@ -6,8 +6,9 @@
 // installed all the same, no page is ever written into unerased flash, and an
 // update reported as successful must have left every device with every byte
 // of the package's areas and no firmware fault. A boot-loader refresh that
-// succeeds left the image on every attached device; one whose read-back still
-// differs after the second write fails, and the update does not start.
+// succeeds left the image on every device counted at the start; one whose
+// read-back still differs after the second write fails, and the update does
+// not start.
 //
 // Input: an 8-byte set-up, then the package file.
 //   0     flags: bit 0 two devices; bit 1 inject the fault; bit 2 the second
@@ -219,6 +220,12 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
     RecordingPrompter prompter;
     SimulatedBackend backend(ConfigFor(setup), clock);
     DeviceSet devices(backend, clock, diagnostics);
+    // Counted when the user goes on, before any command: the run must act on
+    // exactly these devices.
+    devices.IsDevicePresent();
+    std::vector<bool> counted(backend.DeviceCount());
+    for (int d = 0; d < backend.DeviceCount(); ++d)
+        counted[d] = backend.IsAttached(d);
 
     // The loader's part: it refuses every package the update's checks
     // refuse. One refused by its own earlier checks never gets to an update;
@@ -253,8 +260,9 @@ int FuzzUpdateRun(const uint8_t* data, size_t size)
             // The front end stops here: no reset, no update.
             return 0;
         }
+        // Every device counted at the start, even one that left afterwards.
         for (int d = 0; d < backend.DeviceCount(); ++d)
-            if (backend.IsAttached(d)) {
+            if (counted[d]) {
                 std::vector<uint8_t> stored(image.Padded().size());
                 backend.Firmware(d).ReadFlash(0, stored.data(), stored.size());
                 FUZZ_CHECK(stored == image.Padded(), "a refreshed boot loader differs from its image");

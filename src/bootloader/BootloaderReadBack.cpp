@@ -13,10 +13,8 @@ ReadBackResult ReadBackBootloader(DeviceSet& devices, const uint8_t* image, uint
     ReadBackResult result;
     CHidCmd cmd(devices);
     const int count = cmd.OpenDevice();
-    if (count == 0) {
-        devices.RecordNoDevice(operation);
+    if (!devices.HoldsCount(count, operation))
         return result;
-    }
     for (int device = 0; device < count; ++device) {
         result.device = device;
         const PageComparison read = ReadBackPages(cmd, device, image, 0, pageCount);

@@ -19,11 +19,10 @@ bool ProbeDevices(DeviceSet& devices)
 
     CHidIO io(devices.Backend());
     int count = io.OpenDevice(kDeviceVendorId, kDeviceProductId);
-    if (count == 0) {
+    if (count == 0)
         DiagPrintf(devices.Log(), "Can't Open HID Device\n");
-        devices.RecordNoDevice(operation);
+    if (!devices.HoldsCount(count, operation))
         return false;
-    }
     uint8_t report[kReportSize];
     for (int device = 0; device < count; ++device) {
         DiagPrintf(devices.Log(), "USB HID Device VID[%04x] PID[%04x] Open Success.\n", kDeviceVendorId,

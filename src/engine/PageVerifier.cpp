@@ -33,14 +33,8 @@ bool VerifyPagesWithProgress(DeviceSet& devices, ProgressState& progress, Progre
     const std::string operation = "read-back of " + what;
     CHidCmd cmd(devices);
     const int attached = cmd.OpenDevice();
-    if (attached <= 0) {
-        devices.RecordNoDevice(operation);
+    if (!devices.HoldsCount(attached, operation))
         return false;
-    }
-    if (attached != devices.m_deviceCount) {
-        devices.RecordCountChange(attached, operation);
-        return false;
-    }
     const uint32_t length = pageCount * kPageSize;
     for (int device = 0; device < attached; ++device) {
         // The steps fall where the writer's fall: before each kilobyte.

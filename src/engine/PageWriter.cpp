@@ -29,17 +29,11 @@ int WritePagesWithProgress(DeviceSet& devices, ProgressState& progress, Progress
     const std::string operation = "write of " + RangeText("page", firstPage, pageCount);
     CHidCmd cmd(devices);
     const int attached = cmd.OpenDevice();
-    if (attached <= 0) {
-        devices.RecordNoDevice(operation);
-        return 0;
-    }
     // Every device counted after the reset must get every page: one that went
     // away (or a stranger that came) would leave a half-programmed device
     // behind an update reported as a success.
-    if (attached != devices.m_deviceCount) {
-        devices.RecordCountChange(attached, operation);
+    if (!devices.HoldsCount(attached, operation))
         return 0;
-    }
 
     const uint32_t end = pageCount * kPageSize;
     uint32_t offset = 0;

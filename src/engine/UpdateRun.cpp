@@ -74,10 +74,9 @@ int RunSteps(UpdateJob& job, ProgressPage& page)
         return Fail(job, page, kMsgCannotOpenDevice);
     }
     const LoadedPackage& package = *job.package;
-    if (!devices.IsDevicePresent()) {
-        devices.RecordNoDevice("update");
+    // The run acts on exactly the devices counted when it was chosen.
+    if (!devices.HoldsCount(static_cast<int>(devices.List().size()), "update"))
         return Fail(job, page, kMsgCannotOpenDevice);
-    }
     const int rememberedCount = devices.m_deviceCount;
     devices.RememberDevices();
 

@@ -46,6 +46,19 @@ void DeviceSet::RememberDevices()
         m_remembered.push_back(device.location.empty() ? device.path : device.location);
 }
 
+bool DeviceSet::HoldsCount(int attached, const std::string& operation)
+{
+    if (attached == 0) {
+        RecordNoDevice(operation);
+        return false;
+    }
+    if (attached != m_deviceCount) {
+        RecordCountChange(attached, operation);
+        return false;
+    }
+    return true;
+}
+
 void DeviceSet::RecordFailure(DeviceFailure failure)
 {
     if (failure.device >= 0)

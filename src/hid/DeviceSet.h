@@ -67,6 +67,12 @@ public:
     // Keeps the locations of the devices attached now, so that a later
     // failure for a device that went away can name it.
     void RememberDevices();
+    // `attached` devices were just opened for `operation`: true when they are
+    // the m_deviceCount the run counted, else records the change (or that none
+    // is attached) and returns false. A device that left or came during a run
+    // would otherwise be skipped by every later command while the run still
+    // reports success.
+    bool HoldsCount(int attached, const std::string& operation);
     // A set that sees one device of a larger run (a worker of a parallel
     // update) names it in its failures as the run numbers it: device `first`.
     void NumberDevicesFrom(int first) { m_firstNumber = first; }

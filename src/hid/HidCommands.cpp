@@ -43,6 +43,8 @@ int SendBareCommand(DeviceSet& devices, uint8_t baseCode, uint32_t arg1, uint32_
 {
     CHidCmd cmd(devices);
     int count = cmd.OpenDevice();
+    if (count > 0 && !devices.HoldsCount(count, operation))
+        return 1;
     for (int device = 0; device < count; ++device) {
         if (!cmd.SendCommand(baseCode, arg1, arg2, device, kTransferTimeoutMs)) {
             devices.RecordTransferFailure(cmd, device, operation, step, false, kTransferTimeoutMs);
@@ -100,11 +102,10 @@ int DeviceSet::WritePages(const uint8_t* source, uint32_t firstPage, uint32_t pa
 
     CHidCmd cmd(*this);
     int count = cmd.OpenDevice();
-    if (count == 0) {
+    if (count == 0)
         DiagPrintf(m_log, "Can't Open HID Device\n");
-        RecordNoDevice(operation);
+    if (!HoldsCount(count, operation))
         return 0;
-    }
     for (int device = 0; device < count; ++device) {
         PrintOpenSuccess(m_log);
         DiagPrintf(m_log, ">>> Write pages: %d - %d\n", int(firstPage), int(firstPage + pageCount) - 1);
@@ -135,10 +136,8 @@ int DeviceSet::EraseSectors(uint32_t firstSector, uint32_t sectorCount)
     }
     CHidCmd cmd(*this);
     int count = cmd.OpenDevice();
-    if (count == 0) {
-        RecordNoDevice(operation);
+    if (!HoldsCount(count, operation))
         return 0;
-    }
     for (int device = 0; device < count; ++device) {
         if (!cmd.SendCommand(HID_CMD_ERASE, firstSector, sectorCount, device, kTransferTimeoutMs)) {
             RecordTransferFailure(cmd, device, operation, "the erase command", false, kTransferTimeoutMs);
@@ -175,6 +174,8 @@ int DeviceSet::WriteAreaInfo(uint16_t mainSector, uint16_t voiceSector, uint16_t
 
     CHidCmd cmd(*this);
     int count = cmd.OpenDevice();
+    if (count > 0 && !HoldsCount(count, "area table"))
+        return 1;
     for (int device = 0; device < count; ++device) {
         if (!cmd.SendCommand(HID_CMD_AREA_INFO, kAreaInfoPage, 1, device, kTransferTimeoutMs)) {
             RecordTransferFailure(cmd, device, "area table", "the area-table command", false, kTransferTimeoutMs);
@@ -219,11 +220,10 @@ int DeviceSet::CheckBootloaderVersion(int* verdict)
 
     CHidCmd cmd(*this);
     int count = cmd.OpenDevice();
-    if (count == 0) {
+    if (count == 0)
         DiagPrintf(m_log, "Can't Open HID Device\n");
-        RecordNoDevice("boot-loader version query");
+    if (!HoldsCount(count, "boot-loader version query"))
         return 0;
-    }
     PrintOpenSuccess(m_log);
     int result = 0;
     for (int device = 0; device < count; ++device) {

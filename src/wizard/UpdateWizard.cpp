@@ -209,6 +209,7 @@ NextAnswer UpdateWizard::Next()
     m_lock = std::move(lock);
     m_devices.SelectCommandSet(kind->deviceSpecific ? 1 : 0);
     m_runDevices = attached;
+    m_devices.RememberDevices();
     LogRunStart(context.diagnostics, GetProgramName(), *m_load.package, attached, m_setup.firstDeviceNumber,
                 m_setup.verify);
     // The run takes the package: it is released when the run ends.

@@ -334,6 +334,33 @@ TEST_F(RefreshTest, DeviceThatDoesNotAnswerTheReadBackFailsTheRefresh)
         << Lines();
 }
 
+// The refresh acts on the devices counted when the run was chosen: one that
+// has left since must fail it, not be skipped while the rest succeed.
+TEST_F(RefreshTest, DeviceThatLeavesFailsTheRefreshInsteadOfBeingSkipped)
+{
+    struct Case {
+        const char* name;
+        const char* simulate;
+        const char* operation;
+    };
+    // The second device's reports: probe 2, version 2, erase 6.
+    const Case cases[] = {
+        {"gone before the version query", "devices=2;version=A107;unplug=1@2", "boot-loader version query"},
+        {"gone after its erase, before the write", "devices=2;version=A107;unplug=1@10", "write of pages 0-3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start(c.simulate, 1000);
+        devices->RememberDevices();
+        EXPECT_EQ(UpdateBootloader(*devices, Image()), 0);
+        ASSERT_TRUE(devices->Failure());
+        EXPECT_EQ(devices->Failure()->operation, c.operation);
+        EXPECT_EQ(devices->Failure()->device, 1);
+        EXPECT_EQ(devices->Failure()->cause, FailureCause::DeviceGone);
+        EXPECT_EQ(backend->Firmware(0).WriteCommandCount(), 0u) << "the first device got no image either";
+    }
+}
+
 TEST_F(RefreshTest, WriteResults)
 {
     Start("version=A107", 10000);

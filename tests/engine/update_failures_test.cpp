@@ -94,8 +94,8 @@ TEST(UpdateFailures, DeviceFaultsAtEveryPhaseEndWithTheirMessage)
          "ERROR: end of the update on device 0 (sim-0): the device left the bus (0 devices attached, 1 expected)"},
         {"second device gone during the map write", "devices=2;unplug=1@60", "区域1数据写入失败，请检查USB连接！", UpdatePhase::AreaMap,
          "ERROR: write of pages 8192-8223 on device 1 (sim-1): the device left the bus (unplugged?) at the data for page 8203"},
-        {"second device gone between two areas", "devices=2;unplug=1@141", "区域2数据写入失败，请检查USB连接！", UpdatePhase::AreaVoice,
-         "ERROR: write of pages 4096-4119 on device 1 (sim-1): the device left the bus (1 device attached, 2 expected)"},
+        {"second device gone between two areas", "devices=2;unplug=1@141", "区域2数据擦除失败，请检查USB连接！", UpdatePhase::AreaVoice,
+         "ERROR: erase of sectors 256-257 on device 1 (sim-1): the device left the bus (1 device attached, 2 expected)"},
         {"second device gone before the end", "devices=2;unplug=1@417", kMsgEndNotSent, UpdatePhase::End,
          "ERROR: end of the update on device 1 (sim-1): the device left the bus (1 device attached, 2 expected)"},
     };

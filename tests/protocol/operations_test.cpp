@@ -170,6 +170,7 @@ TEST_F(OperationsTest, OperationsStopAtTheFirstFailingDevice)
         std::string first = fresh.AddMatchingDevice("dev0");
         std::string second = fresh.AddMatchingDevice("dev1");
         std::string third = fresh.AddMatchingDevice("dev2");
+        onFresh.IsDevicePresent();
         fresh.SetWriteFails(second, true);
         diagnostics.Clear();
         EXPECT_EQ(c.run(onFresh), c.failure);
@@ -177,6 +178,60 @@ TEST_F(OperationsTest, OperationsStopAtTheFirstFailingDevice)
         EXPECT_TRUE(fresh.Written(third).empty());
         EXPECT_EQ(diagnostics.Text(), c.printed);
         EXPECT_EQ(fresh.OpenHandles(), 0);
+    }
+}
+
+// A device that left since the run counted them, or one that came, would be
+// skipped by the operation, which would then report success.
+TEST_F(OperationsTest, OperationsRefuseDevicesOtherThanTheCountedOnes)
+{
+    struct Case {
+        const char* name;
+        std::function<int(DeviceSet&)> run;
+        int failure;
+        const char* operation;
+    };
+    static uint8_t pages[kPageSize] = {};
+    int verdict = -1;
+    const Case cases[] = {
+        {"WritePages", [](DeviceSet& set) { return set.WritePages(pages, 0, 1); }, 0, "write of page 0"},
+        {"EraseSectors", [](DeviceSet& set) { return set.EraseSectors(0, 1); }, 0, "erase of sector 0"},
+        {"WriteAreaInfo", [](DeviceSet& set) { return set.WriteAreaInfo(0x10, 0x20, 0x30); }, 1, "area table"},
+        {"SendReset", [](DeviceSet& set) { return set.SendReset(); }, 1, "reset"},
+        {"SendEnd", [](DeviceSet& set) { return set.SendEnd(); }, 1, "end of the update"},
+        {"CheckBootloaderVersion", [&](DeviceSet& set) { return set.CheckBootloaderVersion(&verdict); }, 0,
+         "boot-loader version query"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            FakeHidBackend fresh;
+            DeviceSet onFresh(fresh, clock, diagnostics);
+            const std::string stays = fresh.AddMatchingDevice("dev0");
+            const std::string leaves = fresh.AddMatchingDevice("dev1");
+            onFresh.IsDevicePresent();
+            onFresh.RememberDevices();
+            fresh.Unplug(leaves);
+            diagnostics.Clear();
+            EXPECT_EQ(c.run(onFresh), c.failure);
+            EXPECT_TRUE(fresh.Written(stays).empty()) << "nothing reaches the device left behind";
+            ASSERT_TRUE(onFresh.Failure());
+            EXPECT_EQ(onFresh.Failure()->operation, c.operation);
+            EXPECT_EQ(onFresh.Failure()->device, 1);
+            EXPECT_EQ(onFresh.Failure()->cause, FailureCause::DeviceGone);
+        }
+        {
+            FakeHidBackend fresh;
+            DeviceSet onFresh(fresh, clock, diagnostics);
+            const std::string counted = fresh.AddMatchingDevice("dev0");
+            onFresh.IsDevicePresent();
+            const std::string stranger = fresh.AddMatchingDevice("dev1");
+            EXPECT_EQ(c.run(onFresh), c.failure);
+            EXPECT_TRUE(fresh.Written(counted).empty() && fresh.Written(stranger).empty());
+            ASSERT_TRUE(onFresh.Failure());
+            EXPECT_EQ(onFresh.Failure()->cause, FailureCause::DevicesChanged);
+            EXPECT_EQ(onFresh.Failure()->detail, "2 devices attached, 1 expected");
+        }
     }
 }
 
@@ -217,6 +272,7 @@ TEST_F(OperationsTest, VersionCheckKeepsTheFirstAnswerWhenTheSecondDeviceFails)
 {
     std::string first = backend.AddMatchingDevice("dev0");
     std::string second = backend.AddMatchingDevice("dev1");
+    devices.IsDevicePresent();
     FakeHidBackend::Payload answer(kReportPayloadSize, 0);
     const char text[] = "A107";
     std::copy(text, text + 4, answer.begin());

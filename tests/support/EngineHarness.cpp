@@ -30,7 +30,11 @@ std::unique_ptr<SimulatedBackend> MakeBackend(const std::string& simulate, Clock
 
 } // namespace
 
-EngineHarness::EngineHarness(const std::string& simulate) : m_backend(MakeBackend(simulate, clock)) {}
+EngineHarness::EngineHarness(const std::string& simulate) : m_backend(MakeBackend(simulate, clock))
+{
+    // A run acts on the devices counted when the user chose to go on.
+    devices.IsDevicePresent();
+}
 
 bool EngineHarness::Install(const PackageSpec& contents, uint32_t mapSeed, std::string* error)
 {

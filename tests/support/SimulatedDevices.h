@@ -26,6 +26,8 @@ protected:
         devices.reset();
         backend = std::make_unique<SimulatedBackend>(config, clock);
         devices = std::make_unique<DeviceSet>(*backend, clock, diagnostics);
+        // Counted as a run counts them before its first command.
+        devices->IsDevicePresent();
     }
 
     VirtualClock clock;

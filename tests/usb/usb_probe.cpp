@@ -75,6 +75,8 @@ int main(int argc, char** argv)
         ok = false;
     }
 
+    // Counted as a run counts them: the operations act on exactly these.
+    devices.IsDevicePresent();
     const ReleaseProbe probe = ProbeDeviceRelease(backend, clock);
     devices.SelectCommandSet(probe.deviceSpecific);
     std::printf("probe: release text '%s', command offset 0x%02x\n", probe.releaseText, devices.m_cmdCodeOffset);
