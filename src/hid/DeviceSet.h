@@ -1,9 +1,10 @@
 #pragma once
 // The updater's devices as one run sees them: how many answered the last
 // presence check that found any, which command set they speak, and the
-// command operations, which act on every attached device in turn. A
-// command's code comes from the set it is sent to. The set also keeps the
-// last failure of its operations, which its log has as one line.
+// command operations, which act on every attached device in turn and fail
+// when those are not the devices counted (see HoldsCount). A command's code
+// comes from the set it is sent to. The set also keeps the last failure of
+// its operations, which its log has as one line.
 
 #include <cstddef>
 #include <cstdint>
