@@ -253,7 +253,9 @@ void UpdateWizard::RunDevicePhase(DevicePhaseView& view)
     });
     if (!refreshed) {
         const std::optional<DeviceFailure> failure = m_devices.Failure();
-        view.ShowMessage(WithDevicePermissionHint(m_setup.context.hid, kMsgBootloaderFailed));
+        // Like the update's failures, the box names the device and the cause.
+        view.ShowMessage(WithDevicePermissionHint(m_setup.context.hid,
+                                                  FailureBoxText(kMsgBootloaderFailed, failure ? &*failure : nullptr)));
         job.package.reset();
         // Nothing was written: the page is as it was before the run.
         m_end.statusText = kProgressTitle;

@@ -251,7 +251,8 @@ TEST(WizardDevicePhase, ShowsTheBootLoaderStepThenTheRunAndEndsWithItsOutcome)
          {std::string(AreaWriteFailedMessage(2)) + "\n设备 sim-1：" + kCauseDeviceGone}, {R::Stopped, R::Failed},
          true},
         {"a device gone after Next fails the run, not skipped by it", "devices=2;unplug=1@2", UpdateOutcome::Bootloader,
-         {P::BootloaderCheck}, kProgressTitle, {kMsgBootloaderFailed}, {R::Stopped, R::Failed}, true},
+         {P::BootloaderCheck}, kProgressTitle, {std::string(kMsgBootloaderFailed) + "\n设备 sim-1：" + kCauseDeviceGone},
+         {R::Stopped, R::Failed}, true},
     };
     for (const PhaseCase& c : cases) {
         SCOPED_TRACE(c.shows);
