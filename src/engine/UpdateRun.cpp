@@ -150,10 +150,15 @@ int UpdateThreadProc(ProgressPage* page, UpdateJob& job, const std::function<voi
     // A failure names the device it happened on, when it happened on one.
     const std::string failed = job.failure && !job.failure->location.empty() ? FailedOnDeviceText(job.failure->location)
                                                                              : std::string(kUpdateFailedText);
-    SetStatusText(job.progress, *page, result == 1 ? ElapsedText(job.elapsedMs) : failed, 0);
+    const std::string statusText = result == 1 ? ElapsedText(job.elapsedMs) : failed;
     job.progress.m_outcome = result == 1 ? UpdateOutcome::Success : UpdateOutcome::UpdateFailed;
+    // What beforeDone keeps (the records) is on disk before the page shows
+    // the outcome: a process killed in between must not have shown a success
+    // it never recorded.
+    job.progress.m_statusText = statusText;
     if (beforeDone)
         beforeDone();
+    SetStatusText(job.progress, *page, statusText, 0);
     job.progress.m_bDone = 1;
     return 1;
 }

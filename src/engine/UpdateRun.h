@@ -9,8 +9,8 @@ struct UpdateJob;
 // The worker's routine: times RunUpdate, puts the outcome on the status line
 // and in the job's m_outcome, records in `job` where a failure happened and
 // how long the run took, and raises the job's m_bDone as its last act.
-// `beforeDone`, when given, runs just before the flag is raised, once the
-// outcome is known. Returns 1.
+// `beforeDone`, when given, runs once the outcome is known (m_outcome and
+// m_statusText are set) and before the page is told it. Returns 1.
 int UpdateThreadProc(ProgressPage* page, UpdateJob& job, const std::function<void()>& beforeDone = {});
 
 // Presence, reset and re-attach wait, area programming, the two control

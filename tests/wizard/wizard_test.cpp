@@ -27,7 +27,10 @@ public:
     {
         std::lock_guard lock(m_mutex);
         events.push_back(event);
+        if (onEvent)
+            onEvent(event);
     }
+    std::function<void(const ProgressEvent&)> onEvent;  // sees each event as it is drawn
     void ShowMessage(const std::string& text) override
     {
         std::lock_guard lock(m_mutex);
@@ -341,7 +344,14 @@ TEST(WizardRecords, EveryDeviceOfAnEndingIsRecordedOnce)
         if (c.run) {
             ASSERT_EQ(wizard.Next().kind, NextAnswer::Kind::GoOn);
             RecordingView view;
+            // Shown last: by then every record is on disk.
+            size_t recordedWhenShown = 0;
+            view.onEvent = [&](const ProgressEvent& event) {
+                if (event.change == ProgressEvent::Change::Status)
+                    recordedWhenShown = ReadRecordsFile(bed.setup.records.path).records.size();
+            };
             wizard.RunDevicePhase(view);
+            EXPECT_EQ(recordedWhenShown, c.results.size()) << "the outcome was shown before it was recorded";
         } else {
             wizard.EndWithoutRun(UpdateOutcome::NoDevice, kMsgDeviceNotFound);
         }
